@@ -1,0 +1,257 @@
+// The plug-in object: what the host reads of it, its fixed answers, the
+// parameter map and the shared-memory regions it creates.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "synth/quaxel2.h"
+
+namespace {
+
+VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+std::unique_ptr<Quaxel2> makePlugin() { return std::make_unique<Quaxel2>(quietHost); }
+
+std::string nameOf(Quaxel2& p, VstInt32 index) {
+    char text[64] = "untouched";
+    p.getParameterName(index, text);
+    return text;
+}
+
+struct ShmInfo {
+    bool exists = false;
+    off_t size = 0;
+    mode_t mode = 0;
+};
+
+ShmInfo inspect(const std::string& name) {
+    ShmInfo info;
+    int fd = shm_open(name.c_str(), O_RDONLY, 0);
+    if (fd < 0) return info;
+    struct stat st {};
+    fstat(fd, &st);
+    close(fd);
+    return {true, st.st_size, static_cast<mode_t>(st.st_mode & 0777)};
+}
+
+TEST(Quaxel2Object, RecordAsTheHostSeesIt) {
+    auto plugin = makePlugin();
+    const AEffect& r = *plugin->getAeffect();
+    EXPECT_EQ(r.magic, fourCharCode("VstP"));
+    EXPECT_EQ(r.numPrograms, 128);
+    EXPECT_EQ(r.numParams, 768);
+    EXPECT_EQ(r.numInputs, 0);
+    EXPECT_EQ(r.numOutputs, 2);
+    EXPECT_EQ(r.flags, 0x130);
+    EXPECT_EQ(r.uniqueID, 0x51584C32);  // "QXL2"
+    EXPECT_EQ(r.version, 1);
+    EXPECT_EQ(r.ioRatio, 1.0f);
+    EXPECT_EQ(r.initialDelay, 0);
+    AEffect* e = plugin->getAeffect();
+    EXPECT_EQ(e->dispatcher(e, effGetPlugCategory, 0, 0, nullptr, 0), kPlugCategSynth);
+}
+
+TEST(Quaxel2Object, FixedAnswers) {
+    auto plugin = makePlugin();
+    AEffect* e = plugin->getAeffect();
+    char text[256];
+    EXPECT_EQ(e->dispatcher(e, effGetEffectName, 0, 0, text, 0), 1);
+    EXPECT_STREQ(text, "Quaxel2");
+    EXPECT_EQ(e->dispatcher(e, effGetVendorString, 0, 0, text, 0), 1);
+    EXPECT_STREQ(text, "Mirthwork & DJ Tolm");
+    EXPECT_EQ(e->dispatcher(e, effGetProductString, 0, 0, text, 0), 1);
+    EXPECT_STREQ(text, "Quaxel 2 VST");
+    EXPECT_EQ(e->dispatcher(e, effGetVendorVersion, 0, 0, nullptr, 0), 1);
+    EXPECT_EQ(e->dispatcher(e, effCanBeAutomated, 700, 0, nullptr, 0), 1);
+
+    const std::pair<const char*, VstIntPtr> canDos[] = {
+        {"receiveVstEvents", 1},   {"receiveVstMidiEvent", 1}, {"receiveVstTimeInfo", -1},
+        {"receiveVstEventsX", -1}, {"sendVstEvents", -1},      {"", -1},
+    };
+    for (auto [what, answer] : canDos)
+        EXPECT_EQ(e->dispatcher(e, effCanDo, 0, 0, const_cast<char*>(what), 0), answer) << what;
+
+    std::strcpy(text, "keep");
+    plugin->getParameterLabel(3, text);
+    EXPECT_STREQ(text, "");
+    std::strcpy(text, "keep");
+    plugin->getParameterDisplay(3, text);
+    EXPECT_STREQ(text, "");
+}
+
+TEST(Quaxel2Object, OutputPins) {
+    auto plugin = makePlugin();
+    VstPinProperties pin;
+    std::memset(&pin, 0x55, sizeof pin);
+    EXPECT_FALSE(plugin->getOutputProperties(2, &pin));
+    EXPECT_EQ(pin.flags, 0x55555555);
+    EXPECT_TRUE(plugin->getOutputProperties(1, &pin));
+    EXPECT_STREQ(pin.label, "tmpl out 2");
+    EXPECT_EQ(pin.flags, 3);
+    EXPECT_EQ(pin.arrangementType, 0x55555555);  // left as the host gave it
+    EXPECT_TRUE(plugin->getOutputProperties(0, &pin));
+    EXPECT_STREQ(pin.label, "tmpl out 1");
+}
+
+TEST(Quaxel2Object, ProgramNames) {
+    auto plugin = makePlugin();
+    char text[64];
+    plugin->getProgramName(text);
+    EXPECT_STREQ(text, "Default");
+    char name[] = "Glass Bells";
+    plugin->setProgramName(name);
+    EXPECT_TRUE(plugin->getProgramNameIndexed(0, 0, text));
+    EXPECT_STREQ(text, "Glass Bells");
+    EXPECT_TRUE(plugin->getProgramNameIndexed(5, 127, text));
+    EXPECT_STREQ(text, "Default");
+    EXPECT_FALSE(plugin->getProgramNameIndexed(0, 128, text));
+    EXPECT_FALSE(plugin->getProgramNameIndexed(0, -1, text));
+
+    // Host buffers get at most 24 characters and a terminating zero.
+    char longName[] = "A very long program name that no host shows whole";
+    plugin->setProgramName(longName);
+    std::memset(text, '#', sizeof text);
+    plugin->getProgramName(text);
+    EXPECT_EQ(std::string(text), std::string(longName, 24));
+}
+
+TEST(Quaxel2Object, HostProgramSelectionIsRangeLimited) {
+    auto plugin = makePlugin();
+    AEffect* e = plugin->getAeffect();
+    e->dispatcher(e, effSetProgram, 0, 7, nullptr, 0);
+    EXPECT_EQ(e->dispatcher(e, effGetProgram, 0, 0, nullptr, 0), 7);
+    for (VstIntPtr outside : {VstIntPtr(128), VstIntPtr(-1), VstIntPtr(1) << 33}) {
+        e->dispatcher(e, effSetProgram, 0, outside, nullptr, 0);
+        EXPECT_EQ(e->dispatcher(e, effGetProgram, 0, 0, nullptr, 0), 7) << outside;
+    }
+}
+
+TEST(ParameterMap, MasterValuesLiveInTheCurrentProgramAndTheRegion) {
+    auto plugin = makePlugin();
+    const std::pair<VstInt32, float> defaults[] = {{576, 1.0f}, {577, 0.5f}, {578, 1.0f}, {579, 0.5f}};
+    for (auto [index, value] : defaults) EXPECT_EQ(plugin->getParameter(index), value) << index;
+
+    plugin->setParameter(576, 0.7f);
+    plugin->setParameter(579, 0.25f);
+    plugin->setProgram(3);
+    EXPECT_EQ(plugin->getParameter(576), 1.0f);
+    plugin->setParameter(576, 0.1f);
+    plugin->setProgram(0);
+    EXPECT_EQ(plugin->getParameter(576), 0.7f);
+    EXPECT_EQ(plugin->getParameter(579), 0.25f);
+
+    // Delay-block entries 8 to 11 at byte 42880 mirror what was last set.
+    float mirrored[4];
+    for (int k = 0; k < 4; k++)
+        std::memcpy(&mirrored[k], plugin->getInstrumentRegion() + 42880 + (8 + k) * 16, sizeof(float));
+    EXPECT_EQ(mirrored[0], 0.1f);
+    EXPECT_EQ(mirrored[3], 0.25f);
+}
+
+TEST(ParameterMap, NamesAndInertIndicesWithAnEmptyRack) {
+    auto plugin = makePlugin();
+    struct Row {
+        VstInt32 index;
+        const char* name;
+    };
+    const Row rows[] = {
+        {5, "untouched"},  // no instrument: the host's text stays
+        {512, "dly time"},  {513, "dly feedback"}, {518, "dly pingpong"}, {519, "dly default"},
+        {520, ""},          {576, "Master Vol"},   {577, "Master Tun"},   {578, "Vel. Sens."},
+        {579, "pb range"},  {580, ""},             {640, ""},             {767, ""},
+        {768, ""},          {-3, ""},
+    };
+    for (const Row& r : rows) EXPECT_EQ(nameOf(*plugin, r.index), r.name) << r.index;
+
+    for (VstInt32 inert : {0, 5, 351, 511, 520, 575, 580, 639, 640, 643, 767, 768, 100000, -1}) {
+        plugin->setParameter(inert, 0.9f);
+        EXPECT_EQ(plugin->getParameter(inert), 0.0f) << inert;
+    }
+}
+
+TEST(SharedRegions, CreatedZeroedWithFreeSlotsAndPrivateMode) {
+    auto plugin = makePlugin();
+    const std::string n = std::to_string(plugin->getInstanceNumber());
+    ShmInfo instruments = inspect("/instrument.mmap" + n);
+    ShmInfo sample = inspect("/sample.mmap" + n);
+    ASSERT_TRUE(instruments.exists);
+    ASSERT_TRUE(sample.exists);
+    EXPECT_EQ(instruments.size, 43072);
+    EXPECT_EQ(sample.size, 7728);
+    EXPECT_EQ(instruments.mode, 0600u);
+    EXPECT_EQ(sample.mode, 0600u);
+
+    const unsigned char* region = plugin->getInstrumentRegion();
+    ASSERT_NE(region, nullptr);
+    for (std::size_t at = 0; at < Quaxel2::kInstrumentRegionSize; at += 4) {
+        int32_t word;
+        std::memcpy(&word, region + at, 4);
+        bool slotHead = at < 16 * 2680 && at % 2680 == 0;
+        EXPECT_EQ(word, slotHead ? -1 : 0) << "byte " << at;
+    }
+    const unsigned char* samples = plugin->getSampleRegion();
+    ASSERT_NE(samples, nullptr);
+    for (std::size_t at = 0; at < Quaxel2::kSampleRegionSize; at++) ASSERT_EQ(samples[at], 0) << at;
+}
+
+TEST(SharedRegions, EachObjectHasItsOwnSuffixAndAStaleObjectIsReplaced) {
+    auto first = makePlugin();
+    auto second = makePlugin();
+    EXPECT_EQ(second->getInstanceNumber(), first->getInstanceNumber() + 1);
+    EXPECT_NE(first->getInstrumentRegion(), second->getInstrumentRegion());
+
+    // Another process's leftover under the next name must not be reused.
+    const std::string next = "/instrument.mmap" + std::to_string(second->getInstanceNumber() + 1);
+    int fd = shm_open(next.c_str(), O_RDWR | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ftruncate(fd, 43072), 0);
+    void* stale = mmap(nullptr, 43072, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    close(fd);
+    std::memset(stale, 0x7f, 43072);
+
+    auto third = makePlugin();
+    EXPECT_EQ(static_cast<unsigned char*>(stale)[100], 0x7f);  // the old holder's data is untouched
+    EXPECT_EQ(third->getInstrumentRegion()[100], 0);
+    EXPECT_EQ(inspect(next).mode, 0600u);
+    munmap(stale, 43072);
+}
+
+TEST(SharedRegions, AFailedRegionIsReportedAndThePluginGoesOn) {
+    auto probe = makePlugin();
+    const int next = probe->getInstanceNumber() + 1;
+    // A directory where the object would live makes creation fail.
+    const std::string blockedPath = "/dev/shm/instrument.mmap" + std::to_string(next);
+    ASSERT_EQ(mkdir(blockedPath.c_str(), 0700), 0);
+
+    testing::internal::CaptureStdout();
+    auto plugin = makePlugin();
+    std::string out = testing::internal::GetCapturedStdout();
+    rmdir(blockedPath.c_str());
+
+    EXPECT_EQ(out, "Quaxel2VST > failed to map plugin shared memory \n");
+    EXPECT_EQ(plugin->getInstrumentRegion(), nullptr);
+    EXPECT_NE(plugin->getSampleRegion(), nullptr);
+    plugin->setParameter(576, 0.3f);  // no mirror to write into
+    EXPECT_EQ(plugin->getParameter(576), 0.3f);
+}
+
+TEST(SharedRegions, RemovedWhenThePluginIsDestroyed) {
+    std::string name;
+    {
+        auto plugin = makePlugin();
+        name = "/sample.mmap" + std::to_string(plugin->getInstanceNumber());
+        EXPECT_TRUE(inspect(name).exists);
+    }
+    EXPECT_FALSE(inspect(name).exists);
+}
+
+}  // namespace
