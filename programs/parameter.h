@@ -1,0 +1,30 @@
+// One live parameter of an instrument or of the delay, and the 16-byte form
+// in which it is shared with the editor program.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Shared-memory form: the value and three display hints for the editor.
+struct ParameterRecord {
+    float value;
+    int32_t steps;
+    int32_t offset;
+    int32_t mark;
+};
+static_assert(sizeof(ParameterRecord) == 16);
+
+struct Parameter {
+    int32_t steps = 100;
+    int32_t offset = 0;
+    int32_t mark = 0;
+    float value = 0.0f;
+    std::string name = "default";
+
+    void writeTo(ParameterRecord& record) const {
+        record.value = value;
+        record.steps = steps;
+        record.offset = offset;
+        record.mark = mark;
+    }
+};
