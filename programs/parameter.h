@@ -14,6 +14,13 @@ struct ParameterRecord {
 };
 static_assert(sizeof(ParameterRecord) == 16);
 
+// A value as the sound may use it: within 0 to 1, and 0 for NaN, whatever
+// a host or a stored state delivers.
+inline float normalised(float x) {
+    if (!(x >= 0.0f)) return 0.0f;
+    return x > 1.0f ? 1.0f : x;
+}
+
 struct Parameter {
     int32_t steps = 100;
     int32_t offset = 0;

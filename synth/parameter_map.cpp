@@ -5,19 +5,18 @@
 //   640-767  sample markers, four per instrument (loop start, loop end, start)
 // Everything else is inert: it changes nothing and reads 0.
 #include <cstring>
+#include <string>
 
 #include "host/textcopy.h"
+#include "instruments/instrument.h"
 #include "synth/quaxel2.h"
 
 namespace {
-const char* const kDelayParameterNames[Quaxel2::kDelayParamCount] = {
-    "time", "feedback", "volume", "spread", "active", "sync", "pingpong", "default"};
 const char* const kMasterNames[4] = {"Master Vol", "Master Tun", "Vel. Sens.", "pb range"};
 
+enum MarkerKind { kLoopStartMarker, kLoopEndMarker, kStartMarker, kNoMarker };
+
 bool isMasterIndex(VstInt32 index) { return index >= Quaxel2::kMasterVolume && index <= Quaxel2::kPitchBendRange; }
-bool isDelayIndex(VstInt32 index) {
-    return index >= Quaxel2::kFirstDelayParam && index < Quaxel2::kFirstDelayParam + Quaxel2::kDelayParamCount;
-}
 }  // namespace
 
 float* Quaxel2::masterField(VstInt32 index) {
@@ -37,47 +36,93 @@ void Quaxel2::mirrorMasterValue(VstInt32 index, float value) {
     std::memcpy(instrumentRegion + kDelayBlockOffset + entry * kDelayBlockEntrySize, &value, sizeof value);
 }
 
+Instrument* Quaxel2::instrumentParameter(VstInt32 index, int& parameter) const {
+    const Rack& rack = *racks[0];
+    Instrument* first = rack.getInstrumentAt(0);
+    const int perInstrument = first ? first->getParameterCount() : 0;
+    if (index < 0 || index > 511 || perInstrument == 0) return nullptr;
+    parameter = index % perInstrument;
+    return rack.getInstrumentAt(index / perInstrument);
+}
+
+Instrument* Quaxel2::markerTarget(VstInt32 index) const {
+    if (!samplePositionParams || index < kFirstSamplePositionParam || index >= kNumParams) return nullptr;
+    Instrument* instrument = racks[0]->getInstrumentAt((index - kFirstSamplePositionParam) / 4);
+    return instrument && instrument->type != 1 ? instrument : nullptr;
+}
+
 void Quaxel2::setParameter(VstInt32 index, float value) {
     if (index < 0) return;  // no target and nothing an editor could show
+    value = normalised(value);
     if (index <= 511) {
-        int count = rackInstrumentCount();
-        if (count == 0) return;
-        int perInstrument = firstInstrumentParameterCount();
-        if (perInstrument == 0) return;
-        if (index / perInstrument >= count) return;
-        // The instrument's own parameter is applied here once the rack exists.
+        int parameter = 0;
+        Instrument* instrument = instrumentParameter(index, parameter);
+        if (!instrument) return;
+        instrument->setParameter(parameter, value);
     } else {
-        if (isDelayIndex(index)) {
-            // The delay applies its parameter here once it exists.
-        }
+        if (index < kFirstDelayParam + delay->getParameterCount()) delay->setParameter(index - kFirstDelayParam, value);
         if (float* field = masterField(index)) {
             *field = value;
             mirrorMasterValue(index, value);
         }
         if (samplePositionParams && index >= kFirstSamplePositionParam) {
-            if (rackInstrumentCount() == 0) return;
-            // Markers of the instrument's main sample are set here once the rack exists.
+            Instrument* instrument = racks[0]->getInstrumentAt((index - kFirstSamplePositionParam) / 4);
+            if (!instrument) return;
+            if (instrument->type == 1) return notifyEditor(index, value);
+            Sample* sample = instrument->getSample(0, -1, -1);
+            const int frame = static_cast<int>(static_cast<float>(sample->length) * value);
+            switch (index % 4) {
+                case kLoopStartMarker: sample->setLoopStart(frame); break;
+                case kLoopEndMarker: sample->setLoopEnd(frame); break;
+                case kStartMarker: sample->setStartPlay(frame); break;
+                default: break;
+            }
         }
     }
-    // The editor program is told of every change here once it exists.
+    notifyEditor(index, value);
 }
 
+// The editor program hears of every change that got this far.
+void Quaxel2::notifyEditor(VstInt32 /*index*/, float /*value*/) {}
+
 float Quaxel2::getParameter(VstInt32 index) {
+    if (index < 0) return 0.0f;
+    if (index <= 511) {
+        int parameter = 0;
+        Instrument* instrument = instrumentParameter(index, parameter);
+        return instrument ? instrument->getParameter(parameter) : 0.0f;
+    }
+    if (index < kFirstDelayParam + delay->getParameterCount()) return delay->getParameter(index - kFirstDelayParam);
     if (isMasterIndex(index)) return *masterField(index);
+    if (Instrument* instrument = markerTarget(index)) {
+        const Sample* sample = instrument->getSample(0, -1, -1);
+        if (sample->length <= 0) return 0.0f;
+        const float length = static_cast<float>(sample->length);
+        switch (index % 4) {
+            case kLoopStartMarker: return static_cast<float>(sample->loopStart) / length;
+            case kLoopEndMarker: return static_cast<float>(sample->loopEnd) / length;
+            case kStartMarker: return static_cast<float>(sample->startPlay) / length;
+            default: return 0.0f;
+        }
+    }
     return 0.0f;
 }
 
 void Quaxel2::getParameterName(VstInt32 index, char* text) {
     if (index >= 0 && index <= 511) {
-        int count = rackInstrumentCount();
-        int perInstrument = firstInstrumentParameterCount();
-        if (count == 0 || perInstrument == 0) return;  // the host's text stays as it was
-        *text = 0;
+        const Rack& rack = *racks[0];
+        const Instrument* first = rack.getInstrumentAt(0);
+        if (!first || first->getParameterCount() == 0) return;  // the host's text stays as it was
+        int parameter = 0;
+        const Instrument* instrument = instrumentParameter(index, parameter);
+        const std::string name =
+            instrument ? std::to_string(index / first->getParameterCount()) + instrument->getParameterName(parameter) : "";
+        copyText(text, name.c_str(), kMaxParamNameLength);
         return;
     }
-    if (isDelayIndex(index)) {
+    if (index >= kFirstDelayParam && index < kFirstDelayParam + delay->getParameterCount()) {
         copyText(text, "dly ", kMaxParamNameLength);
-        appendText(text, kDelayParameterNames[index - kFirstDelayParam], kMaxParamNameLength);
+        appendText(text, delay->getParameterName(index - kFirstDelayParam), kMaxParamNameLength);
     } else if (isMasterIndex(index)) {
         copyText(text, kMasterNames[index - kMasterVolume], kMaxParamNameLength);
     } else {

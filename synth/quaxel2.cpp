@@ -1,12 +1,15 @@
 #include "synth/quaxel2.h"
 
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <new>
 #include <string>
 
+#include "dsp/pitch_tables.h"
 #include "host/textcopy.h"
+#include "instruments/instrument.h"
 
 namespace {
 // Serial number of the next plug-in object in this process; never reused.
@@ -23,8 +26,9 @@ AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {
 }
 
 Quaxel2::Quaxel2(audioMasterCallback audioMaster)
-    : AudioEffectX(audioMaster, kNumPrograms, kNumParams),  // step 1; step 2: programs (members)
-      instanceNumber(instanceCounter.fetch_add(1)) {        // step 3
+    : AudioEffectX(audioMaster, kNumPrograms, kNumParams),  // 1. the frame
+      instanceNumber(instanceCounter.fetch_add(1)),         // 3. (after 2, below)
+      delay(std::make_unique<Delay>(kDelayCapacity)) {      // 2. the delay; the programs are members
     // 4. What the host sees of us.
     setNumInputs(0);
     isSynth(true);
@@ -33,8 +37,13 @@ Quaxel2::Quaxel2(audioMasterCallback audioMaster)
     canProcessReplacing(true);
     programsAreChunks(true);
 
-    // 5. Process-wide pitch tables and catalogue names: arrive with the sound engine.
-    // 6. Voices and racks: arrive with the sound engine.
+    // 5. Process-wide tables.
+    makeFrequencyTab();
+
+    // 6. Voices, then racks; only rack 0 is ever filled.
+    for (int i = 0; i < kNumVoices; i++) voices[i] = std::make_unique<Voice>(i, this);
+    for (auto& rack : racks) rack = std::make_unique<Rack>();
+    rackCount = 1;
 
     // 7.-9. The regions the editor program maps by name.
     const std::string suffix = std::to_string(instanceNumber);
@@ -52,29 +61,39 @@ Quaxel2::Quaxel2(audioMasterCallback audioMaster)
         std::printf("Quaxel2VST > failed to map sample shared memory \n");
     std::fflush(stdout);
 
-    // 10. Note table, 11. the delay's data block: arrive with the sound engine.
+    // 10. The note table starts empty (member initialiser).
+    // 11. The delay keeps its parameters in the instrument region, after the slots.
+    delay->setSharedRecords(instrumentRegion
+                                ? reinterpret_cast<ParameterRecord*>(instrumentRegion + kDelayBlockOffset)
+                                : nullptr);
+    delay->initData();
+    delay->setParameter(0, 0.625f);
+    delay->setParameter(1, 0.25f);
+    delay->setParameter(2, 0.41f);
     // 12. Tempos, sample-position parameters and grain size are member initialisers.
     // 13. Factory bank: arrives with the programs.
     // 14. Editor object: arrives with the editor bridge.
 }
 
-Quaxel2::~Quaxel2() = default;
-
-void Quaxel2::setSampleRate(float rate) { AudioEffect::setSampleRate(rate); }
-
-void Quaxel2::setBlockSize(VstInt32 size) { AudioEffect::setBlockSize(size); }
-
-void Quaxel2::processReplacing(float** /*inputs*/, float** outputs, VstInt32 sampleFrames) {
-    if (!outputs || sampleFrames <= 0) return;
-    for (int channel = 0; channel < 2; channel++)
-        if (outputs[channel]) std::memset(outputs[channel], 0, sizeof(float) * static_cast<std::size_t>(sampleFrames));
+Quaxel2::~Quaxel2() {
+    // Instruments mark their shared records free and the delay holds a
+    // pointer into the region: both go before the regions are unmapped.
+    for (auto& rack : racks) rack.reset();
+    delay.reset();
 }
-
-VstInt32 Quaxel2::processEvents(VstEvents* /*events*/) { return 1; }
 
 VstInt32 Quaxel2::getChunk(void** /*data*/, bool /*isPreset*/) { return 0; }
 
 VstInt32 Quaxel2::setChunk(void* /*data*/, VstInt32 /*byteSize*/, bool /*isPreset*/) { return 0; }
+
+double Quaxel2::renderSampleRate() const {
+    return sampleRate > 0.0f && std::isfinite(sampleRate) ? sampleRate : 44100.0;
+}
+
+int Quaxel2::getRenderBlockSize() const {
+    if (blockSize <= 0) return kDefaultBlockSize;
+    return blockSize < kMaxBlockSize ? blockSize : kMaxBlockSize;
+}
 
 // ---- programs ----------------------------------------------------------------
 

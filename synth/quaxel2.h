@@ -6,9 +6,16 @@
 #include <array>
 #include <cstddef>
 
+#include <memory>
+
+#include "dsp/delay.h"
+#include "dsp/voice.h"
 #include "host/audioeffectx.h"
+#include "instruments/rack.h"
 #include "programs/program.h"
 #include "synth/shared_region.h"
+
+class Instrument;
 
 class Quaxel2 : public AudioEffectX {
 public:
@@ -24,6 +31,16 @@ public:
     static constexpr VstInt32 kVelocitySensitivity = 578;
     static constexpr VstInt32 kPitchBendRange = 579;
     static constexpr VstInt32 kFirstSamplePositionParam = 640;
+
+    static constexpr int kNumVoices = 16;
+    static constexpr int kNumRacks = 16;
+    static constexpr int kNoteColumns = 17;  // MIDI channels 1 to 16, then the editor's notes
+    static constexpr int kEditorColumn = 16;
+    static constexpr int kDelayCapacity = 44100;
+    // Buffers hold the host's block size, within these bounds; a larger call
+    // is rendered in pieces. A block size of 0 or less leaves the default.
+    static constexpr int kDefaultBlockSize = 1024;
+    static constexpr int kMaxBlockSize = 8192;
 
     // The instrument region: 16 instrument slots, then the delay block whose
     // entries 8 to 11 mirror the four master values for the editor program.
@@ -69,6 +86,26 @@ public:
     }
     virtual bool copyProgram(VstInt32 /*destination*/) { return false; }
 
+    // Notes from the host (channel 0 to 15) and from the editor (channel -1).
+    void play(int note, int velocity, int deltaFrames, int channel);
+    void stop(int note, int velocity, int deltaFrames, int channel);
+    void allNoteOff(int deltaFrames, int channel);
+    void resetInstruBuffer();
+    void setGrainSize(int size);
+
+    Rack* getRack(int index) const { return racks[index].get(); }
+    int getRackCount() const { return rackCount; }
+    Voice* getVoice(int index) const { return voices[index].get(); }
+    Voice* getNoteTableEntry(int note, int column) const { return noteTable[note][column]; }
+    Delay& getDelay() { return *delay; }
+    int getGrainSize() const { return grainSize; }
+    double getCurrentTempo() const { return currentTempo; }
+    double getAppliedTempo() const { return appliedTempo; }
+    // The sample rate the sound is computed for: the host's, or 44100 while
+    // the host has given none that is usable.
+    double renderSampleRate() const;
+    // Frames the voices and instruments render at once.
+    int getRenderBlockSize() const;
     int getInstanceNumber() const { return instanceNumber; }
     unsigned char* getInstrumentRegion() const { return instrumentRegion; }
     unsigned char* getSampleRegion() const { return sampleRegion; }
@@ -78,14 +115,27 @@ private:
     // The master value of a global index 576 to 579.
     float* masterField(VstInt32 index);
     void mirrorMasterValue(VstInt32 index, float value);
-    // Instrument count of rack 0 and parameter count of its first instrument;
-    // both 0 while the rack is empty.
-    int rackInstrumentCount() const { return 0; }
-    int firstInstrumentParameterCount() const { return 0; }
+    // Instrument of rack 0 and parameter number that a global index below 512
+    // addresses, or null when that index is inert.
+    Instrument* instrumentParameter(VstInt32 index, int& parameter) const;
+    // Instrument of rack 0 whose sample marker a global index 640 to 767
+    // addresses, or null when that index is inert.
+    Instrument* markerTarget(VstInt32 index) const;
+    void notifyEditor(VstInt32 index, float value);
+    void renderBlock(float** outputs, int frames);
+    void updateTempo();
+    // Clears the note-table entries that still point at a voice for its note.
+    void forgetVoice(Voice* voice);
+    void releaseEditorVoices(int note, int velocity, int deltaFrames, int column);
 
     int instanceNumber;
     double currentTempo = 120.0;
     double appliedTempo = 120.0;
+    std::array<std::unique_ptr<Voice>, kNumVoices> voices;
+    std::array<std::unique_ptr<Rack>, kNumRacks> racks;
+    int rackCount = 1;
+    std::array<std::array<Voice*, kNoteColumns>, 128> noteTable{};
+    std::unique_ptr<Delay> delay;
     std::array<Program, kNumPrograms> programs;
     bool samplePositionParams = true;
     int grainSize = 1000;

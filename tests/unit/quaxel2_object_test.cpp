@@ -192,11 +192,18 @@ TEST(SharedRegions, CreatedZeroedWithFreeSlotsAndPrivateMode) {
 
     const unsigned char* region = plugin->getInstrumentRegion();
     ASSERT_NE(region, nullptr);
-    for (std::size_t at = 0; at < Quaxel2::kInstrumentRegionSize; at += 4) {
+    for (std::size_t at = 0; at < 42880; at += 4) {
         int32_t word;
         std::memcpy(&word, region + at, 4);
-        bool slotHead = at < 16 * 2680 && at % 2680 == 0;
-        EXPECT_EQ(word, slotHead ? -1 : 0) << "byte " << at;
+        EXPECT_EQ(word, at % 2680 == 0 ? -1 : 0) << "byte " << at;
+    }
+    // The delay's block follows the slots: its first three values as set at
+    // construction, and the master-value mirrors still empty.
+    const std::pair<int, float> delayEntries[] = {{0, 0.625f}, {1, 0.25f}, {2, 0.41f}, {8, 0.0f}, {11, 0.0f}};
+    for (auto [entry, value] : delayEntries) {
+        float stored;
+        std::memcpy(&stored, region + 42880 + entry * 16, 4);
+        EXPECT_EQ(stored, value) << "delay entry " << entry;
     }
     const unsigned char* samples = plugin->getSampleRegion();
     ASSERT_NE(samples, nullptr);

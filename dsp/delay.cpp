@@ -1,0 +1,184 @@
+#include "dsp/delay.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+struct ParameterPreset {
+    const char* name;
+    int steps;
+    int mark;
+    float value;
+};
+
+// Indexes 0 to 6; the eighth parameter keeps the Parameter defaults. The
+// time knob shows 8 note values while synced.
+constexpr ParameterPreset kPresets[] = {
+    {"time", 8, 5, 0.625f},  {"feedback", 100, 15, 0.0f}, {"volume", 100, 25, 0.5f},
+    {"spread", 100, 0, 0.0f}, {"active", 1, 0, 0.0f},     {"sync", 1, 0, 1.0f},
+    {"pingpong", 1, 0, 0.0f},
+};
+constexpr int kPresetCount = sizeof kPresets / sizeof kPresets[0];
+constexpr int kUnsyncedTimeSteps = 100;
+
+// Synced lengths in beats for k = (int)(x * 8); x = 1.0 gives k = 8, 2 beats.
+constexpr double kBeatsByStep[] = {1.0 / 64, 1.0 / 32, 1.0 / 16, 1.0 / 8, 1.0 / 4, 1.0 / 2, 1.0, 2.0, 2.0};
+
+float unitGain(float x) { return x >= 0.0f ? std::min(x, 1.0f) : 0.0f; }
+
+bool isSwitchOn(float x) { return x >= 0.5f; }
+
+}  // namespace
+
+Delay::Delay(int lineFrames) : delayLine(std::max(lineFrames, 2), 0.0f), capacity(std::max(lineFrames, 2)) {
+    createParameter(kParameterCount);
+    setTimeF(kPresets[kTime].value);
+}
+
+void Delay::createParameter(int count) {
+    parameterCount = std::max(count, 0);
+    parameters.assign(parameterCount, Parameter{});
+    for (int i = 0; i < std::min(parameterCount, kPresetCount); ++i) {
+        parameters[i].name = kPresets[i].name;
+        parameters[i].steps = kPresets[i].steps;
+        parameters[i].mark = kPresets[i].mark;
+        parameters[i].value = kPresets[i].value;
+    }
+}
+
+void Delay::initData() {
+    if (!sharedRecords) return;
+    for (int i = 0; i < kPresetCount; ++i) {
+        ParameterRecord& record = sharedRecords[i];
+        record.value = kPresets[i].value;
+        record.steps = kPresets[i].steps;
+        record.offset = 0;
+        if (i < kActive) record.mark = kPresets[i].mark;  // the switches' marks are left as found
+    }
+}
+
+void Delay::setParameter(int index, float x) {
+    if (index < 0 || index >= parameterCount) return;
+    if (sharedRecords && index < kParameterCount) sharedRecords[index].value = x;
+    float applied = x;
+    switch (index) {
+        case kTime: setTimeF(x); break;
+        case kFeedback: setFeedback(x); break;
+        case kVolume: setVolume(x); break;
+        case kActive:
+            applied = isSwitchOn(x) ? 1.0f : 0.0f;
+            setActive(applied != 0.0f);
+            break;
+        case kSync:
+            applied = isSwitchOn(x) ? 1.0f : 0.0f;
+            setSync(applied);
+            break;
+        case kPingpong:
+            applied = isSwitchOn(x) ? 1.0f : 0.0f;
+            pingpong = applied != 0.0f;
+            break;
+        default: break;  // spread and the eighth value are only stored
+    }
+    parameters[index].value = applied;
+}
+
+float Delay::getParameter(int index) const {
+    return index >= 0 && index < parameterCount ? parameters[index].value : 0.0f;
+}
+
+const char* Delay::getParameterName(int index) const {
+    return index >= 0 && index < parameterCount ? parameters[index].name.c_str() : "";
+}
+
+void Delay::setTime(int frames) {
+    if (frames >= capacity) return;
+    time = frames <= 0 ? 1 : frames;
+}
+
+void Delay::setTimeF(float x) {
+    // Range checks come before the conversions to int, which would be
+    // undefined for NaN and huge values.
+    if (!sync) {
+        const float frames = static_cast<float>(capacity) * x;
+        if (std::isnan(frames)) {
+            setTime(0);
+        } else if (frames < static_cast<float>(capacity)) {
+            setTime(frames <= 0.0f ? 0 : static_cast<int>(frames));
+        }  // else: a full line or longer is refused
+        return;
+    }
+    const float scaled = x * 8.0f;
+    if (!(scaled > -1.0f && scaled < 9.0f)) {  // k outside 0..8, or NaN
+        setTime(0);
+        return;
+    }
+    const double frames = samplesPerBeat * kBeatsByStep[static_cast<int>(scaled)];
+    if (frames < capacity) setTime(static_cast<int>(frames));
+}
+
+void Delay::setSync(float x) {
+    if (!isSwitchOn(x)) {
+        sync = false;
+        if (parameterCount > kTime) {
+            parameters[kTime].steps = kUnsyncedTimeSteps;
+            parameters[kTime].offset = 0;
+        }
+        return;
+    }
+    sync = true;
+    if (parameterCount > kTime) {
+        parameters[kTime].steps = kPresets[kTime].steps;
+        setTimeF(parameters[kTime].value);
+    }
+}
+
+void Delay::setActive(bool on) {
+    if (!on) std::fill(delayLine.begin(), delayLine.end(), 0.0f);  // switching on again starts silent
+    active = on;
+}
+
+void Delay::setVolume(float volume) { wetVolume = unitGain(volume); }
+
+void Delay::setFeedback(float gain) { feedback = unitGain(gain); }
+
+void Delay::setSampleRate(int rate) {
+    if (rate > 0) sampleRate = rate;
+}
+
+void Delay::setSamplePerBeat(double tempo, double rate) {
+    if (!(tempo > 0.0 && rate > 0.0 && std::isfinite(tempo) && std::isfinite(rate))) return;
+    const double frames = rate * 60.0 / tempo;
+    if (std::isfinite(frames) && frames > 0.0) samplesPerBeat = frames;
+}
+
+void Delay::process(float** outputs, int frames) {
+    if (!active || frames <= 0 || !outputs || !outputs[0] || !outputs[1]) return;
+    float* left = outputs[0];
+    float* right = outputs[1];
+    // The ping-pong crossfade falls from 1 to 0 in 20 ms.
+    const double fadeStep = 50.0 / sampleRate;
+    float* line = delayLine.data();
+    for (int i = 0; i < frames; ++i) {
+        const float echo = line[cursor];
+        // Fed from the dry mix, before this frame's echo is added.
+        line[cursor] = feedback * echo + (left[i] + right[i]) / 1.5f;
+        if (++cursor >= time) {
+            side = !side;
+            crossfade = 1.0f;
+            cursor = 0;
+        }
+        if (!pingpong) {
+            left[i] += wetVolume * echo;
+            right[i] += wetVolume * echo;
+        } else if (side) {  // moving to the left
+            left[i] += (1.0f - crossfade) * wetVolume * echo;
+            right[i] += crossfade * wetVolume * echo;
+        } else {
+            left[i] += crossfade * wetVolume * echo;
+            right[i] += (1.0f - crossfade) * wetVolume * echo;
+        }
+        const double faded = crossfade - fadeStep;
+        crossfade = faded > 0.0 ? static_cast<float>(faded) : 0.0f;
+    }
+}

@@ -1,0 +1,48 @@
+#include "dsp/pitch_tables.h"
+
+#include <cmath>
+
+float semitonesTab[kSemitonesTabSize] = {};
+float centsTab[kCentsTabSize] = {};
+
+namespace {
+constexpr double kOneSemitoneDown = 0.9438743126819565;
+constexpr double kOneCent = 1.0005777895065548;
+}  // namespace
+
+void makeFrequencyTab() {
+    // Accumulate in double and round only the stored entries, so single
+    // precision errors do not compound along the table.
+    double ratio = 0.25;
+    for (int i = 0; i < kSemitonesTabSize; ++i) {
+        semitonesTab[i] = static_cast<float>(ratio);
+        ratio *= SEMITONE_STEP;
+    }
+    ratio = kOneSemitoneDown;
+    for (int i = 0; i < kCentsTabSize; ++i) {
+        centsTab[i] = static_cast<float>(ratio);
+        ratio *= kOneCent;
+    }
+}
+
+float paramToPitch(float x) {
+    const float scaled = x * 48.0f;
+    int index;
+    if (std::isnan(scaled)) {
+        index = kSemitonesTabSize / 2;
+    } else if (scaled <= 0.0f) {
+        index = 0;
+    } else if (scaled >= static_cast<float>(kSemitonesTabSize - 1)) {
+        index = kSemitonesTabSize - 1;
+    } else {
+        index = static_cast<int>(scaled);  // truncated: each step's lower edge is inclusive
+    }
+    return semitonesTab[index];
+}
+
+double semitoneRatio(int k) {
+    double ratio = 1.0;
+    for (int i = 0; i < k; ++i) ratio *= SEMITONE_STEP;
+    for (int i = 0; i > k; --i) ratio /= SEMITONE_STEP;
+    return ratio;
+}

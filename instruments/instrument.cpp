@@ -1,0 +1,202 @@
+#include "instruments/instrument.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "resources/builtin_waveforms.h"
+#include "dsp/pitch_tables.h"
+
+namespace {
+
+struct ParameterSpec {
+    const char* name;
+    int steps;
+    int offset;
+    int mark;
+    float value;
+};
+
+// Names, display hints and defaults of parameters 0 to 20; parameter 21
+// keeps the defaults every Parameter starts with.
+constexpr ParameterSpec kSpecs[21] = {
+    {"volume", 99, 0, 99, 1.0f},      {"pan", 100, -50, 0, 0.5f},     {"tune", 48, -24, 0, 0.5f},
+    {"finetune", 200, -100, 0, 0.5f}, {"showwave", 1, 0, 0, 0.0f},    {"loop", 1, 0, 0, 0.0f},
+    {"global", 1, 0, 0, 1.0f},        {"voleg", 1, 0, 0, 0.0f},       {"piteg", 1, 0, 0, 0.0f},
+    {"special", 1, 0, 0, 0.0f},       {"vol A", 100, 0, 0, 0.0f},     {"vol D", 100, 0, 0, 0.0f},
+    {"vol S", 100, 100, 100, 1.0f},   {"vol R", 100, 0, 0, 0.0f},     {"pitch A", 100, 0, 0, 0.0f},
+    {"pitch D", 100, 0, 0, 0.0f},     {"pitch R", 100, 0, 0, 0.0f},   {"pitch EG", 100, 0, 50, 0.5f},
+    {"reverse", 1, 0, 0, 0.0f},       {"interpolate", 1, 0, 0, 0.0f}, {"grain", 1, 0, 0, 0.0f},
+};
+
+// Index into a ratio table of `steps` + 1 entries for a normalised value.
+int tableIndex(float x, int steps) { return static_cast<int>(normalised(x) * static_cast<float>(steps)); }
+
+int supportedRate(int rate) { return rate >= 8000 && rate <= 384000 ? rate : 44100; }
+
+void copyField(char* area, int size, const std::string& text) {
+    std::memset(area, 0, static_cast<std::size_t>(size));
+    std::memcpy(area, text.data(), std::min(text.size(), static_cast<std::size_t>(size - 1)));
+}
+
+}  // namespace
+
+Instrument::Instrument(int blockSize, int sampleRate) {
+    meterBuffer.assign(static_cast<std::size_t>(std::max(blockSize, 0)), 0.0f);
+    for (ADSR& envelope : pitchEnvelope) envelope.setSustainLevel(0.0f);
+    defaultSample.loadFromHeader(coin, coinFrames, 0);
+    createParameters(kParameterCount);
+    samplerate = supportedRate(sampleRate);
+    const float initial[] = {0, 0, 1.0f, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0.82f};
+    for (int i = kVolA; i <= kGrainAdvance; i++) setParameter(i, initial[i - kVolA]);
+}
+
+Instrument::~Instrument() {
+    if (type == 2 && currentSample)
+        for (float*& buffer : currentSample->buffers) {
+            delete[] buffer;
+            buffer = nullptr;
+        }
+    currentSample = nullptr;
+    if (data) data->id = -1;
+    for (int i = 0; i < sampleCount; i++) delete samples[i];
+}
+
+Sample* Instrument::getSample(int index, int /*note*/, int /*velocity*/) {
+    if (index < 0 || index >= sampleCapacity) return &defaultSample;
+    if (type == 0) currentSample = samples[0];
+    if (currentSample) {
+        rootRatio = currentSample->rootRatio;
+        return currentSample;
+    }
+    rootRatio = 1.0;
+    return &defaultSample;
+}
+
+void Instrument::addSample(Sample* sample, bool select) {
+    if (!sample || sampleCount >= sampleCapacity) return;
+    samples[sampleCount++] = sample;
+    if (select) currentSample = sample;
+}
+
+void Instrument::setSemitone(float x) {
+    int index = tableIndex(x, 48);
+    semitone = index - 24;
+    semitoneRatio = semitonesTab[index];
+    updateTuneRatio();
+}
+
+void Instrument::setCent(float x) {
+    int index = tableIndex(x, 200);
+    cent = index - 100;
+    centRatio = centsTab[index];
+    updateTuneRatio();
+}
+
+void Instrument::setAttackVolume(float x) {
+    for (ADSR& e : volumeEnvelope) e.setAttackRate(static_cast<float>(samplerate) * (1.5f * x));
+}
+
+void Instrument::setDecayVolume(float x) {
+    for (ADSR& e : volumeEnvelope) e.setDecayRate(static_cast<float>(samplerate) * (4.0f * x));
+}
+
+void Instrument::setSustainVolume(float x) {
+    for (ADSR& e : volumeEnvelope) e.setSustainLevel(x);
+}
+
+void Instrument::setReleaseVolume(float x) {
+    for (ADSR& e : volumeEnvelope) e.setReleaseRate(static_cast<float>(samplerate) * (3.75f * x + 0.25f));
+}
+
+void Instrument::setAttackPitch(float x) {
+    for (ADSR& e : pitchEnvelope) e.setAttackRate(static_cast<float>(samplerate) * (2.0f * x));
+}
+
+void Instrument::setDecayPitch(float x) {
+    for (ADSR& e : pitchEnvelope) e.setDecayRate(static_cast<float>(samplerate) * (8.0f * x));
+}
+
+void Instrument::setReleasePitch(float x) {
+    for (ADSR& e : pitchEnvelope) e.setReleaseRate(static_cast<float>(samplerate) * (4.0f * x));
+}
+
+void Instrument::setPitchEgDepth(float x) {
+    float depth = 0.0f;
+    if (x > 0.5f)
+        depth = (x - 0.5f) * 2.0f * 2.0f;
+    else if (x < 0.5f)
+        depth = -(1.0f - 2.0f * x) * 0.5f;
+    pitchEgDepth = depth;
+}
+
+void Instrument::setSamplerate(int rate) { samplerate = supportedRate(rate); }
+
+void Instrument::setParameter(int index, float x) {
+    if (index < 0 || index >= parameterCount) return;
+    x = normalised(x);
+    parameters[index].value = x;
+    if (data) data->parameterRecord[index].value = x;
+    switch (index) {
+        case kVolume: volume = x; break;
+        case kPan: pan = x; break;
+        case kTune: setSemitone(x); break;
+        case kFinetune: setCent(x); break;
+        case kLoop:
+            if (type != 1) getSample(0, -1, -1)->setLoopStyle(x > 0.5f ? Loop : NoLoop);
+            break;
+        case kVolA: setAttackVolume(x); break;
+        case kVolD: setDecayVolume(x); break;
+        case kVolS: setSustainVolume(x); break;
+        case kVolR: setReleaseVolume(x); break;
+        case kPitchA: setAttackPitch(x); break;
+        case kPitchD: setDecayPitch(x); break;
+        case kPitchR: setReleasePitch(x); break;
+        case kPitchEg: setPitchEgDepth(x); break;
+        case kReverse: reverse = x > 0.5f; break;
+        case kInterpolate: interpolate = x > 0.5f; break;
+        case kGrain: grain = x > 0.5f; break;
+        case kGrainAdvance:
+            grainAdvanceF = (1.0f - x) * static_cast<float>(grainPeriod / 2 - 2) + 2.0f;
+            break;
+        default: break;  // editor switches: stored only
+    }
+}
+
+float Instrument::getParameter(int index) const {
+    return index >= 0 && index < parameterCount ? parameters[index].value : 0.0f;
+}
+
+void Instrument::createParameters(int count) {
+    parameters.assign(static_cast<std::size_t>(std::max(count, 0)), Parameter{});
+    for (int i = 0; i < count && i < 21; i++) {
+        const ParameterSpec& spec = kSpecs[i];
+        parameters[i] = Parameter{spec.steps, spec.offset, spec.mark, spec.value, spec.name};
+    }
+    parameterCount = count;
+}
+
+void Instrument::adjustBufferSize(int blockSize) {
+    meterBuffer.assign(static_cast<std::size_t>(std::max(blockSize, 0)), 0.0f);
+}
+
+void Instrument::setId(int newId) {
+    id = newId;
+    if (data) data->id = newId;
+}
+
+void Instrument::initData(InstrumentData* record) {
+    data = record;
+    if (!record) return;
+    record->id = id;
+    copyField(record->name, InstrumentData::kNameSize, name);
+    copyField(record->path, InstrumentData::kPathSize, path);
+    record->deleteRequest = 0;
+    record->peak = 0.0f;
+    record->reserved = 0;
+    record->parameterCount = kParameterCount;
+    record->midiChannel = -1;
+    for (int i = 0; i < 21; i++) {
+        const ParameterSpec& spec = kSpecs[i];
+        record->parameterRecord[i] = ParameterRecord{spec.value, spec.steps, spec.offset, spec.mark};
+    }
+}

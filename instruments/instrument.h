@@ -1,0 +1,95 @@
+// One playable layer: a sample, volume, pan, tuning, a volume and a pitch
+// envelope for each of the 16 voice slots, playback switches and a MIDI
+// channel, driven by 22 normalised parameters.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "dsp/adsr.h"
+#include "instruments/instrument_data.h"
+#include "instruments/sample.h"
+#include "programs/parameter.h"
+
+class Instrument {
+public:
+    static constexpr int kSlots = 16;
+    static constexpr int kParameterCount = 22;
+    static constexpr int kSampleCapacity = 256;
+
+    // Parameter numbers.
+    enum : int {
+        kVolume, kPan, kTune, kFinetune, kShowwave, kLoop, kGlobal, kVolEg, kPitEg, kSpecial,
+        kVolA, kVolD, kVolS, kVolR, kPitchA, kPitchD, kPitchR, kPitchEg, kReverse, kInterpolate,
+        kGrain, kGrainAdvance
+    };
+
+    Instrument(int blockSize, int sampleRate);
+    ~Instrument();
+    Instrument(const Instrument&) = delete;
+    Instrument& operator=(const Instrument&) = delete;
+
+    // The current sample (index 0 is the only one used); the default
+    // waveform when there is none. Refreshes rootRatio.
+    Sample* getSample(int index, int note, int velocity);
+    void addSample(Sample* sample, bool select);
+    void setSemitone(float x);
+    void setCent(float x);
+    void setAttackVolume(float x);
+    void setDecayVolume(float x);
+    void setSustainVolume(float x);
+    void setReleaseVolume(float x);
+    void setAttackPitch(float x);
+    void setDecayPitch(float x);
+    void setReleasePitch(float x);
+    void setPitchEgDepth(float x);
+    void setSamplerate(int rate);
+    void setParameter(int index, float x);
+    float getParameter(int index) const;
+    void createParameters(int count);
+    void adjustBufferSize(int blockSize);
+    void setId(int newId);
+    void initData(InstrumentData* record);
+    int getParameterCount() const { return parameterCount; }
+    const std::string& getParameterName(int index) const { return parameters[index].name; }
+
+    int type = 0;
+    InstrumentData* data = nullptr;
+    int id = 0;
+    int sampleCapacity = kSampleCapacity;
+    int sampleCount = 0;
+    std::array<Sample*, kSampleCapacity> samples{};
+    Sample* currentSample = nullptr;
+    Sample defaultSample;
+    float pan = 0.5f;
+    float semitoneRatio = 1.0f;
+    float centRatio = 1.0f;
+    double rootRatio = 1.0;
+    int semitone = 0;
+    int cent = 0;
+    double tuneRatio = 1.0;
+    float volume = 1.0f;
+    std::array<double, kSlots> position{};
+    std::vector<float> meterBuffer;
+    std::array<ADSR, kSlots> volumeEnvelope;
+    std::array<ADSR, kSlots> pitchEnvelope;
+    double pitchEgDepth = 1.0;
+    bool reverse = false;
+    bool interpolate = false;
+    bool grain = false;
+    std::string name;
+    std::string path;
+    std::vector<Parameter> parameters;
+    int parameterCount = 0;
+    int samplerate = 44100;
+    std::array<double, kSlots> grainStart{};
+    std::array<double, kSlots> grainCounter{};
+    int grainAdvance = 100;
+    int grainPeriod = 1000;
+    float grainAdvanceF = 0.0f;
+    int midiChannel = -1;
+
+private:
+    void updateTuneRatio() { tuneRatio = semitoneRatio * centRatio; }
+};

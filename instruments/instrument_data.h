@@ -1,0 +1,35 @@
+// The record of one instrument that the editor program reads and writes in
+// shared memory: identity, name, path, level meter, channel, parameters.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "programs/parameter.h"
+
+struct InstrumentData {
+    static constexpr int kNameSize = 256;
+    static constexpr int kPathSize = 2048;
+    static constexpr int kParameterCount = 22;
+
+    int32_t id;  // -1 marks a free record
+    char name[kNameSize];
+    char path[kPathSize];
+    uint8_t deleteRequest;  // set by the editor program; honoured after the next block
+    uint8_t padding[3];
+    float peak;
+    int32_t reserved;
+    int32_t parameterCount;
+    int32_t midiChannel;
+    ParameterRecord parameterRecord[kParameterCount];
+};
+
+static_assert(offsetof(InstrumentData, name) == 4);
+static_assert(offsetof(InstrumentData, path) == 260);
+static_assert(offsetof(InstrumentData, deleteRequest) == 2308);
+static_assert(offsetof(InstrumentData, peak) == 2312);
+static_assert(offsetof(InstrumentData, reserved) == 2316);
+static_assert(offsetof(InstrumentData, parameterCount) == 2320);
+static_assert(offsetof(InstrumentData, midiChannel) == 2324);
+static_assert(offsetof(InstrumentData, parameterRecord) == 2328);
+static_assert(sizeof(InstrumentData) == 2680);

@@ -1,0 +1,42 @@
+// One piece of sound in memory: float frames per channel, and how a note
+// plays it (start, loop, root note, recorded rate).
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "instruments/sample_data.h"
+
+enum LoopStyle : int32_t { NoLoop = 0, Loop = 1 };
+
+class Sample {
+public:
+    static constexpr int kMaxChannels = 32;
+
+    Sample() { buffers.fill(nullptr); }
+
+    // Null for a channel above 31 or one that was never loaded.
+    float* getBuffer(int channel) const;
+    void setSamplerate(int rate) { samplerate = rate; }
+    void setLoopStyle(LoopStyle style);
+    // Marker setters clamp against the other markers' current values.
+    void setLoopStart(int frame);
+    void setLoopEnd(int frame);
+    void setStartPlay(int frame);
+    void setRootNote(int note);
+    void setSampleData(SampleData* record);
+    // Borrows `data` as `channel` without copying. The array must hold
+    // frames + 1 floats: voices read one guard frame past the end.
+    void loadFromHeader(const float* data, int frames, int channel);
+
+    std::array<float*, kMaxChannels> buffers;
+    int32_t channels = 0;
+    int32_t length = 0;
+    int32_t samplerate = 44100;
+    int32_t loopStart = 0;
+    int32_t loopEnd = 0;
+    int32_t startPlay = 0;
+    double rootRatio = 1.0;
+    LoopStyle loopStyle = NoLoop;
+    SampleData* sampleData = nullptr;
+};

@@ -1,0 +1,32 @@
+# Runs the sound generator twice into fresh folders and fails unless both
+# runs wrote the same files with the same bytes.
+# Usage: cmake -DSOUNDGEN=<generator> -DWORK_DIR=<scratch folder> -P compare_two_runs.cmake
+file(REMOVE_RECURSE ${WORK_DIR})
+foreach(run first second)
+  execute_process(
+    COMMAND ${SOUNDGEN} ${WORK_DIR}/${run} ${WORK_DIR}/${run}/builtin_waveforms.h
+    RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${SOUNDGEN} failed: ${status}")
+  endif()
+  file(GLOB_RECURSE files RELATIVE ${WORK_DIR}/${run} ${WORK_DIR}/${run}/*)
+  list(SORT files)
+  set(files_${run} ${files})
+endforeach()
+
+if(NOT files_first STREQUAL files_second)
+  message(FATAL_ERROR "the runs wrote different files:\n${files_first}\n${files_second}")
+endif()
+if(NOT files_first)
+  message(FATAL_ERROR "the generator wrote nothing")
+endif()
+foreach(f IN LISTS files_first)
+  file(SHA256 ${WORK_DIR}/first/${f} first)
+  file(SHA256 ${WORK_DIR}/second/${f} second)
+  if(NOT first STREQUAL second)
+    message(FATAL_ERROR "${f} differs between two runs")
+  endif()
+endforeach()
+list(LENGTH files_first count)
+message(STATUS "${count} files identical in both runs")
+file(REMOVE_RECURSE ${WORK_DIR})

@@ -1,0 +1,206 @@
+// MIDI from the host and the editor, voice allocation, and the audio
+// callback that renders the voices, meters the instruments and runs the delay.
+#include <xmmintrin.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "instruments/instrument.h"
+#include "synth/quaxel2.h"
+
+namespace {
+
+// Flushes denormals to zero while a render call runs, then restores the
+// caller's floating-point mode.
+class DenormalsOff {
+public:
+    DenormalsOff() : saved(_mm_getcsr()) { _mm_setcsr(saved | 0x8040); }  // FTZ and DAZ
+    ~DenormalsOff() { _mm_setcsr(saved); }
+    DenormalsOff(const DenormalsOff&) = delete;
+    DenormalsOff& operator=(const DenormalsOff&) = delete;
+
+private:
+    unsigned saved;
+};
+
+bool validNote(int note) { return note >= 0 && note < 128; }
+
+}  // namespace
+
+VstInt32 Quaxel2::processEvents(VstEvents* events) {
+    if (!events) return 1;
+    for (VstInt32 e = 0; e < events->numEvents; e++) {
+        const VstEvent* event = events->events[e];
+        if (!event || event->type != kVstMidiType) continue;
+        const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
+        const int status = static_cast<signed char>(midi->midiData[0]);
+        const int data1 = static_cast<signed char>(midi->midiData[1]);
+        const int data2 = static_cast<signed char>(midi->midiData[2]);
+        const int kind = status & 0xF0;
+        const int channel = status & 0x0F;
+        switch (kind) {
+            case 0x90:
+                if (data2 != 0)
+                    play(data1, data2, midi->deltaFrames, channel);
+                else
+                    stop(data1, 0, midi->deltaFrames, channel);
+                break;
+            case 0x80: stop(data1, data2, midi->deltaFrames, channel); break;
+            case 0xB0:
+                if (data1 == 123 || data1 == 126) allNoteOff(midi->deltaFrames, channel);
+                break;
+            case 0xE0:
+                for (auto& voice : voices) voice->setPitchBend(data1 & 0x7F, data2 & 0x7F);
+                break;
+            default: break;  // aftertouch, program change, system messages
+        }
+    }
+    return 1;
+}
+
+void Quaxel2::forgetVoice(Voice* voice) {
+    if (!validNote(voice->note)) return;
+    for (Voice*& entry : noteTable[voice->note])
+        if (entry == voice) entry = nullptr;
+}
+
+// Releases the editor's voices on this key, and forgets them so that the
+// editor's own note-off cannot later release what they play by then.
+void Quaxel2::releaseEditorVoices(int note, int velocity, int deltaFrames, int column) {
+    for (Voice*& entry : noteTable[note]) {
+        if (entry && entry->channel == -1) {
+            Voice* voice = entry;
+            voice->doRelease(note, velocity, deltaFrames, column);
+            forgetVoice(voice);
+        }
+    }
+}
+
+void Quaxel2::play(int note, int velocity, int deltaFrames, int channel) {
+    if (!validNote(note) || channel < -1 || channel > 15) return;
+    const int column = channel == -1 ? kEditorColumn : channel;
+    Voice*& entry = noteTable[note][column];
+    if (entry) {
+        entry->doRelease(note, velocity, deltaFrames, column);
+        entry = nullptr;
+    }
+    releaseEditorVoices(note, velocity, deltaFrames, column);
+
+    for (auto& voice : voices) {
+        if (!voice->active) {
+            voice->play(note, velocity, deltaFrames, column);
+            entry = voice.get();
+            return;
+        }
+    }
+    // All voices sound: take the quietest released one, if any is below full level.
+    Voice* quietest = nullptr;
+    for (auto& voice : voices)
+        if (voice->released && voice->level < 1.0 && (!quietest || voice->level < quietest->level))
+            quietest = voice.get();
+    if (!quietest) return;
+    forgetVoice(quietest);
+    quietest->stop(quietest->note, 0, 0, column);
+    quietest->play(note, velocity, deltaFrames, column);
+    entry = quietest;
+}
+
+void Quaxel2::stop(int note, int velocity, int deltaFrames, int channel) {
+    if (!validNote(note) || channel < -1 || channel > 15) return;
+    const int column = channel == -1 ? kEditorColumn : channel;
+    Voice*& entry = noteTable[note][column];
+    if (entry) {
+        entry->doRelease(note, velocity, deltaFrames, column);
+        entry = nullptr;
+    }
+    releaseEditorVoices(note, velocity, deltaFrames, column);
+}
+
+void Quaxel2::allNoteOff(int deltaFrames, int /*channel*/) {
+    for (auto& voice : voices)
+        if (voice->active) voice->doRelease(0, 0, deltaFrames, -1);
+    for (auto& row : noteTable) row.fill(nullptr);
+}
+
+void Quaxel2::resetInstruBuffer() {
+    for (int r = 0; r < rackCount; r++)
+        for (int i = 0; i < racks[r]->getCount(); i++) {
+            std::vector<float>& meter = racks[r]->getInstrumentAt(i)->meterBuffer;
+            std::fill(meter.begin(), meter.end(), 0.0f);
+        }
+}
+
+void Quaxel2::processReplacing(float** /*inputs*/, float** outputs, VstInt32 sampleFrames) {
+    if (!outputs || !outputs[0] || !outputs[1] || sampleFrames <= 0) return;
+    DenormalsOff denormalsOff;
+    // Buffers hold one block; a host that asks for more gets it in pieces.
+    const int piece = getRenderBlockSize();
+    for (int done = 0; done < sampleFrames; done += piece) {
+        float* part[2] = {outputs[0] + done, outputs[1] + done};
+        renderBlock(part, std::min(piece, sampleFrames - done));
+    }
+}
+
+void Quaxel2::renderBlock(float** outputs, int frames) {
+    std::fill_n(outputs[0], frames, 0.0f);
+    std::fill_n(outputs[1], frames, 0.0f);
+    resetInstruBuffer();
+    for (auto& voice : voices) voice->process(outputs, frames);
+
+    for (int r = 0; r < rackCount; r++)
+        for (int i = 0; i < racks[r]->getCount(); i++) {
+            Instrument* instrument = racks[r]->getInstrumentAt(i);
+            if (!instrument->data) continue;
+            float max = 0.0f, min = -0.0f;
+            for (int f = 0; f < frames; f++) {
+                max = std::max(max, instrument->meterBuffer[f]);
+                min = std::min(min, instrument->meterBuffer[f]);
+            }
+            instrument->data->peak = std::max(max, -min);
+        }
+
+    updateTempo();
+    delay->process(outputs, frames);
+    racks[0]->processDeletion();
+}
+
+void Quaxel2::updateTempo() {
+    const VstTimeInfo* info = getTimeInfo(kVstTempoValid);
+    if (!info) return;
+    currentTempo = info->tempo;
+    if (currentTempo != appliedTempo || std::isnan(currentTempo) || std::isnan(appliedTempo))
+        delay->setSamplePerBeat(currentTempo, renderSampleRate());
+    appliedTempo = currentTempo;
+}
+
+void Quaxel2::setBlockSize(VstInt32 size) {
+    AudioEffect::setBlockSize(size);
+    for (auto& voice : voices) {
+        // A voice cut off here no longer plays its note: forget it.
+        if (voice->active) forgetVoice(voice.get());
+        voice->adjustBufferSize();
+    }
+    for (int r = 0; r < rackCount; r++)
+        for (int i = 0; i < racks[r]->getCount(); i++) racks[r]->getInstrumentAt(i)->adjustBufferSize(getRenderBlockSize());
+}
+
+void Quaxel2::setSampleRate(float rate) {
+    AudioEffect::setSampleRate(rate);
+    // Out-of-range rates reach the instruments as 0, which they replace by 44100.
+    const int whole = rate >= 1.0f && rate <= 1e7f ? static_cast<int>(rate) : 0;
+    for (int r = 0; r < rackCount; r++)
+        for (int i = 0; i < racks[r]->getCount(); i++) racks[r]->getInstrumentAt(i)->setSamplerate(whole);
+}
+
+void Quaxel2::setGrainSize(int size) {
+    if (size < 200 || size > 2000) return;
+    grainSize = size;
+    Rack& rack = *racks[0];
+    for (int i = 0; i < rack.getCount(); i++) {
+        Instrument* instrument = rack.getInstrumentAt(i);
+        instrument->grainPeriod = size;
+        const int count = instrument->getParameterCount();
+        setParameter(instrument->id * count + 21, instrument->getParameter(21));
+    }
+}

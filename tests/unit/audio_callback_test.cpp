@@ -1,0 +1,287 @@
+// MIDI handling, voice allocation and the audio callback of the plug-in.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "allocation_counter.h"
+#include "plugin_fixture.h"
+
+namespace {
+
+struct Fixture : PluginFixture {
+    Fixture() { addInstrument(constant(44100, 0.5f)); }
+    Voice* entry(int note, int column) const { return plugin->getNoteTableEntry(note, column); }
+    Voice* voice(int i) const { return plugin->getVoice(i); }
+};
+
+TEST(Events, NoteOnWithVelocityZeroIsANoteOff) {
+    Fixture f;
+    f.midi(0x90, 60, 100);
+    Voice* v = f.entry(60, 0);
+    ASSERT_NE(v, nullptr);
+    f.midi(0x90, 60, 0);
+    EXPECT_TRUE(v->released);
+    EXPECT_EQ(f.entry(60, 0), nullptr);
+}
+
+TEST(Events, RetriggerAndChannels) {
+    Fixture f;
+    f.midi(0x90, 60, 100);
+    f.midi(0x90, 60, 100);  // again, no note-off between
+    EXPECT_TRUE(f.voice(0)->released);
+    EXPECT_EQ(f.entry(60, 0), f.voice(1));
+    f.midi(0x80, 60, 0);
+    EXPECT_TRUE(f.voice(1)->released);
+
+    f.midi(0x90, 62, 100);  // channel 1
+    f.midi(0x91, 62, 100);  // channel 2
+    Voice* first = f.entry(62, 0);
+    Voice* second = f.entry(62, 1);
+    ASSERT_TRUE(first && second && first != second);
+    f.midi(0x81, 62, 0);
+    EXPECT_FALSE(first->released);
+    EXPECT_TRUE(second->released);
+}
+
+TEST(Events, AHostNoteReleasesTheEditorsVoiceOnThatKey) {
+    Fixture f;
+    f.plugin->play(60, 100, 0, -1);
+    Voice* editorVoice = f.entry(60, Quaxel2::kEditorColumn);
+    ASSERT_NE(editorVoice, nullptr);
+    EXPECT_EQ(editorVoice->channel, -1);
+    f.midi(0x90, 60, 100);
+    EXPECT_TRUE(editorVoice->released);
+    EXPECT_NE(f.entry(60, 0), editorVoice);
+    // Forgotten, so the editor's late note-off cannot release another note.
+    EXPECT_EQ(f.entry(60, Quaxel2::kEditorColumn), nullptr);
+}
+
+TEST(Events, FullVoicesDropOrStealTheQuietestReleasedOne) {
+    Fixture f;
+    for (int n = 0; n < 16; n++) f.midi(0x90, 40 + n, 100);
+    f.midi(0x90, 80, 100);
+    EXPECT_EQ(f.entry(80, 0), nullptr);  // nothing released: dropped
+
+    f.midi(0x80, 49, 0);  // voice 9
+    f.midi(0x80, 44, 0);  // voice 4
+    f.voice(4)->level = 0.3;
+    f.voice(9)->level = 0.3;
+    f.midi(0x90, 81, 100);
+    EXPECT_EQ(f.entry(81, 0), f.voice(4));  // equal levels: the lower index
+    EXPECT_FALSE(f.voice(4)->released);
+    EXPECT_EQ(f.voice(4)->note, 81);
+
+    f.voice(9)->level = 1.0;  // a voice at full level is never taken
+    f.midi(0x90, 82, 100);
+    EXPECT_EQ(f.entry(82, 0), nullptr);
+}
+
+TEST(Events, AStolenVoiceIsForgottenUnderItsOldNote) {
+    Fixture f;
+    for (int n = 0; n < 16; n++) f.plugin->play(40 + n, 100, 0, -1);
+    f.midi(0x90, 40, 100);  // releases editor voice 0 on key 40 and steals it
+    EXPECT_EQ(f.entry(40, 0), f.voice(0));
+    f.plugin->stop(40, 0, 0, -1);  // the editor lets go of its key 40
+    EXPECT_FALSE(f.voice(0)->released);  // the host's note plays on
+}
+
+TEST(Events, ControllersAndPitchBend) {
+    Fixture f;
+    f.midi(0x90, 60, 100);
+    f.midi(0x93, 64, 100);
+    f.plugin->play(67, 100, 0, -1);
+    f.midi(0xB0, 64, 0);    // sustain: nothing
+    f.midi(0xB0, 120, 0);   // all sound off: nothing
+    EXPECT_FALSE(f.voice(0)->released);
+
+    f.midi(0xE2, 0, 127);  // channel 3 bends every voice
+    for (int i = 0; i < 16; i++) EXPECT_GT(f.voice(i)->bendRatio, 1.9) << i;
+
+    f.midi(0xB9, 123, 0);  // channel 10
+    for (int i = 0; i < 3; i++) EXPECT_TRUE(f.voice(i)->released) << i;
+    for (int note : {60, 64, 67})
+        for (int column = 0; column < Quaxel2::kNoteColumns; column++) EXPECT_EQ(f.entry(note, column), nullptr);
+
+    f.midi(0x90, 70, 100);
+    f.midi(0xB4, 126, 0);  // mono mode on also releases everything
+    EXPECT_TRUE(f.entry(70, 0) == nullptr);
+}
+
+TEST(Events, OddEventsAreIgnored) {
+    Fixture f;
+    VstEvents events{};
+    events.numEvents = 2;
+    VstEvent sysex{};
+    sysex.type = kVstSysExType;
+    events.events[0] = &sysex;
+    events.events[1] = nullptr;
+    EXPECT_EQ(f.plugin->processEvents(&events), 1);
+    EXPECT_EQ(f.plugin->processEvents(nullptr), 1);
+    f.plugin->play(200, 100, 0, -1);
+    f.plugin->stop(-3, 100, 0, -1);
+    f.midi(0xC0, 5, 0);
+    EXPECT_EQ(f.activeVoices(), 0);
+}
+
+TEST(AudioCallback, TempoReachesTheDelayOnlyWhenItChanges) {
+    Fixture f;
+    f.plugin->setSampleRate(48000.0f);
+    f.render(64);  // 120 as at construction: nothing recomputed
+    EXPECT_EQ(f.plugin->getDelay().getSamplesPerBeat(), 22050.0);
+    PluginFixture::hostTempo = 140.0;
+    f.render(64);
+    EXPECT_DOUBLE_EQ(f.plugin->getDelay().getSamplesPerBeat(), 48000.0 * 60 / 140);
+    EXPECT_EQ(f.plugin->getAppliedTempo(), 140.0);
+    PluginFixture::hostGivesTime = false;
+    PluginFixture::hostTempo = 90.0;
+    f.render(64);
+    EXPECT_EQ(f.plugin->getCurrentTempo(), 140.0);
+}
+
+TEST(AudioCallback, BlockSizeChangeCutsVoicesAndForgetsTheirNotes) {
+    Fixture f;
+    f.midi(0x90, 60, 100);
+    f.render(64);
+    f.plugin->setBlockSize(128);
+    EXPECT_EQ(f.activeVoices(), 0);
+    EXPECT_EQ(f.entry(60, 0), nullptr);
+    EXPECT_EQ(f.plugin->getRack(0)->getInstrumentAt(0)->meterBuffer.size(), 128u);
+    auto left = f.render(128).first;
+    EXPECT_EQ(left[100], 0.0f);
+}
+
+TEST(AudioCallback, GrainSizeRange) {
+    Fixture f;
+    for (int refused : {100, 199, 2001}) {
+        f.plugin->setGrainSize(refused);
+        EXPECT_EQ(f.plugin->getGrainSize(), 1000) << refused;
+    }
+    f.plugin->setGrainSize(200);
+    EXPECT_EQ(f.plugin->getGrainSize(), 200);
+    Instrument* instrument = f.plugin->getRack(0)->getInstrumentAt(0);
+    EXPECT_EQ(instrument->grainPeriod, 200);
+    EXPECT_FLOAT_EQ(instrument->grainAdvanceF, (1.0f - 0.82f) * 98 + 2);
+}
+
+TEST(AudioCallback, EachInstrumentsPeakReachesItsRecord) {
+    Fixture f;
+    Instrument* quiet = f.addInstrument(constant(1000, -0.25f));
+    f.midi(0x90, 60, 127);
+    f.render(64);
+    EXPECT_FLOAT_EQ(f.plugin->getRack(0)->getInstrumentAt(0)->data->peak, 0.5f);
+    EXPECT_FLOAT_EQ(quiet->data->peak, 0.25f);
+}
+
+TEST(AudioCallback, DeletionRequestedByTheEditorHappensAfterTheBlock) {
+    Fixture f;
+    Instrument* second = f.addInstrument(constant(1000, 0.25f));
+    second->data->deleteRequest = 1;
+    f.midi(0x90, 60, 127);
+    auto left = f.render(64).first;
+    EXPECT_FLOAT_EQ(left[3], 0.75f);  // both played this block
+    EXPECT_EQ(f.plugin->getRack(0)->getCount(), 1);
+}
+
+TEST(AudioCallback, OversizedCallsRenderInPiecesLikeSmallOnes) {
+    Fixture whole, split;
+    for (Fixture* f : {&whole, &split}) f->midi(0x90, 60, 127);
+    auto big = whole.render(64 * 5 + 7).first;  // block size 64
+    std::vector<float> pieces;
+    for (int n : {64, 64, 64, 64, 64, 7}) {
+        auto part = split.render(n).first;
+        pieces.insert(pieces.end(), part.begin(), part.end());
+    }
+    EXPECT_EQ(big, pieces);
+}
+
+TEST(AudioCallback, OddHostsGetFiniteSilenceOrSound) {
+    struct Step {
+        const char* what;
+        std::function<void(Fixture&)> act;
+    };
+    const Step steps[] = {
+        {"zero rate", [](Fixture& f) { f.plugin->setSampleRate(0.0f); }},
+        {"zero block", [](Fixture& f) { f.plugin->setBlockSize(0); }},
+        {"negative block", [](Fixture& f) { f.plugin->setBlockSize(-5); }},
+        {"NaN rate", [](Fixture& f) { f.plugin->setSampleRate(std::nanf("")); }},
+        {"huge block", [](Fixture& f) { f.plugin->setBlockSize(1 << 30); }},
+        {"NaN parameter", [](Fixture& f) { f.plugin->setParameter(0, std::nanf("")); }},
+        {"NaN master", [](Fixture& f) { f.plugin->setParameter(576, std::nanf("")); }},
+    };
+    for (const Step& step : steps) {
+        Fixture f;
+        step.act(f);
+        f.midi(0x90, 60, 127);
+        for (int frames : {0, 1, 13, 64, 1000}) {
+            auto [left, right] = f.render(frames);
+            for (float x : left) ASSERT_TRUE(std::isfinite(x)) << step.what << " " << frames;
+        }
+    }
+}
+
+TEST(AudioCallback, DelayTailNeverLeavesDenormals) {
+    Fixture f;
+    Delay& delay = f.plugin->getDelay();
+    f.plugin->setParameter(512 + 4, 1.0f);  // active
+    f.plugin->setParameter(512 + 1, 0.9f);  // long feedback tail
+    f.midi(0x90, 60, 127);
+    f.render(64);
+    f.midi(0x80, 60, 0);
+    ASSERT_TRUE(delay.isActive());
+    for (int block = 0; block < 8000; block++) {
+        auto [left, right] = f.render(64);
+        for (float x : left) ASSERT_TRUE(x == 0.0f || std::fabs(x) >= 1.17549435e-38f) << block;
+    }
+}
+
+TEST(AudioCallback, EventsAndRenderingAllocateNothing) {
+    Fixture f;
+    f.addInstrument(constant(1000, 0.1f));
+    f.plugin->getDelay().setActive(true);
+    std::vector<float> left(64), right(64);
+    float* outputs[2] = {left.data(), right.data()};
+    VstMidiEvent events[40];
+    VstEvents* block = static_cast<VstEvents*>(std::malloc(sizeof(VstEvents) + 40 * sizeof(VstEvent*)));
+    block->numEvents = 40;
+    for (int i = 0; i < 40; i++) {
+        events[i] = VstMidiEvent{};
+        events[i].type = kVstMidiType;
+        events[i].deltaFrames = i;
+        events[i].midiData[0] = static_cast<char>(i % 3 == 2 ? 0x80 : 0x90);
+        events[i].midiData[1] = static_cast<char>(40 + i % 20);
+        events[i].midiData[2] = 100;
+        block->events[i] = reinterpret_cast<VstEvent*>(&events[i]);
+    }
+    {
+        AllocationCounter selfCheck;  // the counter does see allocations
+        static int* volatile kept;
+        kept = new int(1);
+        delete kept;
+        ASSERT_EQ(selfCheck.count(), 1);
+    }
+    int allocations = -1;
+    {
+        AllocationCounter counter;
+        for (int b = 0; b < 50; b++) {
+            f.plugin->processEvents(block);
+            f.plugin->processReplacing(nullptr, outputs, 64);
+            f.plugin->processReplacing(nullptr, outputs, 17);
+        }
+        allocations = counter.count();
+    }
+    std::free(block);
+    EXPECT_EQ(allocations, 0);
+}
+
+TEST(AudioCallback, AllNotesOffThenTheLongestReleaseLeavesNoVoiceBusy) {
+    Fixture f;
+    f.plugin->getRack(0)->getInstrumentAt(0)->setParameter(Instrument::kVolR, 1.0f);  // four seconds
+    for (int n = 0; n < 24; n++) f.midi(0x90 | (n % 16), 40 + n, 100, n);
+    f.render(64);
+    f.midi(0xB0, 123, 0);
+    for (int block = 0; block < 4 * 44100 / 64 + 2; block++) f.render(64);
+    EXPECT_EQ(f.activeVoices(), 0);
+}
+
+}  // namespace
