@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
-# Builds everything and runs the whole test suite.
+# Builds everything and runs the whole test suite, then runs it again in a
+# build with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/build.sh
 build=${BUILD_DIR:-build}
 (cd "$build" && ctest --output-on-failure -j"$(nproc)")
+
+BUILD_DIR=${SANITIZE_BUILD_DIR:-build-sanitize} bash tools/build.sh -DQUAXEL2_SANITIZE=ON -DQUAXEL2_BUILD_BENCH=OFF
+(cd "${SANITIZE_BUILD_DIR:-build-sanitize}" && ctest --output-on-failure -j"$(nproc)")

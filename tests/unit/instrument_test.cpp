@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "dsp/pitch_tables.h"
@@ -126,8 +127,17 @@ TEST_F(InstrumentTest, TypeOneCatalogueAndTypeTwoOwnership) {
     auto* sample = new Sample;
     sample->loadFromHeader(new float[11](), 10, 0);
     fromPath->addSample(sample, true);
-    for (int i = 0; i < 300; i++) fromPath->addSample(new Sample, false);
+    std::vector<std::unique_ptr<Sample>> refused;
+    for (int i = 0; i < 300; i++) {
+        auto extra = std::make_unique<Sample>();
+        fromPath->addSample(extra.get(), false);
+        if (fromPath->samples[fromPath->sampleCount - 1] == extra.get())
+            extra.release();  // the instrument owns it now
+        else
+            refused.push_back(std::move(extra));
+    }
     EXPECT_EQ(fromPath->sampleCount, 256);
+    EXPECT_EQ(refused.size(), 45u);
     delete fromPath;  // leak-free under the sanitizers
 }
 
