@@ -14,22 +14,6 @@ namespace {
 
 constexpr double kGrainRamp = 50.0;  // frames of fade at each end of a grain
 
-// What stays fixed while one instrument renders one block in one voice.
-struct Stream {
-    const float* left;
-    const float* right;
-    int length;
-    int loopStart;
-    int loopEnd;
-    bool looping;
-    double direction;
-    double pitchPrefix;  // note x root x tuning x bend x rate ratios, left to right
-    double masterTune;
-    double gainLeft;
-    double gainRight;
-    int instrumentChannel;
-};
-
 // Reads frame `j` and its successor, interpolated by `frac`. Every buffer
 // holds a guard frame at `length`; indices are clamped to it so that no
 // position, however it was reached, reads outside the buffer.
@@ -42,78 +26,174 @@ inline double readFrame(const float* buffer, int j, int length, double frac, dou
     return buffer[j] + static_cast<double>(buffer[next] - buffer[j]) * frac * interp;
 }
 
-// Renders frames [first, frames) of one instrument in voice slot `slot`.
-void renderStream(Instrument& instrument, const Stream& s, int slot, int first, int frames, int voiceChannel,
-                  float velocityLevel, float* mixLeft, float* mixRight) {
-    ADSR& volumeEnvelope = instrument.volumeEnvelope[slot];
-    ADSR& pitchEnvelope = instrument.pitchEnvelope[slot];
-    double pos = instrument.position[slot];
-    double grainStart = instrument.grainStart[slot];
-    double grainCounter = instrument.grainCounter[slot];
-    const bool silenced = s.instrumentChannel != -1 && voiceChannel != -1 && s.instrumentChannel != voiceChannel;
-    const bool grain = instrument.grain;
-    const double interp = instrument.interpolate ? 1.0 : 0.0;
-    const double volume = instrument.volume;
-    const double depth = instrument.pitchEgDepth;
-    const double grainPeriod = instrument.grainPeriod;
-    const double grainJump = s.direction * (grain ? instrument.grainAdvance : instrument.grainPeriod);
-    const bool forward = s.direction > 0;
-    float* meter = instrument.meterBuffer.data();
-    double grainFade = 1.0;
+// One instrument playing in one voice slot for one block: what stays fixed,
+// and the running state, copied out of the instrument while frames render so
+// that it can live in registers.
+struct Stream {
+    Instrument* instrument;
+    int slot;
+    const float* left;
+    const float* right;
+    float* meter;
+    int length;
+    int loopStart;
+    int loopEnd;
+    bool looping;
+    bool forward;
+    bool grain;
+    bool silenced;  // the instrument's channel is not the voice's
+    double direction;
+    double pitchPrefix;  // note x root x tuning x bend x rate ratios, left to right
+    double masterTune;
+    double gainLeft;
+    double gainRight;
+    double interp;
+    double level;  // the voice's velocity gain
+    double volume;
+    double depth;
+    double grainPeriod;
+    double grainJump;
 
-    for (int i = first; i < frames; i++) {
-        if (s.looping) {
+    double pos;
+    double grainStart;
+    double grainCounter;
+    double grainFade = 1.0;
+    ADSR volumeEnvelope;
+    ADSR pitchEnvelope;
+    // With both envelopes idle or sustaining nothing moves them within the
+    // block: their outputs, the gain without grains and the step are fixed.
+    bool steady;
+    double steadyGain;
+    double steadyStep;
+
+    static bool holds(const ADSR& envelope) {
+        return envelope.state == ADSR::envIdle || envelope.state == ADSR::envSustain;
+    }
+
+    void load() {
+        pos = instrument->position[slot];
+        grainStart = instrument->grainStart[slot];
+        grainCounter = instrument->grainCounter[slot];
+        volumeEnvelope = instrument->volumeEnvelope[slot];
+        pitchEnvelope = instrument->pitchEnvelope[slot];
+        steady = holds(volumeEnvelope) && holds(pitchEnvelope);
+        steadyGain = level * grainFade * volume * volumeEnvelope.output;
+        steadyStep = pitchPrefix * (1.0 + pitchEnvelope.output * depth) * masterTune;
+    }
+
+    void store() const {
+        instrument->position[slot] = pos;
+        instrument->grainStart[slot] = grainStart;
+        instrument->grainCounter[slot] = grainCounter;
+        instrument->volumeEnvelope[slot] = volumeEnvelope;
+        instrument->pitchEnvelope[slot] = pitchEnvelope;
+    }
+
+    // Renders frame i into the mix and the meter; false once the sample
+    // has ended (its envelopes are then reset). `Steady` skips the envelope
+    // steps that would change nothing and uses the fixed gain and step.
+    template <bool Steady>
+    [[gnu::always_inline]] bool renderFrame(int i, float* mixLeft, float* mixRight) {
+        if (looping) {
             if (forward) {
-                if (pos >= s.loopEnd) {
-                    pos = pos - s.loopEnd + s.loopStart;
-                    if (pos >= s.loopEnd) pos = s.loopStart;
+                if (pos >= loopEnd) {
+                    pos = pos - loopEnd + loopStart;
+                    if (pos >= loopEnd) pos = loopStart;
                 }
-            } else if (pos <= s.loopStart) {
-                pos = pos - s.loopStart + s.loopEnd;
-                if (pos <= s.loopStart) pos = s.loopEnd;
+            } else if (pos <= loopStart) {
+                pos = pos - loopStart + loopEnd;
+                if (pos <= loopStart) pos = loopEnd;
             }
-        } else if (forward ? pos >= s.length : pos <= 0.0) {
+        } else if (forward ? pos >= length : pos <= 0.0) {
             volumeEnvelope.reset();
             pitchEnvelope.reset();
-            break;
+            return false;
         }
-        const double env = volumeEnvelope.step();
-        if (silenced) continue;
+        const double env = Steady ? volumeEnvelope.output : volumeEnvelope.step();
+        if (silenced) return true;
 
         const int j = static_cast<int>(pos);
         const double frac = pos - j;
-        const double s0 = readFrame(s.left, j, s.length, frac, interp);
-        const double s1 = readFrame(s.right, j, s.length, frac, interp);
+        const double s0 = readFrame(left, j, length, frac, interp);
+        const double s1 = readFrame(right, j, length, frac, interp);
         if (grain) {
             if (grainCounter <= kGrainRamp) grainFade = grainCounter / kGrainRamp;
             if (grainCounter >= grainPeriod - kGrainRamp) grainFade = std::fabs(grainCounter - grainPeriod) / kGrainRamp;
         }
-        const double g = velocityLevel * grainFade * volume * env;
-        const float left = static_cast<float>(g * s.gainLeft * s0);
-        const float right = static_cast<float>(g * s.gainRight * s1);
-        mixLeft[i] += left;
-        mixRight[i] += right;
-        meter[i] += left;
+        const double g = Steady && !grain ? steadyGain : level * grainFade * volume * env;
+        const float outLeft = static_cast<float>(g * gainLeft * s0);
+        const float outRight = static_cast<float>(g * gainRight * s1);
+        mixLeft[i] += outLeft;
+        mixRight[i] += outRight;
+        meter[i] += outLeft;
 
-        const double p1 = pitchEnvelope.step();
-        pos += s.direction * (s.pitchPrefix * (1.0 + p1 * depth) * s.masterTune);
-        const double p2 = pitchEnvelope.step();
-        grainCounter += s.pitchPrefix * (1.0 + p2 * depth) * s.masterTune;
+        if (Steady) {
+            pos += direction * steadyStep;
+            grainCounter += steadyStep;
+        } else {
+            const double p1 = pitchEnvelope.step();
+            pos += direction * (pitchPrefix * (1.0 + p1 * depth) * masterTune);
+            const double p2 = pitchEnvelope.step();
+            grainCounter += pitchPrefix * (1.0 + p2 * depth) * masterTune;
+        }
 
         if (grainCounter >= grainPeriod) {
             grainStart += grainJump;
-            if (s.looping) {
-                if (forward ? grainStart >= s.loopEnd : grainStart <= s.loopStart)
-                    grainStart = forward ? s.loopStart : s.loopEnd;
-                if (grainStart < 0.0 || grainStart >= s.length) grainStart = 0.0;
+            if (looping) {
+                if (forward ? grainStart >= loopEnd : grainStart <= loopStart) grainStart = forward ? loopStart : loopEnd;
+                if (grainStart < 0.0 || grainStart >= length) grainStart = 0.0;
             }
             if (grain) pos = grainStart;
             grainCounter = 0.0;
         }
+        return true;
     }
-    instrument.position[slot] = pos;
-    instrument.grainStart[slot] = grainStart;
-    instrument.grainCounter[slot] = grainCounter;
+};
+
+template <bool Steady>
+void renderOneAs(Stream& a, int first, int frames, float* mixLeft, float* mixRight) {
+    for (int i = first; i < frames && a.renderFrame<Steady>(i, mixLeft, mixRight); i++) {
+    }
+}
+
+// Renders frames [first, frames) of one stream.
+void renderOne(Stream& a, int first, int frames, float* mixLeft, float* mixRight) {
+    a.load();
+    if (a.steady)
+        renderOneAs<true>(a, first, frames, mixLeft, mixRight);
+    else
+        renderOneAs<false>(a, first, frames, mixLeft, mixRight);
+    a.store();
+}
+
+template <bool SteadyA, bool SteadyB>
+void renderPairAs(Stream& a, Stream& b, int first, int frames, float* mixLeft, float* mixRight) {
+    bool aPlays = true, bPlays = true;
+    int i = first;
+    for (; i < frames && aPlays && bPlays; i++) {
+        aPlays = a.renderFrame<SteadyA>(i, mixLeft, mixRight);
+        bPlays = b.renderFrame<SteadyB>(i, mixLeft, mixRight);
+    }
+    if (aPlays && !bPlays) renderOneAs<SteadyA>(a, i, frames, mixLeft, mixRight);
+    if (bPlays && !aPlays) renderOneAs<SteadyB>(b, i, frames, mixLeft, mixRight);
+}
+
+// Renders two streams frame by frame side by side. Each frame still gets the
+// first stream's sound before the second's, exactly as one after the other
+// would add it, while the two streams' independent arithmetic overlaps.
+void renderPair(Stream& a, Stream& b, int first, int frames, float* mixLeft, float* mixRight) {
+    a.load();
+    b.load();
+    if (a.steady && b.steady)
+        renderPairAs<true, true>(a, b, first, frames, mixLeft, mixRight);
+    else if (a.steady)
+        renderPairAs<true, false>(a, b, first, frames, mixLeft, mixRight);
+    else if (b.steady)
+        renderPairAs<false, true>(a, b, first, frames, mixLeft, mixRight);
+    else
+        renderPairAs<false, false>(a, b, first, frames, mixLeft, mixRight);
+    a.store();
+    b.store();
 }
 
 }  // namespace
@@ -203,6 +283,8 @@ void Voice::process(float** outputs, int frames) {
     bool allIdle = true;
     double volumeSum = 0.0;
     int instrumentCount = 0;
+    Stream first, second;
+    bool waiting = false;
     forEachInstrument([&](Instrument& instrument) {
         const float pan = instrument.pan;
         const float gainRight = pan > 0.5f ? 1.0f : 2.0f * pan;
@@ -224,22 +306,41 @@ void Voice::process(float** outputs, int frames) {
         rateRatio = sample->samplerate / owner->renderSampleRate();
         if (startOffset >= frames || !left || !right || sample->length <= 0) return;
 
-        Stream stream;
+        const int instrumentChannel = instrument.data ? instrument.data->midiChannel : instrument.midiChannel;
+        Stream& stream = waiting ? second : first;
+        stream.instrument = &instrument;
+        stream.slot = slot;
         stream.left = left;
         stream.right = right;
+        stream.meter = instrument.meterBuffer.data();
         stream.length = sample->length;
         stream.loopStart = sample->loopStart;
         stream.loopEnd = sample->loopEnd;
         stream.looping = sample->loopStyle != NoLoop;
+        stream.forward = !instrument.reverse;
+        stream.grain = instrument.grain;
+        stream.silenced = instrumentChannel != -1 && channel != -1 && instrumentChannel != channel;
         stream.direction = instrument.reverse ? -1.0 : 1.0;
         stream.pitchPrefix = noteRatio * (instrument.rootRatio * instrument.tuneRatio) * bendRatio * rateRatio;
         stream.masterTune = masterTune;
         stream.gainLeft = gainLeft;
         stream.gainRight = gainRight;
-        stream.instrumentChannel = instrument.data ? instrument.data->midiChannel : instrument.midiChannel;
-        renderStream(instrument, stream, slot, startOffset, frames, channel, velocityLevel, mixLeft.data(),
-                     mixRight.data());
+        stream.interp = instrument.interpolate ? 1.0 : 0.0;
+        stream.level = velocityLevel;
+        stream.volume = instrument.volume;
+        stream.depth = instrument.pitchEgDepth;
+        stream.grainPeriod = instrument.grainPeriod;
+        stream.grainJump = stream.direction * (instrument.grain ? instrument.grainAdvance : instrument.grainPeriod);
+        stream.grainFade = 1.0;
+        // Instruments render two at a time; see renderPair.
+        if (waiting) {
+            renderPair(first, second, startOffset, frames, mixLeft.data(), mixRight.data());
+            waiting = false;
+        } else {
+            waiting = true;
+        }
     });
+    if (waiting) renderOne(first, startOffset, frames, mixLeft.data(), mixRight.data());
 
     level = instrumentCount > 0 ? velocityLevel * (volumeSum / instrumentCount) : 0.0;
     for (int i = startOffset; i < frames; i++) {

@@ -197,3 +197,20 @@ TEST(Voice, ReleasedVoiceFreesItselfWhenItsEnvelopesEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Voice, LayersAddUpAndOneEndingLeavesTheOthersPlaying) {
+    PluginFixture f;
+    f.addInstrument(constant(30, 0.25f));    // ends early
+    f.addInstrument(constant(5000, 0.5f));
+    f.addInstrument(constant(10, 0.125f));   // renders alone after the pair, ends earlier still
+    f.midi(0x90, 60, 127);
+    auto left = f.render(64).first;
+    EXPECT_FLOAT_EQ(left[5], 0.875f);
+    EXPECT_FLOAT_EQ(left[15], 0.75f);
+    EXPECT_FLOAT_EQ(left[40], 0.5f);
+    EXPECT_FLOAT_EQ(f.render(64).first[10], 0.5f);
+}
+
+}  // namespace
