@@ -262,3 +262,45 @@ TEST(SharedRegions, RemovedWhenThePluginIsDestroyed) {
 }
 
 }  // namespace
+
+#include "plugin_fixture.h"
+
+namespace {
+
+TEST(ParameterMap, ReachesInstrumentsDelayAndMarkers) {
+    PluginFixture f;
+    Quaxel2& p = *f.plugin;
+    Instrument* first = f.addInstrument(constant(1000, 0.1f));
+    EXPECT_EQ(nameOf(p, 21), "0default");
+    EXPECT_EQ(nameOf(p, 22), "");  // beyond the one instrument
+    p.setParameter(22, 0.7f);
+    EXPECT_EQ(p.getParameter(22), 0.0f);
+    p.setParameter(0, 0.3f);
+    EXPECT_EQ(first->volume, 0.3f);
+    EXPECT_EQ(p.getParameter(0), 0.3f);
+
+    p.setParameter(641, 0.5f);
+    EXPECT_EQ(first->getSample(0, -1, -1)->loopEnd, 500);
+    EXPECT_EQ(p.getParameter(641), 0.5f);
+    p.setParameter(642, 0.25f);
+    EXPECT_EQ(first->getSample(0, -1, -1)->startPlay, 250);
+    p.setParameter(643, 0.9f);  // the fourth marker of an instrument is no marker
+    EXPECT_EQ(p.getParameter(643), 0.0f);
+    EXPECT_EQ(p.getParameter(644), 0.0f);  // no second instrument
+
+    first->type = 1;  // catalogue sounds whose markers stay as they are
+    p.setParameter(640, 0.2f);
+    EXPECT_EQ(first->getSample(0, -1, -1)->loopStart, 0);
+
+    p.setParameter(513, 0.6f);
+    EXPECT_EQ(p.getDelay().getParameter(1), 0.6f);
+    EXPECT_EQ(p.getParameter(513), 0.6f);
+
+    for (int i = 1; i < 16; i++) f.addInstrument(constant(100, 0.1f));
+    EXPECT_EQ(nameOf(p, 3 * 22 + 17), "3pitch EG");
+    EXPECT_EQ(nameOf(p, 349), "15interpolate");
+    EXPECT_EQ(nameOf(p, 15 * 22 + 21), "15default");
+    EXPECT_EQ(nameOf(p, 352), "");
+}
+
+}  // namespace
