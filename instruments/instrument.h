@@ -51,6 +51,9 @@ public:
     void adjustBufferSize(int blockSize);
     void setId(int newId);
     void initData(InstrumentData* record);
+    // Fill the instrument from the built-in catalogue, by number or by name.
+    void loadFromId(int id, int type);
+    void loadFromName(const std::string& name);
     int getParameterCount() const { return parameterCount; }
     const std::string& getParameterName(int index) const { return parameters[index].name; }
 

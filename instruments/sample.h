@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "instruments/sample_data.h"
 
@@ -28,6 +29,19 @@ public:
     // Borrows `data` as `channel` without copying. The array must hold
     // frames + 1 floats: voices read one guard frame past the end.
     void loadFromHeader(const float* data, int frames, int channel);
+
+    // Loaders: each fills an empty sample once and answers whether it could.
+    // On success every channel buffer (new[]-allocated, owned by the
+    // instrument the sample goes to) ends with a guard frame equal to frame 0.
+    bool load(const std::string& path);
+    bool loadFromMp3(const std::string& path);
+    bool loadFromResource(const std::string& name);
+    void adjustRootNote(const std::string& name);
+    // The embedded image under a resource name, or null.
+    static const unsigned char* pathToBuffer(const std::string& name);
+    // True when the 16-bit value at byte 20 (a WAVE header's format tag) is
+    // 85: MPEG Layer III data.
+    static bool isWavMp3(const std::string& path);
 
     std::array<float*, kMaxChannels> buffers;
     int32_t channels = 0;

@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include <memory>
+#include <string>
 
 #include "dsp/delay.h"
 #include "dsp/voice.h"
@@ -16,6 +17,7 @@
 #include "synth/shared_region.h"
 
 class Instrument;
+struct InstrumentData;
 
 class Quaxel2 : public AudioEffectX {
 public:
@@ -91,6 +93,16 @@ public:
     void stop(int note, int velocity, int deltaFrames, int channel);
     void allNoteOff(int deltaFrames, int channel);
     void resetInstruBuffer();
+
+    // A catalogue instrument, or one around a sample file or embedded sound,
+    // added to rack 0 with its shared records; null when it cannot be made
+    // or the rack is full.
+    Instrument* createInstrumentFromString(const std::string& name);
+    Instrument* createInstrumentFromPath(const std::string& path);
+    // The first free instrument record of the shared region, or null.
+    InstrumentData* getInstruData();
+    // Gives an instrument a free record and shows its sample's markers.
+    void attachInstruData(Instrument* instrument);
     void setGrainSize(int size);
 
     Rack* getRack(int index) const { return racks[index].get(); }

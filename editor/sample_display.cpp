@@ -1,0 +1,99 @@
+#include "editor/sample_display.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "instruments/instrument.h"
+#include "instruments/sample_data.h"
+#include "synth/quaxel2.h"
+
+SampleDisplay::SampleDisplay(Quaxel2* plugin)
+    : plugin(plugin), record(reinterpret_cast<SampleData*>(plugin->getSampleRegion())) {
+    if (!record) return;
+    record->columns = kColumns;
+    record->viewStart = 0;
+    record->framesPerColumn = 1.0;
+    record->fullFramesPerColumn = 1.0;
+}
+
+int SampleDisplay::boundedColumns() const { return std::clamp<int>(record->columns, 0, SampleData::kMaxColumns); }
+
+void SampleDisplay::setWaveform(Instrument* instrument) {
+    if (!instrument || !record) return;
+    const Sample* sample = instrument->getSample(0, -1, -1);
+    if (!sample) return;
+    const float* channel = sample->getBuffer(0);
+    const int frameCount = channel ? std::max(sample->length, 0) : 0;
+    frames.assign(channel, channel + frameCount);
+    buffer = frames.data();
+    length = frameCount;
+
+    record->length = length;
+    record->viewStart = 0;
+    record->waveformReady = 1;
+    record->startPlay = sample->startPlay;
+    record->loopStart = sample->loopStart;
+    record->loopEnd = sample->loopEnd;
+    record->loopOn = sample->loopStyle != NoLoop ? 1 : 0;
+    const int columns = boundedColumns();
+    const double zoom = columns > 0 ? static_cast<double>(length) / columns : 0.0;
+    record->framesPerColumn = zoom;
+    record->fullFramesPerColumn = zoom;
+    processPeak();
+}
+
+void SampleDisplay::processPeak() {
+    if (!record) return;
+    const double zoom = record->framesPerColumn;
+    if (!(zoom >= 1.0)) {
+        processZoom2();
+        return;
+    }
+    if (!std::isfinite(zoom)) return;
+    // About 200 frames examined per column, however wide the column.
+    const double stride = zoom / 200.0;
+    int step = stride >= length ? std::max(length, 1) : static_cast<int>(stride);
+    if (step == 0) step = 1;
+
+    const int columns = boundedColumns();
+    int position = record->viewStart;
+    if (position < 0 || position >= length) return;
+    float maximum = 0.0f, minimum = -0.0f;
+    double consumed = 0.0;
+    int column = 0;
+    while (position < length) {
+        if (consumed >= zoom) {
+            if (column >= columns) return;
+            record->maxPeaks[column] = maximum;
+            record->minPeaks[column] = minimum;
+            column++;
+            consumed -= zoom;
+            maximum = 0.0f;
+            minimum = -0.0f;
+        }
+        const float frame = buffer[position];
+        position += std::min(step, length - position);
+        if (frame < minimum) minimum = frame;
+        if (frame > maximum) maximum = frame;
+        consumed += step;
+    }
+}
+
+void SampleDisplay::processZoom2() {
+    if (!record) return;
+    const int columns = boundedColumns();
+    const int view = record->viewStart;
+    const int end = std::min(record->length, length);  // never past the frames held
+    const double zoom = record->framesPerColumn;
+    if (columns <= 0 || view < 0 || view >= end || !(zoom >= 0.0) || !std::isfinite(zoom)) return;
+    double x = view;
+    int frame = view;
+    for (int column = 0;; column++) {
+        record->minPeaks[column] = 0.0f;
+        record->maxPeaks[column] = buffer[frame];
+        if (column == columns - 1) return;
+        x += zoom;
+        frame = static_cast<int>(x);
+        if (frame >= end) return;
+    }
+}
