@@ -65,9 +65,15 @@ void Quaxel2::forgetVoice(Voice* voice) {
         if (entry == voice) entry = nullptr;
 }
 
-// Releases the editor's voices on this key, and forgets them so that the
-// editor's own note-off cannot later release what they play by then.
-void Quaxel2::releaseEditorVoices(int note, int velocity, int deltaFrames, int column) {
+// Releases the voice of this key from this source, and the editor's voices
+// on the key. Those are forgotten too, so that the editor's own note-off
+// cannot later release what they play by then.
+void Quaxel2::releaseKey(int note, int velocity, int deltaFrames, int column) {
+    Voice*& own = noteTable[note][column];
+    if (own) {
+        own->doRelease(note, velocity, deltaFrames, column);
+        own = nullptr;
+    }
     for (Voice*& entry : noteTable[note]) {
         if (entry && entry->channel == -1) {
             Voice* voice = entry;
@@ -80,13 +86,8 @@ void Quaxel2::releaseEditorVoices(int note, int velocity, int deltaFrames, int c
 void Quaxel2::play(int note, int velocity, int deltaFrames, int channel) {
     if (!validNote(note) || channel < -1 || channel > 15) return;
     const int column = channel == -1 ? kEditorColumn : channel;
+    releaseKey(note, velocity, deltaFrames, column);
     Voice*& entry = noteTable[note][column];
-    if (entry) {
-        entry->doRelease(note, velocity, deltaFrames, column);
-        entry = nullptr;
-    }
-    releaseEditorVoices(note, velocity, deltaFrames, column);
-
     for (auto& voice : voices) {
         if (!voice->active) {
             voice->play(note, velocity, deltaFrames, column);
@@ -108,13 +109,7 @@ void Quaxel2::play(int note, int velocity, int deltaFrames, int channel) {
 
 void Quaxel2::stop(int note, int velocity, int deltaFrames, int channel) {
     if (!validNote(note) || channel < -1 || channel > 15) return;
-    const int column = channel == -1 ? kEditorColumn : channel;
-    Voice*& entry = noteTable[note][column];
-    if (entry) {
-        entry->doRelease(note, velocity, deltaFrames, column);
-        entry = nullptr;
-    }
-    releaseEditorVoices(note, velocity, deltaFrames, column);
+    releaseKey(note, velocity, deltaFrames, channel == -1 ? kEditorColumn : channel);
 }
 
 void Quaxel2::allNoteOff(int deltaFrames, int /*channel*/) {

@@ -138,7 +138,7 @@ private:
     void updateTempo();
     // Clears the note-table entries that still point at a voice for its note.
     void forgetVoice(Voice* voice);
-    void releaseEditorVoices(int note, int velocity, int deltaFrames, int column);
+    void releaseKey(int note, int velocity, int deltaFrames, int column);
 
     int instanceNumber;
     double currentTempo = 120.0;
