@@ -1,13 +1,49 @@
-// A stored preset: its name and the four master values that live only here.
+// A stored preset: how to rebuild each instrument of the rack, the delay
+// values, and the four master values, which live only here.
 #pragma once
 
+#include <array>
 #include <string>
 
+#include "programs/relaxed_float.h"
+
+struct InstrumentProgram {
+    static constexpr int kValues = 22;
+
+    std::array<float, kValues> values{};
+    std::string name;
+    std::string path;
+    int type = 0;  // 0 and 1: from the catalogue by name; 2: from path
+    int startPlay = 0;
+    int loopStart = 0;
+    int loopEnd = 0;
+    int midiChannel = -1;
+
+    void setParameter(int index, float value) {
+        if (index >= 0 && index < kValues) values[index] = value;
+    }
+};
+
+struct DelayProgram {
+    static constexpr int kValues = 8;
+
+    std::array<float, kValues> values{0.625f, 0.2f, 0.3f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f};
+
+    void setParameter(int index, float value) {
+        if (index >= 0 && index < kValues) values[index] = value;
+    }
+};
+
 struct Program {
+    static constexpr int kMaxInstruments = 16;
+
     int instrumentCount = 0;
     std::string name = "Default";
-    float velocitySensitivity = 1.0f;  // parameter 578
-    float masterVolume = 1.0f;         // parameter 576
-    float masterTune = 0.5f;           // parameter 577
-    float pitchBendRange = 0.5f;       // parameter 579
+    // Read by the audio thread while the host may set them.
+    RelaxedFloat velocitySensitivity = 1.0f;  // parameter 578
+    RelaxedFloat masterVolume = 1.0f;         // parameter 576
+    RelaxedFloat masterTune = 0.5f;           // parameter 577
+    RelaxedFloat pitchBendRange = 0.5f;       // parameter 579
+    std::array<InstrumentProgram, kMaxInstruments> instruments;
+    DelayProgram delay;
 };

@@ -19,7 +19,7 @@ enum MarkerKind { kLoopStartMarker, kLoopEndMarker, kStartMarker, kNoMarker };
 bool isMasterIndex(VstInt32 index) { return index >= Quaxel2::kMasterVolume && index <= Quaxel2::kPitchBendRange; }
 }  // namespace
 
-float* Quaxel2::masterField(VstInt32 index) {
+RelaxedFloat* Quaxel2::masterField(VstInt32 index) {
     Program& program = getCurrentProgram();
     switch (index) {
         case kMasterVolume: return &program.masterVolume;
@@ -61,7 +61,7 @@ void Quaxel2::setParameter(VstInt32 index, float value) {
         instrument->setParameter(parameter, value);
     } else {
         if (index < kFirstDelayParam + delay->getParameterCount()) delay->setParameter(index - kFirstDelayParam, value);
-        if (float* field = masterField(index)) {
+        if (RelaxedFloat* field = masterField(index)) {
             *field = value;
             mirrorMasterValue(index, value);
         }

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "dsp/delay.h"
 #include "dsp/voice.h"
@@ -94,6 +95,15 @@ public:
     void allNoteOff(int deltaFrames, int channel);
     void resetInstruBuffer();
 
+    // Programs.
+    void copyStateToProgram(Program* program);
+    void copyStateFromProgram();
+    VstInt32 setChunk2(void* data, VstInt32 byteSize, bool isPreset);
+    // The editor's operations on instruments of the rack.
+    void resetParameters(Instrument* instrument);
+    void copyParameterFrom(Instrument* source, Instrument* destination);
+    Instrument* cloneInstrument(Instrument* instrument);
+
     // A catalogue instrument, or one around a sample file or embedded sound,
     // added to rack 0 with its shared records; null when it cannot be made
     // or the rack is full.
@@ -125,7 +135,7 @@ public:
 
 private:
     // The master value of a global index 576 to 579.
-    float* masterField(VstInt32 index);
+    RelaxedFloat* masterField(VstInt32 index);
     void mirrorMasterValue(VstInt32 index, float value);
     // Instrument of rack 0 and parameter number that a global index below 512
     // addresses, or null when that index is inert.
@@ -134,6 +144,9 @@ private:
     // addresses, or null when that index is inert.
     Instrument* markerTarget(VstInt32 index) const;
     void notifyEditor(VstInt32 index, float value);
+    void mirrorMasterValues(const Program& program);
+    // Clears the rack and builds the current program's instruments.
+    void rebuildCurrentProgram();
     void renderBlock(float** outputs, int frames);
     void updateTempo();
     // Clears the note-table entries that still point at a voice for its note.
@@ -149,6 +162,7 @@ private:
     std::array<std::array<Voice*, kNoteColumns>, 128> noteTable{};
     std::unique_ptr<Delay> delay;
     std::array<Program, kNumPrograms> programs;
+    std::vector<unsigned char> savedChunk;  // the block the host got from getChunk
     bool samplePositionParams = true;
     int grainSize = 1000;
     SharedRegion instrumentMemory;
