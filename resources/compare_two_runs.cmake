@@ -4,7 +4,7 @@
 file(REMOVE_RECURSE ${WORK_DIR})
 foreach(run first second)
   execute_process(
-    COMMAND ${SOUNDGEN} ${WORK_DIR}/${run} ${WORK_DIR}/${run}/builtin_waveforms.h
+    COMMAND ${SOUNDGEN} ${WORK_DIR}/${run}/data ${WORK_DIR}/${run}/include
     RESULT_VARIABLE status)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "${SOUNDGEN} failed: ${status}")

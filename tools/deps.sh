@@ -6,6 +6,7 @@ packages=(
   build-essential cmake pkg-config binutils
   libsndfile1-dev libmad0-dev libsmf-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  libespeak-ng-dev espeak-ng-data
   sox lame ffmpeg
 )
 

@@ -1,10 +1,13 @@
-// The files the build embeds: one raw sample file per sound, the assembler
-// file that pulls them into .rodata, and the header that declares them.
+// The files the build embeds: raw sample files and WAV images, the assembler
+// file that pulls them into .rodata, and the headers that declare them.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
+#include "catalogue.h"
+#include "embedded.h"
 #include "recipe.h"
 
 namespace soundgen {
@@ -13,11 +16,23 @@ namespace soundgen {
 // frame 0 (a voice reads one frame past the end when it interpolates).
 std::string rawSamples(const std::vector<double>& samples, int channels);
 
-// Each raw file "<name>.f32" becomes a hidden, 16-byte aligned global array
-// "<name>"; the assembler finds the files through its include path.
-std::string assemblerSource(const std::vector<Sound>& sounds);
+// A file that the assembler embeds as a hidden, aligned global array.
+struct Blob {
+    std::string symbol;
+    std::string file;  // found through the assembler's include path
+    std::size_t size;
+};
 
-std::string headerSource(const std::vector<Sound>& sounds);
+std::string assemblerSource(const std::vector<Blob>& blobs);
+
+// Symbols of a catalogue entry's own arrays.
+std::string catalogueSymbol(int id);
+std::string catalogueRightSymbol(int id);
+std::string resourceSymbol(int index);
+
+std::string waveformsHeader(const std::vector<Sound>& sounds, const std::vector<CatalogueSound>& catalogue);
+std::string catalogueHeader(const std::vector<CatalogueSound>& catalogue);
+std::string resourcesHeader(const std::vector<EmbeddedSound>& sounds, const std::vector<std::size_t>& sizes);
 
 // Whether a name can be a C symbol.
 bool isIdentifier(const std::string& name);

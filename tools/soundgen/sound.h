@@ -1,0 +1,52 @@
+// A built-in sound in time: patches placed at frames, each faded in and out
+// and freed of DC on its own, mixed and scaled to a common peak.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "patch.h"
+#include "synth.h"
+
+namespace soundgen {
+
+// How a sound's tuning shows, for the checks: Periodic sounds repeat with
+// the root's period (or an octave of it); LowestPartial sounds (chords,
+// bells) have the root, or an octave of it, as their lowest strong partial;
+// Unpitched sounds (speech, noise) have no pitch to check.
+enum class Tuning { Periodic, LowestPartial, Unpitched };
+
+struct Event {
+    Patch patch;
+    int start = 0;         // frame
+    int length = 0;        // frames; 0 runs to the end of the sound
+    double gain = 1;
+    double transpose = 0;  // semitones
+    double fadeInMs = 3;
+    double fadeOutMs = 30; // 0: no fade, the sound runs into a loop
+    double darkenHz = 0;   // a gentle low-pass over the event, for echoes
+
+    Event at(int frame, int frames = 0) const { Event e = *this; e.start = frame; e.length = frames; return e; }
+    Event times(double g) const { Event e = *this; e.gain = g; return e; }
+    Event up(double semitones) const { Event e = *this; e.transpose = semitones; return e; }
+    Event fades(double inMs, double outMs) const { Event e = *this; e.fadeInMs = inMs; e.fadeOutMs = outMs; return e; }
+    Event darker(double hz) const { Event e = *this; e.darkenHz = hz; return e; }
+};
+
+struct Recipe {
+    Tuning tuning = Tuning::Periodic;
+    std::vector<Event> events;
+    double peak = 0.89;
+};
+
+// The common case: one patch for the whole sound.
+Event play(Patch patch, double fadeOutMs = 30);
+Recipe tone(Event e);                 // Periodic
+Recipe lowest(Event e);             // LowestPartial
+Recipe unpitched(Event e);
+Recipe sequence(Tuning t, std::vector<Event> events);
+
+Channels renderRecipe(const Recipe& recipe, int frames, int channels, int sampleRate, double rootNote,
+                      std::uint64_t seed);
+
+}  // namespace soundgen

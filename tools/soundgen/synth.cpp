@@ -1,0 +1,232 @@
+#include "synth.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+
+#include "dsp.h"
+#include "random.h"
+#include "speech.h"
+#include "wavetable.h"
+
+namespace soundgen {
+
+double envelopeAt(const Contour& e, double ms) {
+    if (ms < e.attackMs) return ms / e.attackMs;
+    ms -= e.attackMs + e.holdMs;
+    if (ms <= 0 || e.decayMs <= 0) return 1;
+    return e.sustain + (1 - e.sustain) * std::exp(-ms / e.decayMs);
+}
+
+namespace {
+
+struct Context {
+    const Patch& patch;
+    int frames, channels, sampleRate;
+    double rootHz;
+    Random& random;
+};
+
+// Equal-power gains of a position -1 .. +1; a mono sound takes it whole.
+void panGains(double pan, int channels, double gains[2]) {
+    if (channels == 1) {
+        gains[0] = 1;
+        return;
+    }
+    const double angle = (std::clamp(pan, -1.0, 1.0) + 1) * pi / 4;
+    gains[0] = std::cos(angle) * std::sqrt(2.0);
+    gains[1] = std::sin(angle) * std::sqrt(2.0);
+}
+
+// Vibrato as a frequency factor; each unison copy has its own phase and rate
+// so that an ensemble does not move in lockstep.
+double vibratoFactor(const Vibrato& v, int copy, double seconds) {
+    if (v.cents == 0) return 1;
+    const double grow = v.delayMs > 0 ? std::min(1.0, 1000 * seconds / v.delayMs) : 1;
+    const double spread = std::fmod(copy * 0.381966, 1.0) - 0.5;
+    const double hz = v.hz * (1 + 0.12 * spread);
+    const double phase = copy * 0.618034 + hz * seconds;
+    return std::exp2(grow * v.cents * std::sin(2 * pi * phase) / 1200);
+}
+
+void addOscillators(const Context& c, Channels& out) {
+    const Patch& p = c.patch;
+    const double vibratoRange = std::exp2(std::fabs(p.vibrato.cents) / 1200);
+    for (double note : p.notes) {
+        for (const Osc& osc : p.oscs) {
+            for (int copy = 0; copy < osc.unison; ++copy) {
+                const double centre = (osc.unison - 1) / 2.0;
+                const double offset = osc.unison > 1 ? (copy - centre) / centre : 0;
+                const double hz = c.rootHz * std::exp2((note + osc.semis) / 12 +
+                                                       (osc.cents + offset * osc.spreadCents / 2) / 1200);
+                const int harmonics = static_cast<int>(0.45 * c.sampleRate / (hz * vibratoRange));
+                if (harmonics < 1) continue;
+                const auto table = wavetableFor(osc, harmonics);
+                double gains[2];
+                panGains(osc.pan + offset * osc.width, c.channels, gains);
+                const double level = osc.level / std::sqrt(double(osc.unison));
+                double phase = osc.unison > 1 ? 0.5 * (c.random.bipolar() + 1) : 0;
+                const double step = hz / c.sampleRate;
+                for (int i = 0; i < c.frames; ++i) {
+                    const double v = level * table->at(phase);
+                    for (int ch = 0; ch < c.channels; ++ch) out[ch][i] += gains[ch] * v;
+                    phase += step * vibratoFactor(p.vibrato, copy, double(i) / c.sampleRate);
+                    phase -= std::floor(phase);
+                }
+            }
+        }
+    }
+}
+
+void addNoises(const Context& c, Channels& out, bool filtered) {
+    for (const Noise& n : c.patch.noises) {
+        if (n.filtered != filtered) continue;
+        StateVariableFilter low, high;
+        low.set(n.lowpassHz, 0.707, c.sampleRate);
+        high.set(std::max(n.highpassHz, 5.0), 0.707, c.sampleRate);
+        for (int i = 0; i < c.frames; ++i) {
+            double v = low.process(c.random.bipolar()).low;
+            if (n.highpassHz > 0) v = high.process(v).high;
+            v *= n.level * envelopeAt(n.envelope, 1000.0 * i / c.sampleRate);
+            for (int ch = 0; ch < c.channels; ++ch) out[ch][i] += v;
+        }
+    }
+}
+
+void addSpeech(const Context& c, Channels& out) {
+    const std::vector<double> words = speak(c.patch.speech, c.sampleRate, c.frames);
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        for (int ch = 0; ch < c.channels; ++ch) out[ch][i] += words[i];
+    }
+}
+
+void applyFormants(const Context& c, Channels& out) {
+    const Patch& p = c.patch;
+    for (auto& signal : out) {
+        StateVariableFilter formants[5];
+        for (int i = 0; i < c.frames; ++i) {
+            double morph = 0;
+            if (p.vowelTo && p.vowelMorphMs > 0) {
+                morph = std::min(1.0, 1000.0 * i / c.sampleRate / p.vowelMorphMs);
+                morph = 0.5 - 0.5 * std::cos(pi * morph);
+            }
+            const Vowel& a = *p.vowel;
+            const Vowel& b = p.vowelTo ? *p.vowelTo : a;
+            double sum = 0;
+            for (int f = 0; f < 5; ++f) {
+                const double hz = a.hz[f] + morph * (b.hz[f] - a.hz[f]);
+                if (i == 0 || morph > 0) {
+                    const double bandwidth = a.bandwidth[f] + morph * (b.bandwidth[f] - a.bandwidth[f]);
+                    formants[f].set(hz, hz / bandwidth, c.sampleRate);
+                }
+                const double gain = dbToGain(a.db[f] + morph * (b.db[f] - a.db[f]));
+                if (hz < 0.45 * c.sampleRate) sum += gain * formants[f].bandNormalised(signal[i]);
+            }
+            signal[i] = sum;
+        }
+    }
+}
+
+void applyFilter(const Context& c, Channels& out) {
+    const Filter& f = c.patch.filter;
+    if (f.type == FilterType::None) return;
+    for (auto& signal : out) {
+        StateVariableFilter first, second;
+        for (int i = 0; i < c.frames; ++i) {
+            const double seconds = double(i) / c.sampleRate;
+            const double octaves = f.envOctaves * envelopeAt(f.envelope, 1000 * seconds) +
+                                   f.lfoOctaves * std::sin(2 * pi * f.lfoHz * seconds);
+            const double hz = f.cutoffHz * std::exp2(octaves);
+            first.set(hz, f.q, c.sampleRate);
+            second.set(hz, 0.707, c.sampleRate);
+            double v = signal[i];
+            for (StateVariableFilter* stage : {&first, &second}) {
+                const StateVariableFilter::Out o = stage->process(v);
+                v = f.type == FilterType::Lowpass ? o.low : f.type == FilterType::Highpass ? o.high : o.band;
+                if (f.poles == 2) break;
+            }
+            signal[i] = v;
+        }
+    }
+}
+
+// Sines with their own decay, turned by a rotating phasor.
+void addPartials(const Context& c, Channels& out) {
+    for (double note : c.patch.notes) {
+        const double noteHz = c.rootHz * std::exp2(note / 12);
+        int index = 0;
+        for (const Mode& partial : c.patch.partials) {
+            ++index;
+            double ratio = partial.ratio;
+            if (c.patch.stretched) ratio *= std::sqrt(1 + 0.0004 * (ratio * ratio - 1));
+            const double hz = noteHz * ratio;
+            if (hz >= 0.45 * c.sampleRate) continue;
+            const std::complex<double> turn = std::polar(1.0, 2 * pi * hz / c.sampleRate);
+            const double fall = partial.decayMs > 0 ? std::exp(-1000.0 / (partial.decayMs * c.sampleRate)) : 1;
+            std::complex<double> phasor = std::polar(1.0, index * 0.7);
+            double level = partial.gain;
+            for (int i = 0; i < c.frames; ++i) {
+                for (int ch = 0; ch < c.channels; ++ch) out[ch][i] += level * phasor.imag();
+                phasor *= turn;
+                level *= fall;
+                if ((i & 1023) == 0) phasor /= std::abs(phasor);
+            }
+        }
+    }
+}
+
+void addFm(const Context& c, Channels& out) {
+    for (double note : c.patch.notes) {
+        const double noteHz = c.rootHz * std::exp2(note / 12);
+        for (const FmPair& pair : c.patch.fm) {
+            const double carrier = noteHz * pair.carrierRatio / c.sampleRate;
+            const double modulator = noteHz * pair.modulatorRatio / c.sampleRate;
+            double carrierPhase = 0, modulatorPhase = 0;
+            for (int i = 0; i < c.frames; ++i) {
+                const double ms = 1000.0 * i / c.sampleRate;
+                const double fall = pair.indexDecayMs > 0 ? std::exp(-ms / pair.indexDecayMs) : 1;
+                const double index = pair.index * (pair.indexSustain + (1 - pair.indexSustain) * fall);
+                double v = std::sin(2 * pi * carrierPhase + index * std::sin(2 * pi * modulatorPhase));
+                v *= pair.level * (pair.decayMs > 0 ? std::exp(-ms / pair.decayMs) : 1);
+                for (int ch = 0; ch < c.channels; ++ch) out[ch][i] += v;
+                carrierPhase += carrier;
+                carrierPhase -= std::floor(carrierPhase);
+                modulatorPhase += modulator;
+                modulatorPhase -= std::floor(modulatorPhase);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+Channels renderPatch(const Patch& patch, int frames, int channels, int sampleRate, double rootHz,
+                     std::uint64_t seed) {
+    Random random(seed);
+    const Context c{patch, frames, channels, sampleRate, rootHz, random};
+    Channels shaped(channels, std::vector<double>(frames, 0.0));
+    addOscillators(c, shaped);
+    addNoises(c, shaped, true);
+    if (!patch.speech.text.empty()) addSpeech(c, shaped);
+    if (patch.vowel) applyFormants(c, shaped);
+    applyFilter(c, shaped);
+
+    Channels direct(channels, std::vector<double>(frames, 0.0));
+    addPartials(c, direct);
+    addFm(c, direct);
+    addNoises(c, direct, false);
+
+    for (int ch = 0; ch < channels; ++ch) {
+        for (int i = 0; i < frames; ++i) {
+            const double seconds = double(i) / sampleRate;
+            double gain = envelopeAt(patch.amp, 1000 * seconds);
+            if (patch.tremoloDepth > 0) {
+                gain *= 1 - patch.tremoloDepth * (0.5 - 0.5 * std::cos(2 * pi * patch.tremoloHz * seconds));
+            }
+            shaped[ch][i] = gain * (shaped[ch][i] + direct[ch][i]);
+        }
+    }
+    return shaped;
+}
+
+}  // namespace soundgen
