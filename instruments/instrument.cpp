@@ -51,14 +51,14 @@ Instrument::Instrument(int blockSize, int sampleRate) {
 }
 
 Instrument::~Instrument() {
-    if (type == 2 && currentSample)
-        for (float*& buffer : currentSample->buffers) {
-            delete[] buffer;
-            buffer = nullptr;
-        }
     currentSample = nullptr;
     if (data) data->id = -1;
-    for (int i = 0; i < sampleCount; i++) delete samples[i];
+    // Buffers that loaders made belong to the instrument (every path
+    // instrument, and the catalogue entries loaded from embedded sounds).
+    for (int i = 0; i < sampleCount; i++) {
+        samples[i]->releaseOwnedBuffers();
+        delete samples[i];
+    }
 }
 
 Sample* Instrument::getSample(int index, int /*note*/, int /*velocity*/) {

@@ -52,3 +52,12 @@ void Sample::loadFromHeader(const float* data, int frames, int channel) {
     if (channel >= channels) channels = channel + 1;
     loopEnd = frames - 1;
 }
+
+void Sample::releaseOwnedBuffers() {
+    if (!ownsBuffers) return;
+    for (float*& buffer : buffers) {
+        delete[] buffer;
+        buffer = nullptr;
+    }
+    ownsBuffers = false;
+}

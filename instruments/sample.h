@@ -42,6 +42,8 @@ public:
     // True when the 16-bit value at byte 20 (a WAVE header's format tag) is
     // 85: MPEG Layer III data.
     static bool isWavMp3(const std::string& path);
+    // Frees the channel buffers a loader made; borrowed arrays stay.
+    void releaseOwnedBuffers();
 
     std::array<float*, kMaxChannels> buffers;
     int32_t channels = 0;
@@ -53,4 +55,5 @@ public:
     double rootRatio = 1.0;
     LoopStyle loopStyle = NoLoop;
     SampleData* sampleData = nullptr;
+    bool ownsBuffers = false;  // made by a loader rather than borrowed
 };

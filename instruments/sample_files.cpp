@@ -92,6 +92,7 @@ bool Sample::load(const std::string& path) {
         buffers[c] = channelData[c].release();
     }
     loopEnd = length - 1;
+    ownsBuffers = true;
     return true;
 }
 
@@ -107,6 +108,7 @@ bool Sample::loadFromMp3(const std::string& path) {
         if (!buffers[c]) return false;
     }
     loopEnd = length - 1;
+    ownsBuffers = true;
     return true;
 }
 

@@ -9,6 +9,7 @@
 
 #include "dsp/pitch_tables.h"
 #include "host/textcopy.h"
+#include "instruments/catalogue.h"
 #include "instruments/instrument.h"
 
 namespace {
@@ -39,6 +40,7 @@ Quaxel2::Quaxel2(audioMasterCallback audioMaster)
 
     // 5. Process-wide tables.
     makeFrequencyTab();
+    makeName();
 
     // 6. Voices, then racks; only rack 0 is ever filled.
     for (int i = 0; i < kNumVoices; i++) voices[i] = std::make_unique<Voice>(i, this);
@@ -82,9 +84,6 @@ Quaxel2::~Quaxel2() {
     delay.reset();
 }
 
-VstInt32 Quaxel2::getChunk(void** /*data*/, bool /*isPreset*/) { return 0; }
-
-VstInt32 Quaxel2::setChunk(void* /*data*/, VstInt32 /*byteSize*/, bool /*isPreset*/) { return 0; }
 
 double Quaxel2::renderSampleRate() const {
     return sampleRate > 0.0f && std::isfinite(sampleRate) ? sampleRate : 44100.0;
@@ -96,11 +95,6 @@ int Quaxel2::getRenderBlockSize() const {
 }
 
 // ---- programs ----------------------------------------------------------------
-
-void Quaxel2::setProgram(VstInt32 program) {
-    if (program < 0 || program >= kNumPrograms) return;
-    curProgram = program;
-}
 
 void Quaxel2::setProgramName(char* name) {
     char bounded[kMaxProgramNameLength + 1];

@@ -126,6 +126,7 @@ TEST_F(InstrumentTest, TypeOneCatalogueAndTypeTwoOwnership) {
     fromPath->type = 2;
     auto* sample = new Sample;
     sample->loadFromHeader(new float[11](), 10, 0);
+    sample->ownsBuffers = true;  // as a loader leaves it
     fromPath->addSample(sample, true);
     std::vector<std::unique_ptr<Sample>> refused;
     for (int i = 0; i < 300; i++) {

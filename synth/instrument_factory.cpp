@@ -1,0 +1,53 @@
+// New instruments from catalogue names and sample paths, and the shared
+// records through which the editor program sees them.
+#include <memory>
+
+#include "instruments/instrument.h"
+#include "instruments/path_names.h"
+#include "synth/quaxel2.h"
+
+namespace {
+
+int wholeRate(float rate) { return rate >= 1.0f && rate <= 1e7f ? static_cast<int>(rate) : 0; }
+
+}  // namespace
+
+InstrumentData* Quaxel2::getInstruData() {
+    if (!instrumentRegion) return nullptr;
+    auto* slots = reinterpret_cast<InstrumentData*>(instrumentRegion);
+    for (int slot = 0; slot < kInstrumentSlots; slot++)
+        if (slots[slot].id == -1) return &slots[slot];
+    return nullptr;
+}
+
+void Quaxel2::attachInstruData(Instrument* instrument) {
+    if (!instrument) return;
+    instrument->initData(getInstruData());
+    if (Sample* sample = instrument->getSample(0, -1, -1); sample && sampleRegion)
+        sample->setSampleData(reinterpret_cast<SampleData*>(sampleRegion));
+}
+
+Instrument* Quaxel2::createInstrumentFromString(const std::string& name) {
+    auto instrument = std::make_unique<Instrument>(getRenderBlockSize(), wholeRate(sampleRate));
+    instrument->loadFromName(name);
+    if (!racks[0]->addInstrument(instrument.get())) return nullptr;
+    attachInstruData(instrument.get());
+    return instrument.release();
+}
+
+Instrument* Quaxel2::createInstrumentFromPath(const std::string& path) {
+    auto instrument = std::make_unique<Instrument>(getRenderBlockSize(), wholeRate(sampleRate));
+    auto sample = std::make_unique<Sample>();
+    const bool loaded = starts_with(path, ":/Resources/") ? sample->loadFromResource(path) : sample->load(path);
+    if (!loaded) {
+        sample->releaseOwnedBuffers();
+        return nullptr;
+    }
+    instrument->name = instrumentNameFromPath(path);
+    instrument->addSample(sample.release(), true);
+    instrument->type = 2;
+    instrument->path = path;
+    if (!racks[0]->addInstrument(instrument.get())) return nullptr;
+    attachInstruData(instrument.get());
+    return instrument.release();
+}
