@@ -1,6 +1,7 @@
 // Filling samples from files on disk: libsndfile for most formats, libmad
 // for MP3 files and for WAVE files that carry MPEG Layer III data.
 #include <sndfile.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -19,9 +20,17 @@ constexpr int kMaxLoadedChannels = 2;
 
 float* newBuffer(std::size_t frames) { return new (std::nothrow) float[frames](); }
 
+// Only regular files are read: a device or a pipe named in a chunk or
+// dropped on an instrument could block the reading thread for ever.
+bool isRegularFile(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 }  // namespace
 
 bool Sample::isWavMp3(const std::string& path) {
+    if (!isRegularFile(path)) return false;
     FILE* in = std::fopen(path.c_str(), "rb");
     if (!in) return false;
     unsigned char header[22];
@@ -31,7 +40,7 @@ bool Sample::isWavMp3(const std::string& path) {
 }
 
 bool Sample::load(const std::string& path) {
-    if (path.empty()) return false;
+    if (path.empty() || !isRegularFile(path)) return false;
     if (endsWithMp3(path)) return loadFromMp3(path);
 
     SF_INFO info{};

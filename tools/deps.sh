@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libespeak-ng-dev espeak-ng-data
   sox lame ffmpeg
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -36,6 +36,7 @@ protected:
         make("echo 'not a sound at all' > text.wav");
         make("echo 'not a sound at all' > noframes.mp3");
         make("mkdir folder.wav");
+        make("mkfifo pipe.wav");
     }
     static void TearDownTestSuite() { make("cd / && rm -rf " + dir); }
     static void make(const std::string& command) {
@@ -118,7 +119,7 @@ TEST_F(SampleFiles, ACutShortDataChunkLoadsWhatIsThere) {
 }
 
 TEST_F(SampleFiles, BadFilesFailCleanly) {
-    for (const char* file : {"empty.wav", "header.wav", "text.wav", "folder.wav", "missing.wav", "noframes.mp3", ""}) {
+    for (const char* file : {"empty.wav", "header.wav", "text.wav", "folder.wav", "missing.wav", "noframes.mp3", "pipe.wav", ""}) {
         Sample s;
         EXPECT_FALSE(s.load(file[0] ? at(file) : std::string())) << file;
         for (float* buffer : s.buffers) EXPECT_EQ(buffer, nullptr) << file;
