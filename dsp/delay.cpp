@@ -84,7 +84,7 @@ void Delay::setParameter(int index, float x) {
 }
 
 float Delay::getParameter(int index) const {
-    return index >= 0 && index < parameterCount ? parameters[index].value : 0.0f;
+    return index >= 0 && index < parameterCount ? parameters[index].value.load() : 0.0f;
 }
 
 const char* Delay::getParameterName(int index) const {

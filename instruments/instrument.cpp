@@ -163,7 +163,7 @@ void Instrument::setParameter(int index, float x) {
 }
 
 float Instrument::getParameter(int index) const {
-    return index >= 0 && index < parameterCount ? parameters[index].value : 0.0f;
+    return index >= 0 && index < parameterCount ? parameters[index].value.load() : 0.0f;
 }
 
 void Instrument::createParameters(int count) {

@@ -20,26 +20,34 @@ bool Rack::addInstrument(Instrument* instrument) {
     return true;
 }
 
-void Rack::removeInstrumentAt(int index) {
-    if (index < 0 || index >= count) return;
-    delete instruments[index];
+void Rack::removeInstrumentAt(int index) { delete detachInstrumentAt(index); }
+
+Instrument* Rack::detachInstrumentAt(int index) {
+    if (index < 0 || index >= count) return nullptr;
+    Instrument* taken = instruments[index];
     for (int i = index; i < count - 1; i++) {
         instruments[i] = instruments[i + 1];
         instruments[i]->setId(i);
     }
     instruments[--count] = nullptr;
+    return taken;
 }
 
-void Rack::processDeletion() {
-    for (int i = 0; i < count;) {
-        const InstrumentData* record = instruments[i]->data;
-        if (record && record->deleteRequest) {
-            removeInstrumentAt(i);
-            i = 0;
-        } else {
+int Rack::processDeletion(Instrument** removed, int capacity) {
+    int taken = 0;
+    for (int i = 0; i < count && taken < capacity;) {
+        InstrumentData* record = instruments[i]->data;
+        if (!record || !record->deleteRequest) {
             i++;
+            continue;
         }
+        Instrument* instrument = detachInstrumentAt(i);
+        record->id = -1;
+        instrument->data = nullptr;
+        removed[taken++] = instrument;
+        i = 0;
     }
+    return taken;
 }
 
 void Rack::clear() {

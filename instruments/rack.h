@@ -20,8 +20,14 @@ public:
     // False when full; the caller then keeps the instrument.
     bool addInstrument(Instrument* instrument);
     void removeInstrumentAt(int index);
-    // Removes every instrument whose shared record asks for deletion.
-    void processDeletion();
+    // Takes the instrument at a position out of the rack without destroying
+    // it; the later ones move down. Null for an empty position.
+    Instrument* detachInstrumentAt(int index);
+    // Takes out every instrument whose shared record asks for deletion, in
+    // position order, into `removed` (at most `capacity` of them), frees
+    // their records and returns how many it took: the caller destroys them,
+    // which the audio thread that calls this must not do itself.
+    int processDeletion(Instrument** removed, int capacity);
     void clear();
     int getCount() const { return count; }
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "programs/relaxed_float.h"
+
 // Shared-memory form: the value and three display hints for the editor.
 struct ParameterRecord {
     float value;
@@ -25,7 +27,7 @@ struct Parameter {
     int32_t steps = 100;
     int32_t offset = 0;
     int32_t mark = 0;
-    float value = 0.0f;
+    RelaxedFloat value = 0.0f;  // read by other threads without a lock
     std::string name = "default";
 
     void writeTo(ParameterRecord& record) const {

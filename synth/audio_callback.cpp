@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <mutex>
+#include <vector>
 
 #include "instruments/instrument.h"
 #include "synth/quaxel2.h"
@@ -28,35 +30,44 @@ bool validNote(int note) { return note >= 0 && note < 128; }
 
 }  // namespace
 
+// Events are kept until the next rendered block applies them: that block
+// may not get the engine, and no note may be lost then.
 VstInt32 Quaxel2::processEvents(VstEvents* events) {
     if (!events) return 1;
     for (VstInt32 e = 0; e < events->numEvents; e++) {
         const VstEvent* event = events->events[e];
-        if (!event || event->type != kVstMidiType) continue;
+        if (!event || event->type != kVstMidiType || pendingCount == kMaxPendingEvents) continue;
         const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
-        const int status = static_cast<signed char>(midi->midiData[0]);
-        const int data1 = static_cast<signed char>(midi->midiData[1]);
-        const int data2 = static_cast<signed char>(midi->midiData[2]);
-        const int kind = status & 0xF0;
-        const int channel = status & 0x0F;
+        pendingEvents[pendingCount++] = {static_cast<signed char>(midi->midiData[0]),
+                                         static_cast<signed char>(midi->midiData[1]),
+                                         static_cast<signed char>(midi->midiData[2]), midi->deltaFrames};
+    }
+    return 1;
+}
+
+void Quaxel2::applyPendingEvents() {
+    for (int e = 0; e < pendingCount; e++) {
+        const PendingEvent& event = pendingEvents[e];
+        const int kind = event.status & 0xF0;
+        const int channel = event.status & 0x0F;
         switch (kind) {
             case 0x90:
-                if (data2 != 0)
-                    play(data1, data2, midi->deltaFrames, channel);
+                if (event.data2 != 0)
+                    noteOn(event.data1, event.data2, event.deltaFrames, channel);
                 else
-                    stop(data1, 0, midi->deltaFrames, channel);
+                    noteOff(event.data1, 0, event.deltaFrames, channel);
                 break;
-            case 0x80: stop(data1, data2, midi->deltaFrames, channel); break;
+            case 0x80: noteOff(event.data1, event.data2, event.deltaFrames, channel); break;
             case 0xB0:
-                if (data1 == 123 || data1 == 126) allNoteOff(midi->deltaFrames, channel);
+                if (event.data1 == 123 || event.data1 == 126) allNoteOff(event.deltaFrames, channel);
                 break;
             case 0xE0:
-                for (auto& voice : voices) voice->setPitchBend(data1 & 0x7F, data2 & 0x7F);
+                for (auto& voice : voices) voice->setPitchBend(event.data1 & 0x7F, event.data2 & 0x7F);
                 break;
             default: break;  // aftertouch, program change, system messages
         }
     }
-    return 1;
+    pendingCount = 0;
 }
 
 void Quaxel2::forgetVoice(Voice* voice) {
@@ -84,6 +95,16 @@ void Quaxel2::releaseKey(int note, int velocity, int deltaFrames, int column) {
 }
 
 void Quaxel2::play(int note, int velocity, int deltaFrames, int channel) {
+    std::lock_guard<std::mutex> engine(engineLock);
+    noteOn(note, velocity, deltaFrames, channel);
+}
+
+void Quaxel2::stop(int note, int velocity, int deltaFrames, int channel) {
+    std::lock_guard<std::mutex> engine(engineLock);
+    noteOff(note, velocity, deltaFrames, channel);
+}
+
+void Quaxel2::noteOn(int note, int velocity, int deltaFrames, int channel) {
     if (!validNote(note) || channel < -1 || channel > 15) return;
     const int column = channel == -1 ? kEditorColumn : channel;
     releaseKey(note, velocity, deltaFrames, column);
@@ -107,7 +128,7 @@ void Quaxel2::play(int note, int velocity, int deltaFrames, int channel) {
     entry = quietest;
 }
 
-void Quaxel2::stop(int note, int velocity, int deltaFrames, int channel) {
+void Quaxel2::noteOff(int note, int velocity, int deltaFrames, int channel) {
     if (!validNote(note) || channel < -1 || channel > 15) return;
     releaseKey(note, velocity, deltaFrames, channel == -1 ? kEditorColumn : channel);
 }
@@ -127,8 +148,19 @@ void Quaxel2::resetInstruBuffer() {
 }
 
 void Quaxel2::processReplacing(float** /*inputs*/, float** outputs, VstInt32 sampleFrames) {
-    if (!outputs || !outputs[0] || !outputs[1] || sampleFrames <= 0) return;
+    if (!outputs || !outputs[0] || !outputs[1]) return;
+    std::unique_lock<std::mutex> engine(engineLock, std::try_to_lock);
+    if (!engine.owns_lock()) {
+        // Another thread is publishing a change: this block is silent and
+        // its events wait for the next one.
+        if (sampleFrames > 0) {
+            std::fill_n(outputs[0], sampleFrames, 0.0f);
+            std::fill_n(outputs[1], sampleFrames, 0.0f);
+        }
+        return;
+    }
     DenormalsOff denormalsOff;
+    applyPendingEvents();  // even for an empty block: the events are due
     // Buffers hold one block; a host that asks for more gets it in pieces.
     const int piece = getRenderBlockSize();
     for (int done = 0; done < sampleFrames; done += piece) {
@@ -157,7 +189,22 @@ void Quaxel2::renderBlock(float** outputs, int frames) {
 
     updateTempo();
     delay->process(outputs, frames);
-    racks[0]->processDeletion();
+    processDeletion();
+}
+
+void Quaxel2::processDeletion() {
+    removedCount += racks[0]->processDeletion(removed.data() + removedCount, kMaxRemoved - removedCount);
+}
+
+void Quaxel2::freeRemovedInstruments() {
+    std::array<Instrument*, kMaxRemoved> toFree{};
+    int count = 0;
+    {
+        std::lock_guard<std::mutex> engine(engineLock);
+        std::swap(toFree, removed);
+        std::swap(count, removedCount);
+    }
+    for (int i = 0; i < count; i++) delete toFree[i];
 }
 
 void Quaxel2::updateTempo() {
@@ -170,17 +217,29 @@ void Quaxel2::updateTempo() {
 }
 
 void Quaxel2::setBlockSize(VstInt32 size) {
+    std::lock_guard<std::recursive_mutex> structure(structureMutex);
+    freeRemovedInstruments();
+    const int frames = size <= 0 ? kDefaultBlockSize : std::min(size, kMaxBlockSize);
+    // New buffers are made here and swapped in under the engine lock; the
+    // old ones go when this function returns.
+    std::vector<std::vector<float>> buffers(2 * kNumVoices + Rack::kCapacity, std::vector<float>(frames, 0.0f));
+    std::lock_guard<std::mutex> engine(engineLock);
     AudioEffect::setBlockSize(size);
+    int next = 0;
     for (auto& voice : voices) {
         // A voice cut off here no longer plays its note: forget it.
         if (voice->active) forgetVoice(voice.get());
-        voice->adjustBufferSize();
+        voice->active = false;
+        voice->mixLeft.swap(buffers[next++]);
+        voice->mixRight.swap(buffers[next++]);
     }
-    for (int r = 0; r < rackCount; r++)
-        for (int i = 0; i < racks[r]->getCount(); i++) racks[r]->getInstrumentAt(i)->adjustBufferSize(getRenderBlockSize());
+    Rack& rack = *racks[0];
+    for (int i = 0; i < rack.getCount(); i++) rack.getInstrumentAt(i)->meterBuffer.swap(buffers[next++]);
 }
 
 void Quaxel2::setSampleRate(float rate) {
+    std::lock_guard<std::recursive_mutex> structure(structureMutex);
+    std::lock_guard<std::mutex> engine(engineLock);
     AudioEffect::setSampleRate(rate);
     // Out-of-range rates reach the instruments as 0, which they replace by 44100.
     const int whole = rate >= 1.0f && rate <= 1e7f ? static_cast<int>(rate) : 0;
@@ -190,12 +249,13 @@ void Quaxel2::setSampleRate(float rate) {
 
 void Quaxel2::setGrainSize(int size) {
     if (size < 200 || size > 2000) return;
+    std::lock_guard<std::mutex> engine(engineLock);
     grainSize = size;
     Rack& rack = *racks[0];
     for (int i = 0; i < rack.getCount(); i++) {
         Instrument* instrument = rack.getInstrumentAt(i);
         instrument->grainPeriod = size;
         const int count = instrument->getParameterCount();
-        setParameter(instrument->id * count + 21, instrument->getParameter(21));
+        applyParameter(instrument->id * count + 21, instrument->getParameter(21));
     }
 }

@@ -1,6 +1,9 @@
 // New instruments from catalogue names and sample paths, and the shared
-// records through which the editor program sees them.
+// records through which the editor program sees them. Instruments are built
+// without any lock (loading may read files) and join the rack under the
+// engine lock.
 #include <memory>
+#include <mutex>
 
 #include "instruments/instrument.h"
 #include "instruments/path_names.h"
@@ -27,15 +30,13 @@ void Quaxel2::attachInstruData(Instrument* instrument) {
         sample->setSampleData(reinterpret_cast<SampleData*>(sampleRegion));
 }
 
-Instrument* Quaxel2::createInstrumentFromString(const std::string& name) {
+std::unique_ptr<Instrument> Quaxel2::makeInstrumentFromString(const std::string& name) {
     auto instrument = std::make_unique<Instrument>(getRenderBlockSize(), wholeRate(sampleRate));
     instrument->loadFromName(name);
-    if (!racks[0]->addInstrument(instrument.get())) return nullptr;
-    attachInstruData(instrument.get());
-    return instrument.release();
+    return instrument;
 }
 
-Instrument* Quaxel2::createInstrumentFromPath(const std::string& path) {
+std::unique_ptr<Instrument> Quaxel2::makeInstrumentFromPath(const std::string& path) {
     auto instrument = std::make_unique<Instrument>(getRenderBlockSize(), wholeRate(sampleRate));
     auto sample = std::make_unique<Sample>();
     const bool loaded = starts_with(path, ":/Resources/") ? sample->loadFromResource(path) : sample->load(path);
@@ -47,7 +48,25 @@ Instrument* Quaxel2::createInstrumentFromPath(const std::string& path) {
     instrument->addSample(sample.release(), true);
     instrument->type = 2;
     instrument->path = path;
-    if (!racks[0]->addInstrument(instrument.get())) return nullptr;
+    return instrument;
+}
+
+Instrument* Quaxel2::addToRack(std::unique_ptr<Instrument> instrument) {
+    if (!instrument) return nullptr;
+    std::lock_guard<std::mutex> engine(engineLock);
+    if (!racks[0]->addInstrument(instrument.get())) return nullptr;  // full: discarded
     attachInstruData(instrument.get());
     return instrument.release();
+}
+
+Instrument* Quaxel2::createInstrumentFromString(const std::string& name) {
+    std::lock_guard<std::recursive_mutex> structure(structureMutex);
+    freeRemovedInstruments();
+    return addToRack(makeInstrumentFromString(name));
+}
+
+Instrument* Quaxel2::createInstrumentFromPath(const std::string& path) {
+    std::lock_guard<std::recursive_mutex> structure(structureMutex);
+    freeRemovedInstruments();
+    return addToRack(makeInstrumentFromPath(path));
 }

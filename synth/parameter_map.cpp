@@ -4,7 +4,9 @@
 //   576-579  the four master values of the current program
 //   640-767  sample markers, four per instrument (loop start, loop end, start)
 // Everything else is inert: it changes nothing and reads 0.
+#include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <string>
 
 #include "host/textcopy.h"
@@ -54,32 +56,43 @@ Instrument* Quaxel2::markerTarget(VstInt32 index) const {
 void Quaxel2::setParameter(VstInt32 index, float value) {
     if (index < 0) return;  // no target and nothing an editor could show
     value = normalised(value);
+    bool reached;
+    {
+        std::lock_guard<std::mutex> engine(engineLock);
+        reached = applyParameter(index, value);
+    }
+    if (reached) notifyEditor(index, value);
+}
+
+// Applies a value under the engine lock; false when the index has no place
+// to go (an empty rack, no such instrument), which the editor need not hear.
+bool Quaxel2::applyParameter(VstInt32 index, float value) {
     if (index <= 511) {
         int parameter = 0;
         Instrument* instrument = instrumentParameter(index, parameter);
-        if (!instrument) return;
+        if (!instrument) return false;
         instrument->setParameter(parameter, value);
-    } else {
-        if (index < kFirstDelayParam + delay->getParameterCount()) delay->setParameter(index - kFirstDelayParam, value);
-        if (RelaxedFloat* field = masterField(index)) {
-            *field = value;
-            mirrorMasterValue(index, value);
-        }
-        if (samplePositionParams && index >= kFirstSamplePositionParam) {
-            Instrument* instrument = racks[0]->getInstrumentAt((index - kFirstSamplePositionParam) / 4);
-            if (!instrument) return;
-            if (instrument->type == 1) return notifyEditor(index, value);
-            Sample* sample = instrument->getSample(0, -1, -1);
-            const int frame = static_cast<int>(static_cast<float>(sample->length) * value);
-            switch (index % 4) {
-                case kLoopStartMarker: sample->setLoopStart(frame); break;
-                case kLoopEndMarker: sample->setLoopEnd(frame); break;
-                case kStartMarker: sample->setStartPlay(frame); break;
-                default: break;
-            }
+        return true;
+    }
+    if (index < kFirstDelayParam + delay->getParameterCount()) delay->setParameter(index - kFirstDelayParam, value);
+    if (RelaxedFloat* field = masterField(index)) {
+        *field = value;
+        mirrorMasterValue(index, value);
+    }
+    if (samplePositionParams && index >= kFirstSamplePositionParam) {
+        Instrument* instrument = racks[0]->getInstrumentAt((index - kFirstSamplePositionParam) / 4);
+        if (!instrument) return false;
+        if (instrument->type == 1) return true;
+        Sample* sample = instrument->getSample(0, -1, -1);
+        const int frame = static_cast<int>(static_cast<float>(sample->length) * value);
+        switch (index % 4) {
+            case kLoopStartMarker: sample->setLoopStart(frame); break;
+            case kLoopEndMarker: sample->setLoopEnd(frame); break;
+            case kStartMarker: sample->setStartPlay(frame); break;
+            default: break;
         }
     }
-    notifyEditor(index, value);
+    return true;
 }
 
 // The editor program hears of every change that got this far.
@@ -87,6 +100,7 @@ void Quaxel2::notifyEditor(VstInt32 /*index*/, float /*value*/) {}
 
 float Quaxel2::getParameter(VstInt32 index) {
     if (index < 0) return 0.0f;
+    std::lock_guard<std::mutex> engine(engineLock);
     if (index <= 511) {
         int parameter = 0;
         Instrument* instrument = instrumentParameter(index, parameter);
@@ -110,14 +124,16 @@ float Quaxel2::getParameter(VstInt32 index) {
 
 void Quaxel2::getParameterName(VstInt32 index, char* text) {
     if (index >= 0 && index <= 511) {
-        const Rack& rack = *racks[0];
-        const Instrument* first = rack.getInstrumentAt(0);
+        std::lock_guard<std::mutex> engine(engineLock);
+        const Instrument* first = racks[0]->getInstrumentAt(0);
         if (!first || first->getParameterCount() == 0) return;  // the host's text stays as it was
         int parameter = 0;
         const Instrument* instrument = instrumentParameter(index, parameter);
-        const std::string name =
-            instrument ? std::to_string(index / first->getParameterCount()) + instrument->getParameterName(parameter) : "";
-        copyText(text, name.c_str(), kMaxParamNameLength);
+        char name[kMaxParamNameLength + 1] = "";
+        if (instrument)
+            std::snprintf(name, sizeof name, "%d%s", index / first->getParameterCount(),
+                          instrument->getParameterName(parameter).c_str());
+        copyText(text, name, kMaxParamNameLength);
         return;
     }
     if (index >= kFirstDelayParam && index < kFirstDelayParam + delay->getParameterCount()) {

@@ -1,73 +1,165 @@
 // Programs: storing the live rack and delay into a program, rebuilding them
 // from one, and the editor's reset, copy and clone of instruments.
+#include <mutex>
+
 #include "instruments/instrument.h"
 #include "synth/quaxel2.h"
 
+namespace {
+
+// What a program keeps of one instrument, read under the engine lock into
+// fixed storage: nothing there may allocate.
+struct InstrumentState {
+    const Instrument* instrument;
+    std::array<float, InstrumentProgram::kValues> values;
+    int type;
+    int midiChannel;
+    bool storeStart;
+    bool storeLoop;
+    int startPlay;
+    int loopStart;
+    int loopEnd;
+};
+
+}  // namespace
+
+VstInt32 Quaxel2::getProgram() {
+    std::lock_guard<std::recursive_mutex> structure(structureMutex);
+    return curProgram;
+}
+
 void Quaxel2::setProgram(VstInt32 program) {
     if (program < 0 || program >= kNumPrograms) return;
+    std::lock_guard<std::recursive_mutex> structure(structureMutex);
+    freeRemovedInstruments();
     copyStateToProgram(&programs[curProgram]);
-    curProgram = program;
-    racks[0]->clear();
-    copyStateFromProgram();
+    std::unique_ptr<Rack> built = buildProgramRack(programs[program]);
+    std::unique_ptr<Rack> old;
+    {
+        std::lock_guard<std::mutex> engine(engineLock);
+        curProgram = program;
+        old = publishRack(std::move(built), programs[program]);
+    }
 }
 
 void Quaxel2::copyStateToProgram(Program* program) {
-    const Rack& rack = *racks[0];
-    program->instrumentCount = rack.getCount();
-    for (int i = 0; i < rack.getCount(); i++) {
-        const Instrument& instrument = *rack.getInstrumentAt(i);
+    std::lock_guard<std::recursive_mutex> structure(structureMutex);
+    std::array<InstrumentState, Rack::kCapacity> states;
+    std::array<float, DelayProgram::kValues> delayValues{};
+    int count = 0;
+    {
+        std::lock_guard<std::mutex> engine(engineLock);
+        const Rack& rack = *racks[0];
+        count = rack.getCount();
+        for (int i = 0; i < count; i++) {
+            Instrument& instrument = *rack.getInstrumentAt(i);
+            InstrumentState& state = states[i];
+            state.instrument = &instrument;
+            for (int j = 0; j < InstrumentProgram::kValues; j++) state.values[j] = instrument.getParameter(j);
+            state.type = instrument.type;
+            // The channel the editor shows (and may have changed) is the one kept.
+            state.midiChannel = instrument.data ? instrument.data->midiChannel : instrument.midiChannel;
+            state.storeStart = instrument.type != 1;
+            state.storeLoop = state.storeStart && instrument.getParameter(Instrument::kLoop) == 1.0f;
+            const Sample* sample = instrument.getSample(0, -1, -1);
+            state.startPlay = sample->startPlay;
+            state.loopStart = sample->loopStart;
+            state.loopEnd = sample->loopEnd;
+        }
+        for (int j = 0; j < delay->getParameterCount() && j < DelayProgram::kValues; j++)
+            delayValues[j] = delay->getParameter(j);
+    }
+    // Names and paths never change once an instrument is in the rack, and
+    // only holders of structureMutex free instruments.
+    program->instrumentCount = count;
+    for (int i = 0; i < count; i++) {
+        const InstrumentState& state = states[i];
         InstrumentProgram& entry = program->instruments[i];
-        for (int j = 0; j < instrument.getParameterCount() && j < InstrumentProgram::kValues; j++)
-            entry.values[j] = instrument.getParameter(j);
-        entry.type = instrument.type;
-        entry.name = instrument.name;
-        entry.path = instrument.path;
-        // The channel the editor shows (and may have changed) is the one kept.
-        entry.midiChannel = instrument.data ? instrument.data->midiChannel : instrument.midiChannel;
-        if (instrument.type == 1) continue;
-        const Sample* sample = const_cast<Instrument&>(instrument).getSample(0, -1, -1);
-        entry.startPlay = sample->startPlay;
-        if (instrument.getParameter(Instrument::kLoop) == 1.0f) {
-            entry.loopStart = sample->loopStart;
-            entry.loopEnd = sample->loopEnd;
+        entry.values = state.values;
+        entry.type = state.type;
+        entry.name = state.instrument->name;
+        entry.path = state.instrument->path;
+        entry.midiChannel = state.midiChannel;
+        if (state.storeStart) entry.startPlay = state.startPlay;
+        if (state.storeLoop) {
+            entry.loopStart = state.loopStart;
+            entry.loopEnd = state.loopEnd;
         }
     }
-    for (int j = 0; j < delay->getParameterCount() && j < DelayProgram::kValues; j++)
-        program->delay.values[j] = delay->getParameter(j);
+    program->delay.values = delayValues;
 }
 
 void Quaxel2::copyStateFromProgram() {
-    const Program& program = programs[curProgram];
+    std::lock_guard<std::recursive_mutex> structure(structureMutex);
+    std::unique_ptr<Rack> built = buildProgramRack(programs[curProgram]);
+    std::unique_ptr<Rack> old;
+    {
+        std::lock_guard<std::mutex> engine(engineLock);
+        old = publishRack(std::move(built), programs[curProgram]);
+    }
+}
+
+std::unique_ptr<Rack> Quaxel2::buildProgramRack(const Program& program) {
+    auto rack = std::make_unique<Rack>();
     for (int e = 0; e < program.instrumentCount; e++) {
         const InstrumentProgram& entry = program.instruments[e];
-        Instrument* instrument = nullptr;
+        std::unique_ptr<Instrument> instrument;
         if (entry.type == 0 || entry.type == 1)
-            instrument = createInstrumentFromString(entry.name);
+            instrument = makeInstrumentFromString(entry.name);
         else if (entry.type == 2)
-            instrument = createInstrumentFromPath(entry.path);
-        if (!instrument) continue;
+            instrument = makeInstrumentFromPath(entry.path);
+        if (!instrument) continue;  // its place goes to the next one
         instrument->name = entry.name;
         instrument->path = entry.path;
         instrument->midiChannel = entry.midiChannel;
-        if (instrument->data) instrument->data->midiChannel = entry.midiChannel;
         instrument->type = entry.type;
         for (int j = 0; j < instrument->getParameterCount() && j < InstrumentProgram::kValues; j++)
             instrument->setParameter(j, entry.values[j]);
-        if (entry.type == 1) continue;
-        Sample* sample = instrument->getSample(0, -1, -1);
-        sample->setStartPlay(entry.startPlay);
-        if (instrument->getParameter(Instrument::kLoop) == 1.0f) {
-            sample->setLoopStart(entry.loopStart);
-            sample->setLoopEnd(entry.loopEnd);
+        if (entry.type != 1) {
+            Sample* sample = instrument->getSample(0, -1, -1);
+            sample->setStartPlay(entry.startPlay);
+            if (instrument->getParameter(Instrument::kLoop) == 1.0f) {
+                sample->setLoopStart(entry.loopStart);
+                sample->setLoopEnd(entry.loopEnd);
+            }
         }
+        if (rack->addInstrument(instrument.get())) instrument.release();
+    }
+    return rack;
+}
+
+std::unique_ptr<Rack> Quaxel2::publishRack(std::unique_ptr<Rack> built, const Program& program) {
+    Rack& leaving = *racks[0];
+    for (int i = 0; i < leaving.getCount(); i++) {
+        Instrument* instrument = leaving.getInstrumentAt(i);
+        if (instrument->data) instrument->data->id = -1;  // the record is free for the newcomers
+        instrument->data = nullptr;
+    }
+    racks[0].swap(built);
+    Rack& arriving = *racks[0];
+    for (int i = 0; i < arriving.getCount(); i++) {
+        Instrument* instrument = arriving.getInstrumentAt(i);
+        attachInstruData(instrument);
+        if (!instrument->data) continue;
+        instrument->data->midiChannel = instrument->midiChannel;
+        for (int j = 0; j < instrument->getParameterCount(); j++)
+            instrument->data->parameterRecord[j].value = instrument->getParameter(j);
     }
     for (int j = 0; j < delay->getParameterCount() && j < DelayProgram::kValues; j++)
         delay->setParameter(j, program.delay.values[j]);
+    return built;
 }
 
+// The editor's operations below run with structureMutex held by the caller,
+// so that the instruments they are given stay alive.
 void Quaxel2::resetParameters(Instrument* instrument) {
-    if (!instrument || (instrument->data && instrument->data->deleteRequest)) return;
-    const int base = instrument->id * instrument->getParameterCount();
+    if (!instrument) return;
+    int base;
+    {
+        std::lock_guard<std::mutex> engine(engineLock);  // ids move when instruments leave
+        if (instrument->data && instrument->data->deleteRequest) return;
+        base = instrument->id * instrument->getParameterCount();
+    }
     const std::pair<int, float> defaults[] = {
         {Instrument::kVolume, 1.0f},  {Instrument::kPan, 0.5f},      {Instrument::kTune, 0.5f},
         {Instrument::kFinetune, 0.5f}, {Instrument::kLoop, 0.0f},    {Instrument::kVolA, 0.0f},
@@ -77,15 +169,22 @@ void Quaxel2::resetParameters(Instrument* instrument) {
         {Instrument::kGrain, 0.0f},   {Instrument::kGrainAdvance, 0.82f},
     };
     for (auto [number, value] : defaults) setParameterAutomated(base + number, value);
-    if (instrument->type != 1) instrument->getSample(0, -1, -1)->setStartPlay(0);
+    if (instrument->type == 1) return;
+    std::lock_guard<std::mutex> engine(engineLock);
+    instrument->getSample(0, -1, -1)->setStartPlay(0);
 }
 
 void Quaxel2::copyParameterFrom(Instrument* source, Instrument* destination) {
     if (!source || !destination) return;
     const int count = destination->getParameterCount();
-    const int base = destination->id * count;
+    int base;
+    {
+        std::lock_guard<std::mutex> engine(engineLock);
+        base = destination->id * count;
+    }
     for (int j = 0; j < count; j++) setParameterAutomated(base + j, source->getParameter(j));
     if (source->type == 1) return;
+    std::lock_guard<std::mutex> engine(engineLock);
     const Sample* from = source->getSample(0, -1, -1);
     Sample* to = destination->getSample(0, -1, -1);
     to->setStartPlay(from->startPlay);

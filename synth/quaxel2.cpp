@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <new>
 #include <string>
 
@@ -80,6 +81,7 @@ Quaxel2::Quaxel2(audioMasterCallback audioMaster)
 Quaxel2::~Quaxel2() {
     // Instruments mark their shared records free and the delay holds a
     // pointer into the region: both go before the regions are unmapped.
+    freeRemovedInstruments();
     for (auto& rack : racks) rack.reset();
     delay.reset();
 }
@@ -97,17 +99,20 @@ int Quaxel2::getRenderBlockSize() const {
 // ---- programs ----------------------------------------------------------------
 
 void Quaxel2::setProgramName(char* name) {
+    std::lock_guard<std::recursive_mutex> structure(structureMutex);
     char bounded[kMaxProgramNameLength + 1];
     copyText(bounded, name, kMaxProgramNameLength);
     programs[curProgram].name = bounded;
 }
 
 void Quaxel2::getProgramName(char* name) {
+    std::lock_guard<std::recursive_mutex> structure(structureMutex);
     copyText(name, programs[curProgram].name.c_str(), kMaxProgramNameLength);
 }
 
 bool Quaxel2::getProgramNameIndexed(VstInt32 /*category*/, VstInt32 index, char* text) {
     if (index < 0 || index >= kNumPrograms) return false;
+    std::lock_guard<std::recursive_mutex> structure(structureMutex);
     copyText(text, programs[index].name.c_str(), kMaxProgramNameLength);
     return true;
 }

@@ -5,8 +5,8 @@
 
 #include <array>
 #include <cstddef>
-
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -20,6 +20,30 @@
 class Instrument;
 struct InstrumentData;
 
+// Threads and who may touch what.
+//
+// The host's audio thread runs processEvents and processReplacing; its
+// dispatcher threads change programs, save and load chunks, set parameters,
+// the sample rate and the block size; the editor's poll thread creates,
+// clones and removes instruments and plays notes. Two locks order them:
+//
+// - engineLock guards what the audio thread renders: the rack's instrument
+//   list and the instruments' sound state, the voices, the note table, the
+//   delay, the current program index and the block size and sample rate.
+//   Whoever holds it does only short work that neither allocates, frees nor
+//   touches files. The audio thread only ever try-locks it: when it cannot
+//   have it, it renders silence and keeps the block's MIDI events for the
+//   next block, so that no note-on or note-off is lost.
+// - structureMutex serialises the slow structural work of the other threads
+//   (program changes, chunks, new instruments, format changes). It is held
+//   while instruments are built and files read, with engineLock taken only
+//   for the moment that publishes the result: a new rack, new buffers. What
+//   is replaced is freed after engineLock is let go. The audio thread never
+//   takes it. Lock order: structureMutex before engineLock.
+// - Instruments the editor asked to remove are taken out of the rack by the
+//   audio thread and set aside; a structural operation frees them later.
+// - Values read across threads without a lock (the master values of the
+//   programs) are relaxed atomics.
 class Quaxel2 : public AudioEffectX {
 public:
     static constexpr VstInt32 kNumPrograms = 128;
@@ -64,7 +88,7 @@ public:
     void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
     void setParameter(VstInt32 index, float value) override;
     float getParameter(VstInt32 index) override;
-    VstInt32 getProgram() override { return curProgram; }
+    VstInt32 getProgram() override;
     void setProgram(VstInt32 program) override;
     void setProgramName(char* name) override;
     void getProgramName(char* name) override;
@@ -113,6 +137,8 @@ public:
     InstrumentData* getInstruData();
     // Gives an instrument a free record and shows its sample's markers.
     void attachInstruData(Instrument* instrument);
+    // Frees the instruments the audio thread took out of the rack.
+    void freeRemovedInstruments();
     void setGrainSize(int size);
 
     Rack* getRack(int index) const { return racks[index].get(); }
@@ -134,6 +160,22 @@ public:
     Program& getCurrentProgram() { return programs[curProgram]; }
 
 private:
+    // Building instruments needs no lock; they join the rack under engineLock.
+    std::unique_ptr<Instrument> makeInstrumentFromString(const std::string& name);
+    std::unique_ptr<Instrument> makeInstrumentFromPath(const std::string& path);
+    Instrument* addToRack(std::unique_ptr<Instrument> instrument);
+    // Builds the current program's instruments, off the audio thread's way.
+    std::unique_ptr<Rack> buildProgramRack(const Program& program);
+    // Puts a built rack in place of rack 0 and applies the program's delay
+    // values; returns the rack it replaced, to be freed by the caller.
+    std::unique_ptr<Rack> publishRack(std::unique_ptr<Rack> built, const Program& program);
+    // Takes an instrument out of the rack and sets it aside (audio thread).
+    void processDeletion();
+    // Applies the MIDI events kept since the last rendered block.
+    void applyPendingEvents();
+    void noteOn(int note, int velocity, int deltaFrames, int channel);
+    void noteOff(int note, int velocity, int deltaFrames, int channel);
+    bool applyParameter(VstInt32 index, float value);
     // The master value of a global index 576 to 579.
     RelaxedFloat* masterField(VstInt32 index);
     void mirrorMasterValue(VstInt32 index, float value);
@@ -144,14 +186,32 @@ private:
     // addresses, or null when that index is inert.
     Instrument* markerTarget(VstInt32 index) const;
     void notifyEditor(VstInt32 index, float value);
-    void mirrorMasterValues(const Program& program);
-    // Clears the rack and builds the current program's instruments.
-    void rebuildCurrentProgram();
+    // Replaces the rack by the current program's instruments, and shows the
+    // master values of `mirrored`, when given, in the editor's block.
+    void rebuildCurrentProgram(const Program* mirrored);
     void renderBlock(float** outputs, int frames);
     void updateTempo();
     // Clears the note-table entries that still point at a voice for its note.
     void forgetVoice(Voice* voice);
     void releaseKey(int note, int velocity, int deltaFrames, int column);
+
+    struct PendingEvent {
+        int status;
+        int data1;
+        int data2;
+        int deltaFrames;
+    };
+    static constexpr int kMaxPendingEvents = 2048;
+    static constexpr int kMaxRemoved = 64;
+
+    std::mutex engineLock;
+    std::recursive_mutex structureMutex;
+    // Only the audio thread touches the pending events.
+    std::array<PendingEvent, kMaxPendingEvents> pendingEvents{};
+    int pendingCount = 0;
+    // Instruments taken out of the rack, waiting to be freed; under engineLock.
+    std::array<Instrument*, kMaxRemoved> removed{};
+    int removedCount = 0;
 
     int instanceNumber;
     double currentTempo = 120.0;

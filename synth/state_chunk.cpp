@@ -1,8 +1,10 @@
 // Saving and restoring the whole state as host chunks: all 128 programs (a
 // bank) or the current one. A chunk is read into a scratch copy first and
-// replaces the programs only when all of it is valid.
+// replaces the programs only when all of it is valid; a refused chunk
+// returns 0 and leaves everything as it was.
 #include <cstring>
 #include <memory>
+#include <mutex>
 
 #include "programs/chunk.h"
 #include "synth/quaxel2.h"
@@ -20,6 +22,7 @@ int32_t leadingVersion(const unsigned char* data) {
 }  // namespace
 
 VstInt32 Quaxel2::getChunk(void** data, bool isPreset) {
+    std::lock_guard<std::recursive_mutex> structure(structureMutex);
     copyStateToProgram(&programs[curProgram]);
     std::vector<unsigned char> chunk;
     if (isPreset) {
@@ -36,11 +39,11 @@ VstInt32 Quaxel2::getChunk(void** data, bool isPreset) {
 VstInt32 Quaxel2::setChunk(void* data, VstInt32 byteSize, bool isPreset) {
     if (!data || byteSize < 4) return 0;
     const auto* bytes = static_cast<const unsigned char*>(data);
-    const std::size_t size = static_cast<std::size_t>(byteSize);
     const int32_t version = leadingVersion(bytes);
     if (version != 3 && version != 5) return setChunk2(data, byteSize, isPreset);
 
-    ChunkReader reader(bytes, size);
+    std::lock_guard<std::recursive_mutex> structure(structureMutex);
+    ChunkReader reader(bytes, static_cast<std::size_t>(byteSize));
     if (isPreset) {
         auto loaded = std::make_unique<Program>(programs[curProgram]);
         if (reader.readCurrentRecord(*loaded, false) != ChunkReader::Record::Read) return 0;
@@ -56,37 +59,41 @@ VstInt32 Quaxel2::setChunk(void* data, VstInt32 byteSize, bool isPreset) {
         }
         programs = *loaded;
     }
-    rebuildCurrentProgram();
+    rebuildCurrentProgram(nullptr);
     return 1;
 }
 
 VstInt32 Quaxel2::setChunk2(void* data, VstInt32 byteSize, bool isPreset) {
     if (!data || byteSize <= 0) return 0;
+    std::lock_guard<std::recursive_mutex> structure(structureMutex);
     ChunkReader reader(static_cast<const unsigned char*>(data), static_cast<std::size_t>(byteSize));
+    const Program* last;
     if (isPreset) {
         auto loaded = std::make_unique<Program>(programs[curProgram]);
         if (reader.readFactoryRecord(*loaded) != ChunkReader::Record::Read) return 0;
         programs[curProgram] = *loaded;
-        mirrorMasterValues(programs[curProgram]);
+        last = &programs[curProgram];
     } else {
         auto loaded = std::make_unique<Programs>(programs);
         for (Program& program : *loaded)
             if (reader.readFactoryRecord(program) != ChunkReader::Record::Read) return 0;
         programs = *loaded;
-        for (const Program& program : programs) mirrorMasterValues(program);
+        last = &programs.back();
     }
-    rebuildCurrentProgram();
+    // The editor's block shows the master values of the last record read.
+    rebuildCurrentProgram(last);
     return 1;
 }
 
-void Quaxel2::mirrorMasterValues(const Program& program) {
-    mirrorMasterValue(kMasterVolume, program.masterVolume);
-    mirrorMasterValue(kMasterTune, program.masterTune);
-    mirrorMasterValue(kVelocitySensitivity, program.velocitySensitivity);
-    mirrorMasterValue(kPitchBendRange, program.pitchBendRange);
-}
-
-void Quaxel2::rebuildCurrentProgram() {
-    racks[0]->clear();
-    copyStateFromProgram();
+void Quaxel2::rebuildCurrentProgram(const Program* mirrored) {
+    freeRemovedInstruments();
+    std::unique_ptr<Rack> built = buildProgramRack(programs[curProgram]);
+    std::unique_ptr<Rack> old;
+    std::lock_guard<std::mutex> engine(engineLock);
+    old = publishRack(std::move(built), programs[curProgram]);
+    if (!mirrored) return;
+    mirrorMasterValue(kMasterVolume, mirrored->masterVolume);
+    mirrorMasterValue(kMasterTune, mirrored->masterTune);
+    mirrorMasterValue(kVelocitySensitivity, mirrored->velocitySensitivity);
+    mirrorMasterValue(kPitchBendRange, mirrored->pitchBendRange);
 }

@@ -163,7 +163,13 @@ TEST(RackTest, PositionsIdsAndDeferredDeletion) {
 
     records[1].deleteRequest = 1;  // positions 0 and 2 now
     records[3].deleteRequest = 1;
-    rack.processDeletion();
+    Instrument* taken[4] = {};
+    ASSERT_EQ(rack.processDeletion(taken, 4), 2);
+    EXPECT_EQ(taken[0]->volume, 1.0f);  // in position order
+    EXPECT_EQ(taken[1]->volume, 3.0f);
+    EXPECT_EQ(records[1].id, -1);
+    EXPECT_EQ(records[3].id, -1);
+    for (Instrument* instrument : {taken[0], taken[1]}) delete instrument;
     ASSERT_EQ(rack.getCount(), 1);
     EXPECT_EQ(rack.getInstrumentAt(0)->volume, 2.0f);
     EXPECT_EQ(rack.getInstrumentById(0), rack.getInstrumentAt(0));

@@ -67,6 +67,11 @@ struct PluginFixture {
         events.numEvents = 1;
         events.events[0] = reinterpret_cast<VstEvent*>(&event);
         plugin->processEvents(&events);
+        // An empty block applies the event now, as the next block would.
+        float* outputs[2] = {nullptr, nullptr};
+        float none = 0.0f;
+        outputs[0] = outputs[1] = &none;
+        plugin->processReplacing(nullptr, outputs, 0);
     }
 
     // Renders `frames` frames; left and right follow one another in the result.
