@@ -34,6 +34,11 @@ CatalogueSound fromResource(int id, const char* name, const char* resource) {
     return s;
 }
 
+CatalogueSound startingAt(CatalogueSound s, int frame) {
+    s.startPlay = frame;
+    return s;
+}
+
 CatalogueSound longer(CatalogueSound s, int arrayFrames) {
     s.arrayFrames = arrayFrames;
     return s;
@@ -56,7 +61,7 @@ Recipe echoStab() {
 Recipe chipLead() {
     return sequence(Tuning::Periodic, {
         play(chipSquare(0.5), 3).at(0, 2080).fades(2, 3),
-        play(chipSquare(0.25, 50), 4).at(2080, 3340).up(12).fades(2, 4),
+        play(chipSquare(0.25, 30).envelope(1, 30), 4).at(2080, 3340).up(12).fades(2, 4),
         play(chipSquare(0.5, 700).vibrate(6, 6, 500), 80).at(5420).fades(2, 80),
     });
 }
@@ -75,7 +80,7 @@ Patch saxStab() {
     return brassStab({0, 4, 7}, 200, 10).sing(vowelAhTenor);
 }
 
-Patch padStab() { return warmPad({-12, 0, 4, 7, 11, 14}).envelope(8, 330); }
+Patch padStab() { return warmPad({0, 4, 7, 11, 14}).envelope(8, 260); }
 
 }  // namespace
 
@@ -88,7 +93,7 @@ const std::vector<CatalogueSound>& catalogue() {
         sound(4, "Brass Stab E", "stabs2", 1, 35560, 64, lowest(play(brassStab({0, 4, 7, 12}, 260), 150))),
         sound(5, "Echo Stab Abm", "stabs", 1, 62034, 68, echoStab()),
         shared(6, "Dub Stab Abm", "stabs", 22500, 3000, 68, 5, Tuning::LowestPartial),
-        sound(7, "Rave Stab C#m", "stabs", 1, 15865, 61, lowest(play(raveStab(minorLow, 190), 40))),
+        sound(7, "Rave Stab C#m", "stabs", 1, 15865, 61, lowest(play(raveStab({0, 3, 7, 12}, 190), 40))),
         sound(8, "Orchestra Hit Eb", "stabs2", 1, 31936, 63, lowest(play(orchestraHit(major, 260), 80))),
         sound(9, "Chip Lead", "synth", 1, 66816, 61, chipLead()),
         shared(10, "Chip Blip", "stabs3", 5420, 2080, 73, 9, Tuning::Periodic),
@@ -100,7 +105,7 @@ const std::vector<CatalogueSound>& catalogue() {
         sound(16, "Horn Stab A", "stabs2", 1, 23553, 57, lowest(play(brassStab({0, 4, 7}, 300, 35).lowpass(380, 0.8, 1.8, 250), 80))),
         sound(17, "Chord Stab Emaj7", "stabs", 1, 15745, 64, lowest(play(sawStab({-12, 0, 4, 7, 11}, 160, 0.9), 40))),
         sound(18, "Organ Stab D", "stabs3", 1, 11646, 62, tone(play(organStab({0}, 130), 30))),
-        sound(19, "Brass Swell Bb", "stabs2", 1, 29440, 58, lowest(play(brassStab({0, 4, 7, 12}, 450, 180), 120))),
+        sound(19, "Brass Swell Bb", "stabs2", 1, 29440, 58, lowest(play(brassStab({0, 4, 7, 12}, 300, 160), 120))),
         sound(20, "Electric Piano", "synth", 1, 64859, 57, tone(play(electricPiano(1300), 200))),
         sound(21, "Acid Stab", "stabs3", 1, 14176, 62, tone(play(acidPluck(200), 40))),
         sound(22, "String Stab Dm", "stabs2", 1, 25335, 62, lowest(play(stringStab(minorLow, 210), 80))),
@@ -114,20 +119,20 @@ const std::vector<CatalogueSound>& catalogue() {
         sound(30, "Timpani", "stabs2", 1, 27014, 60, lowest(play(timpani(), 120))),
         sound(31, "Sub Bass", "synth", 1, 45057, 58, tone(play(subBass(), 150))),
         sound(32, "Saw Stab", "stabs3", 1, 15284, 60, tone(play(sawStab({0}, 160), 40))),
-        sound(33, "Choir Stab G", "stabs2", 1, 20785, 67, lowest(play(choirStab({-12, 0, 4, 7}, vowelAhTenor, 230), 60))),
+        sound(33, "Choir Stab G", "stabs2", 1, 20785, 67, lowest(play(choirStab({0, 4, 7, 12}, vowelAhTenor, 230), 60))),
         sound(34, "Bass Stab", "stabs3", 1, 12479, 63, tone(play(analogBass(200).envelope(2, 180), 40))),
         sound(35, "Marimba", "synth", 1, 8863, 65, lowest(play(marimba(), 40))),
         sound(36, "Chord Stab Am9", "stabs", 1, 19777, 69, lowest(play(squareStab({-12, 0, 3, 7, 10, 14}, 190, 0.8), 50))),
         sound(37, "Synth Cowbell", "stabs3", 1, 10763, 60, lowest(play(cowbell(), 40))),
         sound(38, "Brass Stab Cm", "stabs2", 1, 23742, 60, lowest(play(brassStab({0, 3, 7, 12}, 280), 90))),
-        sound(39, "Evolving Pad", "synth", 1, 203311, 63, tone(play(evolvingPad(), 1500).at(4000))),
+        startingAt(sound(39, "Evolving Pad", "synth", 1, 203311, 63, tone(play(evolvingPad(), 1500).at(4000))), 4000),
         sound(40, "Pad Stab Emaj9", "stabs", 1, 28386, 64, lowest(play(padStab(), 80))),
         sound(41, "Orchestra Stab Bbm", "stabs2", 1, 20833, 58, lowest(play(orchestraHit(minor, 210), 60))),
         sound(42, "Tubular Bell", "synth", 1, 91988, 57, lowest(play(tubularBell(2200), 400))),
         sound(43, "Synth Pluck", "synth", 1, 26560, 55, tone(play(synthPluck(300), 80))),
         sound(44, "FM Blip", "stabs3", 1, 8961, 64, tone(play(fmStab({0}, 110), 25))),
         sound(45, "Steel Drum", "synth", 1, 13441, 64, tone(play(steelDrum(), 40))),
-        sound(46, "Chord Stab Em7", "stabs", 1, 14560, 64, lowest(play(raveStab({-12, 0, 3, 7, 10}, 150), 40))),
+        sound(46, "Chord Stab Em7", "stabs", 1, 14560, 64, lowest(play(raveStab({0, 3, 7, 10, 12}, 150), 40))),
         sound(47, "Analog Bass", "synth", 1, 30210, 60, tone(play(analogBass(500), 120))),
         sound(48, "Sync Stab", "stabs3", 1, 15575, 60, tone(play(syncStab({0}, 170), 40))),
         sound(49, "Supersaw Pad", "synth", 2, 93646, 60, tone(play(supersawPad(), 600))),

@@ -67,8 +67,8 @@ std::vector<EmbeddedSound> stabs2() {
         wav(f, "String Stab C.wav", stereo16, 26000, 0, lowest(play(stringStab(majorLow, 220), 90))),
         wav(f, "String Stab Cm.wav", mono16, 26000, 0, lowest(play(stringStab(minorLow, 220), 90))),
         wav(f, "String Stab A.wav", mono16, 26000, 57, lowest(play(stringStab(majorLow, 220), 90))),
-        wav(f, "Choir Stab C.wav", stereo16, 28000, 0, lowest(play(choirStab({-12, 0, 4, 7}, vowelAhTenor, 260), 90))),
-        wav(f, "Choir Stab Am.wav", mono16, 28000, 69, lowest(play(choirStab({-12, 0, 3, 7}, vowelAhAlto, 260), 90))),
+        wav(f, "Choir Stab C.wav", stereo16, 28000, 0, lowest(play(choirStab({0, 4, 7, 12}, vowelAhTenor, 260), 90))),
+        wav(f, "Choir Stab Am.wav", mono16, 28000, 69, lowest(play(choirStab({0, 3, 7, 12}, vowelAhAlto, 260), 90))),
         wav(f, "Sax Stab C.wav", mono16, 20000, 0, lowest(play(brassStab({0, 4, 7}, 200, 10).sing(vowelAhTenor), 50))),
         wav(f, "Trumpet Stab C.wav", mono16, 22000, 0, lowest(play(brassStab({0, 4, 7, 12}, 220, 8).lowpass(900, 1.2, 2.0, 150), 60))),
         wav(f, "Timpani C.wav", mono16, 40000, 0, lowest(play(timpani(), 150))),
@@ -86,8 +86,8 @@ std::vector<EmbeddedSound> stabs2() {
 std::vector<EmbeddedSound> stabs3() {
     const char* f = "stabs3";
     return {
-        wav(f, "Rave Stab Cm.wav", stereo16, 18000, 0, lowest(play(raveStab(minorLow, 200), 40))),
-        wav(f, "Rave Stab Fm.wav", mono16, 18000, 65, lowest(play(raveStab(minorLow, 200), 40))),
+        wav(f, "Rave Stab Cm.wav", stereo16, 18000, 0, lowest(play(raveStab({0, 3, 7, 12}, 200), 40))),
+        wav(f, "Rave Stab Fm.wav", mono16, 18000, 65, lowest(play(raveStab({0, 3, 7, 12}, 200), 40))),
         wav(f, "House Stab Cm7.wav", stereo16, 14000, 0, lowest(play(organStab({-12, 0, 3, 7, 10}, 120), 30))),
         wav(f, "House Stab Fm7.wav", mono16, 14000, 53, lowest(play(organStab({0, 3, 7, 10}, 120), 30))),
         wav(f, "Organ Stab C.wav", mono16, 14000, 0, tone(play(organStab({0}, 140), 30))),

@@ -37,9 +37,9 @@ Noise burst(double level, double lowpassHz, double decayMs, double highpassHz = 
 
 Patch sawStab(const Notes& notes, double decayMs, double brightness) {
     return withNotes(notes)
-        .with(sawOsc().voices(3, 16))
-        .with(squareOsc().detune(-4).level_(0.35))
-        .lowpass(420 * brightness, 1.1, 3.2, decayMs * 0.45, 4)
+        .with(sawOsc().voices(3, 10))
+        .with(squareOsc().level_(0.35))
+        .tracked(3 * brightness, 1.0, 2.8, decayMs * 0.45, 4)
         .envelope(2, decayMs);
 }
 
@@ -47,7 +47,7 @@ Patch squareStab(const Notes& notes, double decayMs, double brightness) {
     return withNotes(notes)
         .with(squareOsc().voices(2, 10))
         .with(pulseOsc(0.25).at(12).level_(0.25))
-        .lowpass(600 * brightness, 1.4, 2.8, decayMs * 0.5, 4)
+        .tracked(3 * brightness, 1.2, 2.6, decayMs * 0.5, 4)
         .envelope(2, decayMs);
 }
 
@@ -60,9 +60,9 @@ Patch organStab(const Notes& notes, double decayMs) {
 
 Patch raveStab(const Notes& notes, double decayMs) {
     return withNotes(notes)
-        .with(sawOsc().voices(5, 28))
+        .with(sawOsc().voices(5, 22))
         .with(pulseOsc(0.3).at(-12).level_(0.5))
-        .lowpass(900, 2.5, 2.2, decayMs * 0.6, 4)
+        .tracked(3, 2.0, 2.2, decayMs * 0.6, 4)
         .envelope(1, decayMs);
 }
 
@@ -74,9 +74,9 @@ Patch pianoStab(const Notes& notes, double decayMs) {
 
 Patch brassStab(const Notes& notes, double decayMs, double attackMs) {
     Patch p = withNotes(notes)
-                  .with(sawOsc().voices(3, 10))
-                  .with(pulseOsc(0.35).detune(3).level_(0.4))
-                  .lowpass(500, 1.0, 2.6, decayMs * 0.8, 2)
+                  .with(sawOsc().voices(3, 6))
+                  .with(pulseOsc(0.35).level_(0.4))
+                  .tracked(2.5, 1.0, 1.8, decayMs * 0.8, 2)
                   .vibrate(5.5, 5, 250)
                   .envelope(attackMs, decayMs, 0.0, 40);
     p.filter.envelope = {attackMs * 2.5, 20, decayMs * 0.8, 0.25};
@@ -87,7 +87,7 @@ Patch stringStab(const Notes& notes, double decayMs) {
     return withNotes(notes)
         .with(sawOsc().voices(5, 18))
         .with(burst(0.05, 6000, 40, 2000))
-        .lowpass(2600, 0.8, 0.8, decayMs * 0.5)
+        .tracked(8, 0.8, 0.8, decayMs * 0.5)
         .envelope(6, decayMs, 0, 30);
 }
 
@@ -97,7 +97,7 @@ Patch orchestraHit(const Notes& notes, double decayMs) {
     Patch p = withNotes(wide)
                   .with(sawOsc().voices(4, 20))
                   .with(pulseOsc(0.3).detune(4).level_(0.5))
-                  .lowpass(1400, 0.9, 1.5, decayMs * 0.5)
+                  .tracked(5, 0.9, 1.5, decayMs * 0.5)
                   .envelope(3, decayMs, 0, 30);
     // Timpani and a crash of noise under the chord.
     p.noises.push_back(burst(0.7, 3000, decayMs * 0.35, 200));
@@ -106,14 +106,15 @@ Patch orchestraHit(const Notes& notes, double decayMs) {
 }
 
 Patch choirStab(const Notes& notes, const Vowel& vowel, double decayMs) {
-    Patch p = choir(vowel, notes, 4, 8);
+    Patch p = choir(vowel, notes, 3, 8);
     p.amp = {8, 40, decayMs, 0};
+    p.vibrato = {};  // too short to sing with vibrato
     return p;
 }
 
 Patch pizzicato(const Notes& notes) {
     return withNotes(notes)
-        .with(struck(14, 1.0, 260, 0.35))
+        .with(struck(14, 1.0, 110, 0.35))
         .with(burst(0.15, 3000, 6, 300))
         .envelope(1, 0, 1);
 }
@@ -122,15 +123,15 @@ Patch clav(const Notes& notes) {
     return withNotes(notes)
         .with(pulseOsc(0.18))
         .with(pulseOsc(0.5).at(12).level_(0.3))
-        .lowpass(1400, 2.0, 1.8, 60, 2)
-        .envelope(1, 180);
+        .tracked(5, 1.5, 1.8, 40, 2)
+        .envelope(1, 70);
 }
 
 Patch syncStab(const Notes& notes, double decayMs) {
     return withNotes(notes)
         .with(syncOsc(2.7).voices(2, 8))
         .with(sawOsc().at(-12).level_(0.5))
-        .lowpass(1800, 1.3, 1.6, decayMs * 0.5, 2)
+        .tracked(6, 1.3, 1.6, decayMs * 0.5, 2)
         .envelope(1, decayMs);
 }
 
@@ -159,7 +160,7 @@ Patch houseOrgan() {
 Patch piano(const Notes& notes) {
     Patch p = withNotes(notes).with(struck(16, 1.1, 2400, 0.45)).with(burst(0.12, 2500, 8, 100));
     p.stretched = true;
-    return p.lowpass(5000, 0.707, 0.8, 300).envelope(1, 0, 1);
+    return p.tracked(16, 0.707, 0.8, 300).envelope(1, 0, 1);
 }
 
 Patch electricPiano(double decayMs) {
@@ -220,7 +221,7 @@ Patch steelDrum() {
 
 Patch timpani() {
     Patch p;
-    p.partials = {{1, 1, 700}, {1.5, 0.5, 450}, {1.98, 0.35, 350}, {2.44, 0.2, 250}, {2.9, 0.1, 180}};
+    p.partials = {{1, 1, 330}, {1.5, 0.5, 250}, {1.98, 0.35, 200}, {2.44, 0.2, 150}, {2.9, 0.1, 120}};
     return p.with(burst(0.35, 900, 40, 60)).envelope(2, 0, 1);
 }
 
@@ -239,19 +240,19 @@ Patch synthPluck(double decayMs) {
     return Patch()
         .with(sawOsc().voices(2, 8))
         .with(squareOsc().at(12).level_(0.2))
-        .lowpass(280, 1.6, 4.2, decayMs * 0.35, 4)
+        .tracked(2.2, 1.2, 4.0, decayMs * 0.35, 4)
         .envelope(1, decayMs);
 }
 
 Patch acidPluck(double decayMs) {
-    return Patch().with(sawOsc()).lowpass(240, 7, 3.8, decayMs * 0.5, 4).envelope(1, decayMs, 0, 10);
+    return Patch().with(sawOsc()).tracked(2.5, 4, 3.5, decayMs * 0.5, 4).envelope(1, decayMs, 0, 10);
 }
 
 Patch analogBass(double decayMs) {
     return Patch()
         .with(sawOsc())
         .with(squareOsc().at(-12).level_(0.7))
-        .lowpass(320, 1.3, 2.2, 180, 4)
+        .tracked(2, 1.2, 2.2, 180, 4)
         .envelope(2, decayMs, 0.45);
 }
 
@@ -282,7 +283,7 @@ Patch nylonGuitar() {
 }
 
 Patch chipSquare(double duty, double decayMs) {
-    return Patch().with(pulseOsc(duty)).envelope(1, decayMs, decayMs > 0 ? 0.35 : 1);
+    return Patch().with(pulseOsc(duty)).envelope(1, decayMs, decayMs > 0 ? 0.2 : 1);
 }
 
 Patch flute() {
@@ -336,8 +337,8 @@ Patch sweepPad(const Notes& notes) {
     return withNotes(notes)
         .with(sawOsc().voices(3, 14))
         .with(pulseOsc(0.3).at(-12).level_(0.6))
-        .lowpass(700, 3.2)
-        .sweep(0.35, 1.6)
+        .tracked(5, 2.5)
+        .sweep(0.35, 1.3)
         .envelope(200, 0, 1);
 }
 
@@ -360,9 +361,9 @@ Patch choir(const Vowel& vowel, const Notes& notes, int singers, double attackMs
     breath.envelope = {attackMs, 0, 0, 1};
     breath.filtered = true;
     return withNotes(notes)
-        .with(glottalOsc().voices(singers, 22))
+        .with(glottalOsc().voices(singers, 8))
         .with(breath)
-        .vibrate(5.2, 9, 250)
+        .vibrate(5.2, 6, 250)
         .sing(vowel)
         .envelope(attackMs, 0, 1);
 }

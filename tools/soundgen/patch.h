@@ -77,6 +77,7 @@ enum class FilterType { None, Lowpass, Bandpass, Highpass };
 struct Filter {
     FilterType type = FilterType::None;
     double cutoffHz = 20000;
+    double cutoffRatio = 0;   // when set: the cutoff follows the root, this many times its frequency
     double q = 0.707;
     int poles = 2;            // 2 or 4
     double envOctaves = 0;    // how far the envelope opens it
@@ -138,6 +139,14 @@ struct Patch {
         p.filter.envOctaves = envOctaves;
         p.filter.envelope = {1, 0, envDecayMs, 0};
         p.filter.poles = poles;
+        return p;
+    }
+    // A cutoff that follows the root: a closing filter then stays well above
+    // the fundamentals, whose pitch it would otherwise drag down.
+    Patch tracked(double ratio, double q = 0.707, double envOctaves = 0, double envDecayMs = 100,
+                  int poles = 2) const {
+        Patch p = lowpass(0, q, envOctaves, envDecayMs, poles);
+        p.filter.cutoffRatio = ratio;
         return p;
     }
     Patch sweep(double lfoHz, double octaves) const {

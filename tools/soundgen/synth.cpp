@@ -65,7 +65,9 @@ void addOscillators(const Context& c, Channels& out) {
                 double gains[2];
                 panGains(osc.pan + offset * osc.width, c.channels, gains);
                 const double level = osc.level / std::sqrt(double(osc.unison));
-                double phase = osc.unison > 1 ? 0.5 * (c.random.bipolar() + 1) : 0;
+                // A few copies start together, for a punchy attack that takes
+                // a while to drift apart; ensembles start scattered.
+                double phase = osc.unison > 3 ? 0.5 * (c.random.bipolar() + 1) : 0;
                 const double step = hz / c.sampleRate;
                 for (int i = 0; i < c.frames; ++i) {
                     const double v = level * table->at(phase);
@@ -103,7 +105,7 @@ void addSpeech(const Context& c, Channels& out) {
 void applyFormants(const Context& c, Channels& out) {
     const Patch& p = c.patch;
     for (auto& signal : out) {
-        StateVariableFilter formants[5];
+        StateVariableFilter formants[5], body;
         for (int i = 0; i < c.frames; ++i) {
             double morph = 0;
             if (p.vowelTo && p.vowelMorphMs > 0) {
@@ -122,6 +124,9 @@ void applyFormants(const Context& c, Channels& out) {
                 const double gain = dbToGain(a.db[f] + morph * (b.db[f] - a.db[f]));
                 if (hz < 0.45 * c.sampleRate) sum += gain * formants[f].bandNormalised(signal[i]);
             }
+            // The lowest harmonics under the first formant: the chest of the voice.
+            if (i == 0 || morph > 0) body.set(0.7 * (a.hz[0] + morph * (b.hz[0] - a.hz[0])), 0.707, c.sampleRate);
+            sum += 0.5 * body.process(signal[i]).low;
             signal[i] = sum;
         }
     }
@@ -136,7 +141,8 @@ void applyFilter(const Context& c, Channels& out) {
             const double seconds = double(i) / c.sampleRate;
             const double octaves = f.envOctaves * envelopeAt(f.envelope, 1000 * seconds) +
                                    f.lfoOctaves * std::sin(2 * pi * f.lfoHz * seconds);
-            const double hz = f.cutoffHz * std::exp2(octaves);
+            const double base = f.cutoffRatio > 0 ? f.cutoffRatio * c.rootHz : f.cutoffHz;
+            const double hz = base * std::exp2(octaves);
             first.set(hz, f.q, c.sampleRate);
             second.set(hz, 0.707, c.sampleRate);
             double v = signal[i];
