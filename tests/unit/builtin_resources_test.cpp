@@ -222,6 +222,24 @@ TEST(EmbeddedResources, PitchedSoundsAreInTuneAtTheirRootNote) {
     }
 }
 
+// Two channels make a stereo image: related, but not the same sound twice.
+TEST(EmbeddedResources, StereoImagesSpreadAcrossBothChannels) {
+    for (int i = 0; i < kEmbeddedResourceCount; ++i) {
+        const Wave& w = waves()[i];
+        if (w.channels != 2) continue;
+        SCOPED_TRACE(kEmbeddedResources[i].name);
+        double ab = 0, aa = 0, bb = 0;
+        for (std::size_t f = 0; f < w.samples[0].size(); ++f) {
+            ab += w.samples[0][f] * w.samples[1][f];
+            aa += w.samples[0][f] * w.samples[0][f];
+            bb += w.samples[1][f] * w.samples[1][f];
+        }
+        const double correlation = ab / std::sqrt(aa * bb);
+        EXPECT_LT(correlation, 0.99);
+        EXPECT_GT(correlation, 0.2);
+    }
+}
+
 // The pad loops from kOctavePadLoopStart to its last frame and on into the
 // loop start again: that jump is no larger than the steps within the loop.
 TEST(EmbeddedResources, OctavePadLoopsSeamlessly) {

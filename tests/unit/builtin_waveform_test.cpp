@@ -295,6 +295,31 @@ TEST(BuiltinWaveform, PitchedSoundsAreInTuneWithTheirRootNote) {
     }
 }
 
+// Correlation of two channels: 1 when they are the same sound.
+double correlation(const std::vector<double>& a, const std::vector<double>& b) {
+    double ab = 0, aa = 0, bb = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        ab += a[i] * b[i];
+        aa += a[i] * a[i];
+        bb += b[i] * b[i];
+    }
+    return ab / std::sqrt(aa * bb);
+}
+
+// Two channels make a stereo image: related, but not the same sound twice.
+TEST(BuiltinWaveform, StereoEntriesSpreadAcrossBothChannels) {
+    int stereo = 0;
+    for (const Played& p : played()) {
+        if (p.channels.size() != 2) continue;
+        SCOPED_TRACE(p.label);
+        ++stereo;
+        const double c = correlation(p.channels[0], p.channels[1]);
+        EXPECT_LT(c, 0.99);
+        EXPECT_GT(c, 0.2);
+    }
+    EXPECT_EQ(stereo, 3);
+}
+
 // A stab is a short hit: its last quarter is far quieter than its loudest moment.
 TEST(BuiltinWaveform, StabsDieAway) {
     for (const Played& p : played()) {

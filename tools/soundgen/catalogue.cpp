@@ -98,7 +98,7 @@ const std::vector<CatalogueSound>& catalogue() {
         sound(9, "Chip Lead", "synth", 1, 66816, 61, chipLead()),
         shared(10, "Chip Blip", "stabs3", 5420, 2080, 73, 9, Tuning::Periodic),
         sound(11, "Chord Stab A", "stabs", 1, 15776, 69, lowest(play(squareStab(majorLow, 150), 40))),
-        sound(12, "Piano Stab C", "stabs", 1, 16947, 60, lowest(play(pianoStab(majorLow, 330), 60))),
+        sound(12, "Piano Stab C", "stabs", 1, 16947, 60, lowest(play(pianoStab(majorLow, 150), 60))),
         sound(13, "Glass Bell", "synth", 1, 76877, 62, lowest(play(glassBell(1500), 300))),
         sound(14, "Chord Stab Fm9", "stabs", 1, 21505, 65, lowest(play(sawStab({-12, 0, 3, 7, 10, 14}, 180, 1.1), 50))),
         sound(15, "Detuned Stab", "stabs3", 1, 15777, 59, tone(play(raveStab({0}, 170), 40))),

@@ -157,10 +157,20 @@ Patch houseOrgan() {
     return p;
 }
 
+// Three strings a cent or so apart, as a piano tunes its unisons; a felt
+// thump as the hammer lands.
 Patch piano(const Notes& notes) {
-    Patch p = withNotes(notes).with(struck(16, 1.1, 2400, 0.45)).with(burst(0.12, 2500, 8, 100));
+    Patch p = withNotes(notes);
+    for (double cents : {-0.9, 0.0, 1.1}) {
+        for (Mode m : struck(30, 1.0, 2600, 0.3)) {
+            m.ratio *= std::exp2(cents / 1200);
+            m.gain /= 3;
+            m.pan = cents / 2;
+            p.partials.push_back(m);
+        }
+    }
     p.stretched = true;
-    return p.tracked(16, 0.707, 0.8, 300).envelope(1, 0, 1);
+    return p.with(burst(0.15, 1800, 10, 60)).tracked(28, 0.707, 1.0, 250).envelope(1, 0, 1);
 }
 
 Patch electricPiano(double decayMs) {
@@ -357,7 +367,7 @@ Patch evolvingPad() {
 // ---- Voices ----
 
 Patch choir(const Vowel& vowel, const Notes& notes, int singers, double attackMs) {
-    Noise breath = burst(0.5, 8000, 0, 300);
+    Noise breath = burst(0.12, 8000, 0, 300);
     breath.envelope = {attackMs, 0, 0, 1};
     breath.filtered = true;
     return withNotes(notes)

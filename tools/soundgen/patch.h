@@ -44,6 +44,7 @@ struct Mode {
     double ratio;
     double gain;
     double decayMs;  // time constant
+    double pan = 0;
 };
 
 // A sine carrier phase-modulated by a sine, the index dying away.
@@ -55,6 +56,7 @@ struct FmPair {
     double indexSustain = 0;  // share of the index left after the decay
     double level = 1;
     double decayMs = 0;       // 0: only the patch's envelope
+    double pan = 0;
 };
 
 struct Contour {

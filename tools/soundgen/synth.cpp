@@ -156,23 +156,28 @@ void applyFilter(const Context& c, Channels& out) {
     }
 }
 
+// Chord notes spread out a little, low to the left as on a keyboard.
+double notePan(double note) { return std::clamp(note / 24, -0.5, 0.5); }
+
 // Sines with their own decay, turned by a rotating phasor.
 void addPartials(const Context& c, Channels& out) {
     for (double note : c.patch.notes) {
         const double noteHz = c.rootHz * std::exp2(note / 12);
-        int index = 0;
         for (const Mode& partial : c.patch.partials) {
-            ++index;
             double ratio = partial.ratio;
             if (c.patch.stretched) ratio *= std::sqrt(1 + 0.0004 * (ratio * ratio - 1));
             const double hz = noteHz * ratio;
             if (hz >= 0.45 * c.sampleRate) continue;
             const std::complex<double> turn = std::polar(1.0, 2 * pi * hz / c.sampleRate);
             const double fall = partial.decayMs > 0 ? std::exp(-1000.0 / (partial.decayMs * c.sampleRate)) : 1;
-            std::complex<double> phasor = std::polar(1.0, index * 0.7);
+            // Partials of the same order start together, so that a note's
+            // unison strings are struck at once.
+            std::complex<double> phasor = std::polar(1.0, std::round(partial.ratio) * 0.7);
             double level = partial.gain;
+            double gains[2];
+            panGains(partial.pan + notePan(note), c.channels, gains);
             for (int i = 0; i < c.frames; ++i) {
-                for (int ch = 0; ch < c.channels; ++ch) out[ch][i] += level * phasor.imag();
+                for (int ch = 0; ch < c.channels; ++ch) out[ch][i] += gains[ch] * level * phasor.imag();
                 phasor *= turn;
                 level *= fall;
                 if ((i & 1023) == 0) phasor /= std::abs(phasor);
@@ -188,13 +193,15 @@ void addFm(const Context& c, Channels& out) {
             const double carrier = noteHz * pair.carrierRatio / c.sampleRate;
             const double modulator = noteHz * pair.modulatorRatio / c.sampleRate;
             double carrierPhase = 0, modulatorPhase = 0;
+            double gains[2];
+            panGains(pair.pan + notePan(note), c.channels, gains);
             for (int i = 0; i < c.frames; ++i) {
                 const double ms = 1000.0 * i / c.sampleRate;
                 const double fall = pair.indexDecayMs > 0 ? std::exp(-ms / pair.indexDecayMs) : 1;
                 const double index = pair.index * (pair.indexSustain + (1 - pair.indexSustain) * fall);
                 double v = std::sin(2 * pi * carrierPhase + index * std::sin(2 * pi * modulatorPhase));
                 v *= pair.level * (pair.decayMs > 0 ? std::exp(-ms / pair.decayMs) : 1);
-                for (int ch = 0; ch < c.channels; ++ch) out[ch][i] += v;
+                for (int ch = 0; ch < c.channels; ++ch) out[ch][i] += gains[ch] * v;
                 carrierPhase += carrier;
                 carrierPhase -= std::floor(carrierPhase);
                 modulatorPhase += modulator;
