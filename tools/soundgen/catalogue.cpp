@@ -74,6 +74,16 @@ Recipe twoTakes(Patch first, int firstFrames, Patch second) {
     });
 }
 
+// The pad plays from frame 4000; a choir drifting from "ooh" to "aah"
+// rises in under it and takes over its second half.
+Recipe evolvingPadLayers() {
+    return sequence(Tuning::Periodic, {
+        play(evolvingPad(), 1500).at(4000),
+        play(choir(vowelOoAlto, {0}, 6, 10).sing(vowelOoAlto, &vowelAhAlto, 2500), 1500)
+            .at(70000).times(0.6).fades(1500, 1500),
+    });
+}
+
 Patch stereoStab() { return sawStab(minorLow, 110, 1.2); }
 
 Patch saxStab() {
@@ -125,7 +135,7 @@ const std::vector<CatalogueSound>& catalogue() {
         sound(36, "Chord Stab Am9", "stabs", 1, 19777, 69, lowest(play(squareStab({-12, 0, 3, 7, 10, 14}, 190, 0.8), 50))),
         sound(37, "Synth Cowbell", "stabs3", 1, 10763, 60, lowest(play(cowbell(), 40))),
         sound(38, "Brass Stab Cm", "stabs2", 1, 23742, 60, lowest(play(brassStab({0, 3, 7, 12}, 280), 90))),
-        startingAt(sound(39, "Evolving Pad", "synth", 1, 203311, 63, tone(play(evolvingPad(), 1500).at(4000))), 4000),
+        startingAt(sound(39, "Evolving Pad", "synth", 1, 203311, 63, evolvingPadLayers()), 4000),
         sound(40, "Pad Stab Emaj9", "stabs", 1, 28386, 64, lowest(play(padStab(), 80))),
         sound(41, "Orchestra Stab Bbm", "stabs2", 1, 20833, 58, lowest(play(orchestraHit(minor, 210), 60))),
         sound(42, "Tubular Bell", "synth", 1, 91988, 57, lowest(play(tubularBell(2200), 400))),
