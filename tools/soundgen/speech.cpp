@@ -55,7 +55,7 @@ std::vector<double> synthesise(const Speech& s, int rate) {
 std::vector<double> trimmed(const std::vector<double>& x) {
     double peak = 0;
     for (double v : x) peak = std::max(peak, std::fabs(v));
-    const double threshold = 0.01 * peak;
+    const double threshold = 0.003 * peak;
     std::size_t first = 0, last = x.size();
     while (first < last && std::fabs(x[first]) < threshold) ++first;
     while (last > first && std::fabs(x[last - 1]) < threshold) --last;
@@ -94,6 +94,9 @@ std::vector<double> speak(const Speech& s, int sampleRate, int maxFrames) {
     for (int rate = s.rate; rate <= espeakRATE_MAXIMUM; rate += 25) {
         std::vector<double> words = trimmed(synthesise(s, rate));
         words = resample(words, engineRate(), sampleRate);
+        // The trimmed end is quiet but not silent: let it die away.
+        const int fade = std::min<int>(words.size(), sampleRate / 150);
+        for (int i = 0; i < fade; ++i) words[words.size() - 1 - i] *= 0.5 - 0.5 * std::cos(pi * i / fade);
         if (int(words.size()) <= maxFrames) return words;
     }
     throw std::runtime_error("'" + s.text + "' does not fit in " + std::to_string(maxFrames) + " frames");
