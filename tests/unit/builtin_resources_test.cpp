@@ -222,6 +222,27 @@ TEST(EmbeddedResources, PitchedSoundsAreInTuneAtTheirRootNote) {
     }
 }
 
+// A stab is a short hit: its last quarter is far quieter than its loudest moment.
+TEST(EmbeddedResources, StabsDieAway) {
+    for (int i = 0; i < kEmbeddedResourceCount; ++i) {
+        const std::string name = kEmbeddedResources[i].name;
+        if (folderOf(name).rfind("stabs", 0) != 0) continue;
+        SCOPED_TRACE(name);
+        const std::vector<double>& x = waves()[i].samples[0];
+        const std::size_t block = waves()[i].sampleRate / 100;
+        double loudest = 0;
+        for (std::size_t b = 0; b + block <= x.size(); b += block) {
+            double energy = 0;
+            for (std::size_t f = b; f < b + block; ++f) energy += x[f] * x[f];
+            loudest = std::max(loudest, std::sqrt(energy / block));
+        }
+        double tail = 0;
+        for (std::size_t f = x.size() * 3 / 4; f < x.size(); ++f) tail += x[f] * x[f];
+        tail = std::sqrt(tail / (x.size() - x.size() * 3 / 4));
+        EXPECT_LT(tail, 0.3 * loudest);
+    }
+}
+
 // Two channels make a stereo image: related, but not the same sound twice.
 TEST(EmbeddedResources, StereoImagesSpreadAcrossBothChannels) {
     for (int i = 0; i < kEmbeddedResourceCount; ++i) {
