@@ -17,11 +17,13 @@ constexpr double kGrainRamp = 50.0;  // frames of fade at each end of a grain
 // Reads frame `j` and its successor, interpolated by `frac`. Every buffer
 // holds a guard frame at `length`; indices are clamped to it so that no
 // position, however it was reached, reads outside the buffer.
+// (A position can leave the sample, for example when a switch of direction
+// or loop mode meets a note that has run past either end.)
 inline double readFrame(const float* buffer, int j, int length, double frac, double interp) {
     int next = j + 1;
-    if (static_cast<unsigned>(next) > static_cast<unsigned>(length)) {
-        j = j < 0 ? 0 : std::min(j, length);
-        next = next < 0 ? 0 : length;
+    if (static_cast<unsigned>(j) >= static_cast<unsigned>(length)) {
+        j = j < 0 ? 0 : length;
+        next = j;
     }
     return buffer[j] + static_cast<double>(buffer[next] - buffer[j]) * frac * interp;
 }
@@ -306,7 +308,7 @@ void Voice::process(float** outputs, int frames) {
         rateRatio = sample->samplerate / owner->renderSampleRate();
         if (startOffset >= frames || !left || !right || sample->length <= 0) return;
 
-        const int instrumentChannel = instrument.data ? instrument.data->midiChannel : instrument.midiChannel;
+        const int instrumentChannel = instrument.data ? readShared(instrument.data->midiChannel) : instrument.midiChannel;
         Stream& stream = waiting ? second : first;
         stream.instrument = &instrument;
         stream.slot = slot;

@@ -52,7 +52,7 @@ Instrument::Instrument(int blockSize, int sampleRate) {
 
 Instrument::~Instrument() {
     currentSample = nullptr;
-    if (data) data->id = -1;
+    if (data) writeShared(data->id, -1);
     // Buffers that loaders made belong to the instrument (every path
     // instrument, and the catalogue entries loaded from embedded sounds).
     for (int i = 0; i < sampleCount; i++) {
@@ -181,16 +181,16 @@ void Instrument::adjustBufferSize(int blockSize) {
 
 void Instrument::setId(int newId) {
     id = newId;
-    if (data) data->id = newId;
+    if (data) writeShared(data->id, newId);
 }
 
 void Instrument::initData(InstrumentData* record) {
     data = record;
     if (!record) return;
-    record->id = id;
+    writeShared(record->id, id);
     copyField(record->name, InstrumentData::kNameSize, name);
     copyField(record->path, InstrumentData::kPathSize, path);
-    record->deleteRequest = 0;
+    writeShared<uint8_t>(record->deleteRequest, 0);
     record->peak = 0.0f;
     record->reserved = 0;
     record->parameterCount = kParameterCount;

@@ -2,6 +2,7 @@
 // shared memory: identity, name, path, level meter, channel, parameters.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -33,3 +34,16 @@ static_assert(offsetof(InstrumentData, parameterCount) == 2320);
 static_assert(offsetof(InstrumentData, midiChannel) == 2324);
 static_assert(offsetof(InstrumentData, parameterRecord) == 2328);
 static_assert(sizeof(InstrumentData) == 2680);
+
+// The editor program writes `deleteRequest` and `midiChannel` while the
+// plug-in reads them: those accesses are relaxed atomics, never torn or
+// cached away.
+template <typename Field>
+inline Field readShared(const Field& field) {
+    return std::atomic_ref<Field>(const_cast<Field&>(field)).load(std::memory_order_relaxed);
+}
+
+template <typename Field>
+inline void writeShared(Field& field, Field value) {
+    std::atomic_ref<Field>(field).store(value, std::memory_order_relaxed);
+}

@@ -37,12 +37,12 @@ int Rack::processDeletion(Instrument** removed, int capacity) {
     int taken = 0;
     for (int i = 0; i < count && taken < capacity;) {
         InstrumentData* record = instruments[i]->data;
-        if (!record || !record->deleteRequest) {
+        if (!record || !readShared(record->deleteRequest)) {
             i++;
             continue;
         }
         Instrument* instrument = detachInstrumentAt(i);
-        record->id = -1;
+        writeShared(record->id, -1);
         instrument->data = nullptr;
         removed[taken++] = instrument;
         i = 0;

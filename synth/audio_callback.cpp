@@ -28,6 +28,19 @@ private:
 
 bool validNote(int note) { return note >= 0 && note < 128; }
 
+// Holders of the engine lock do only short work, so the audio thread waits
+// a few microseconds for it; a holder that is itself held up (preempted,
+// say) costs one silent block instead.
+constexpr int kLockAttempts = 256;
+
+bool tryLockEngine(std::unique_lock<std::mutex>& engine) {
+    for (int attempt = 0; attempt < kLockAttempts; attempt++) {
+        if (engine.try_lock()) return true;
+        _mm_pause();
+    }
+    return false;
+}
+
 }  // namespace
 
 // Events are kept until the next rendered block applies them: that block
@@ -36,13 +49,34 @@ VstInt32 Quaxel2::processEvents(VstEvents* events) {
     if (!events) return 1;
     for (VstInt32 e = 0; e < events->numEvents; e++) {
         const VstEvent* event = events->events[e];
-        if (!event || event->type != kVstMidiType || pendingCount == kMaxPendingEvents) continue;
+        if (!event || event->type != kVstMidiType) continue;
         const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
-        pendingEvents[pendingCount++] = {static_cast<signed char>(midi->midiData[0]),
-                                         static_cast<signed char>(midi->midiData[1]),
-                                         static_cast<signed char>(midi->midiData[2]), midi->deltaFrames};
+        keepEvent({static_cast<signed char>(midi->midiData[0]), static_cast<signed char>(midi->midiData[1]),
+                   static_cast<signed char>(midi->midiData[2]), midi->deltaFrames});
     }
     return 1;
+}
+
+// When blocks go by without the engine, events pile up. A full store must
+// never lose what ends notes: it gives up note-ons first, and if nothing
+// but releases are left it keeps a single all-notes-off in their place.
+void Quaxel2::keepEvent(const PendingEvent& event) {
+    if (pendingCount < kMaxPendingEvents) {
+        pendingEvents[pendingCount++] = event;
+        return;
+    }
+    const bool noteOn = (event.status & 0xF0) == 0x90 && event.data2 != 0;
+    if (noteOn) return;
+    for (int e = pendingCount - 1; e >= 0; e--) {
+        const PendingEvent& kept = pendingEvents[e];
+        if ((kept.status & 0xF0) == 0x90 && kept.data2 != 0) {
+            std::copy(pendingEvents.begin() + e + 1, pendingEvents.begin() + pendingCount, pendingEvents.begin() + e);
+            pendingEvents[pendingCount - 1] = event;
+            return;
+        }
+    }
+    pendingEvents[0] = {0xB0, 123, 0, 0};
+    pendingCount = 1;
 }
 
 void Quaxel2::applyPendingEvents() {
@@ -149,8 +183,8 @@ void Quaxel2::resetInstruBuffer() {
 
 void Quaxel2::processReplacing(float** /*inputs*/, float** outputs, VstInt32 sampleFrames) {
     if (!outputs || !outputs[0] || !outputs[1]) return;
-    std::unique_lock<std::mutex> engine(engineLock, std::try_to_lock);
-    if (!engine.owns_lock()) {
+    std::unique_lock<std::mutex> engine(engineLock, std::defer_lock);
+    if (!tryLockEngine(engine)) {
         // Another thread is publishing a change: this block is silent and
         // its events wait for the next one.
         if (sampleFrames > 0) {

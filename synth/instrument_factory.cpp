@@ -19,7 +19,7 @@ InstrumentData* Quaxel2::getInstruData() {
     if (!instrumentRegion) return nullptr;
     auto* slots = reinterpret_cast<InstrumentData*>(instrumentRegion);
     for (int slot = 0; slot < kInstrumentSlots; slot++)
-        if (slots[slot].id == -1) return &slots[slot];
+        if (readShared(slots[slot].id) == -1) return &slots[slot];
     return nullptr;
 }
 

@@ -58,7 +58,7 @@ void Quaxel2::copyStateToProgram(Program* program) {
             for (int j = 0; j < InstrumentProgram::kValues; j++) state.values[j] = instrument.getParameter(j);
             state.type = instrument.type;
             // The channel the editor shows (and may have changed) is the one kept.
-            state.midiChannel = instrument.data ? instrument.data->midiChannel : instrument.midiChannel;
+            state.midiChannel = instrument.data ? readShared(instrument.data->midiChannel) : instrument.midiChannel;
             state.storeStart = instrument.type != 1;
             state.storeLoop = state.storeStart && instrument.getParameter(Instrument::kLoop) == 1.0f;
             const Sample* sample = instrument.getSample(0, -1, -1);
@@ -132,7 +132,7 @@ std::unique_ptr<Rack> Quaxel2::publishRack(std::unique_ptr<Rack> built, const Pr
     Rack& leaving = *racks[0];
     for (int i = 0; i < leaving.getCount(); i++) {
         Instrument* instrument = leaving.getInstrumentAt(i);
-        if (instrument->data) instrument->data->id = -1;  // the record is free for the newcomers
+        if (instrument->data) writeShared(instrument->data->id, -1);  // free for the newcomers
         instrument->data = nullptr;
     }
     racks[0].swap(built);
@@ -141,7 +141,7 @@ std::unique_ptr<Rack> Quaxel2::publishRack(std::unique_ptr<Rack> built, const Pr
         Instrument* instrument = arriving.getInstrumentAt(i);
         attachInstruData(instrument);
         if (!instrument->data) continue;
-        instrument->data->midiChannel = instrument->midiChannel;
+        writeShared(instrument->data->midiChannel, instrument->midiChannel);
         for (int j = 0; j < instrument->getParameterCount(); j++)
             instrument->data->parameterRecord[j].value = instrument->getParameter(j);
     }
@@ -157,7 +157,7 @@ void Quaxel2::resetParameters(Instrument* instrument) {
     int base;
     {
         std::lock_guard<std::mutex> engine(engineLock);  // ids move when instruments leave
-        if (instrument->data && instrument->data->deleteRequest) return;
+        if (instrument->data && readShared(instrument->data->deleteRequest)) return;
         base = instrument->id * instrument->getParameterCount();
     }
     const std::pair<int, float> defaults[] = {

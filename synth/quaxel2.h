@@ -173,6 +173,8 @@ private:
     void processDeletion();
     // Applies the MIDI events kept since the last rendered block.
     void applyPendingEvents();
+    struct PendingEvent;
+    void keepEvent(const PendingEvent& event);
     void noteOn(int note, int velocity, int deltaFrames, int channel);
     void noteOff(int note, int velocity, int deltaFrames, int channel);
     bool applyParameter(VstInt32 index, float value);

@@ -10,5 +10,10 @@ build=${BUILD_DIR:-build}
 BUILD_DIR=${SANITIZE_BUILD_DIR:-build-sanitize} bash tools/build.sh -DQUAXEL2_SANITIZE=ON -DQUAXEL2_BUILD_BENCH=OFF
 (cd "${SANITIZE_BUILD_DIR:-build-sanitize}" && ctest --output-on-failure -j"$(nproc)")
 
+# The threads stress test under ThreadSanitizer.
+tsan=${TSAN_BUILD_DIR:-build-tsan}
+BUILD_DIR=$tsan bash tools/build.sh -DQUAXEL2_TSAN=ON -DQUAXEL2_BUILD_BENCH=OFF
+(cd "$tsan" && ctest --output-on-failure -R ThreadStress)
+
 # The chunk reader against a minute of fuzzing.
 FUZZ_SECONDS=${FUZZ_SECONDS:-60} bash tools/fuzz.sh

@@ -274,6 +274,26 @@ TEST(AudioCallback, EventsAndRenderingAllocateNothing) {
     EXPECT_EQ(allocations, 0);
 }
 
+TEST(AudioCallback, EventsPilingUpNeverLoseWhatEndsNotes) {
+    Fixture f;
+    std::vector<VstMidiEvent> events(3000);
+    std::vector<unsigned char> block(sizeof(VstEvents) + events.size() * sizeof(VstEvent*));
+    auto* list = reinterpret_cast<VstEvents*>(block.data());
+    list->numEvents = static_cast<VstInt32>(events.size());
+    for (std::size_t i = 0; i < events.size(); i++) {
+        events[i] = VstMidiEvent{};
+        events[i].type = kVstMidiType;
+        const bool last = i == events.size() - 1;
+        events[i].midiData[0] = static_cast<char>(last ? 0xB0 : 0x90);  // many note-ons, then all notes off
+        events[i].midiData[1] = static_cast<char>(last ? 123 : 30 + i % 60);
+        events[i].midiData[2] = static_cast<char>(last ? 0 : 100);
+        list->events[i] = reinterpret_cast<VstEvent*>(&events[i]);
+    }
+    f.plugin->processEvents(list);  // more than a block can keep, and no block between
+    f.render(64);
+    for (int v = 0; v < Quaxel2::kNumVoices; v++) EXPECT_TRUE(!f.voice(v)->active || f.voice(v)->released) << v;
+}
+
 TEST(AudioCallback, AllNotesOffThenTheLongestReleaseLeavesNoVoiceBusy) {
     Fixture f;
     f.plugin->getRack(0)->getInstrumentAt(0)->setParameter(Instrument::kVolR, 1.0f);  // four seconds

@@ -146,7 +146,7 @@ TEST(ChunkFormat, MalformedRecordsAreRefusedWithoutReadingPastTheEnd) {
     };
     auto putInt = [](Bytes& b, std::size_t at, int32_t v) { std::memcpy(b.data() + at, &v, 4); };
     const Case cases[] = {
-        {"cut short", [](Bytes& b) { b.resize(b.size() - 1); }},
+        {"cut short", [](Bytes& b) { b.pop_back(); }},
         {"cut in the name", [](Bytes& b) { b.resize(10); }},
         {"negative name length", [&](Bytes& b) { putInt(b, 4, -2); }},
         {"name longer than the data", [&](Bytes& b) { putInt(b, 4, 1 << 30); }},

@@ -214,3 +214,25 @@ TEST(Voice, LayersAddUpAndOneEndingLeavesTheOthersPlaying) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Voice, SwitchesMidNoteNeverReadOutsideTheSample) {
+    // A reversed one-shot that ran past frame 0, turned into a forward loop
+    // (the sanitizer build catches any read outside the buffer).
+    PluginFixture f;
+    Instrument* instrument = f.addInstrument(ramp(100));
+    instrument->setParameter(Instrument::kReverse, 1.0f);
+    instrument->setParameter(Instrument::kTune, 1.0f);  // four frames a step
+    f.midi(0x90, 60, 127);
+    f.render(64);
+    instrument->position[0] = -7.5;
+    instrument->setParameter(Instrument::kReverse, 0.0f);
+    instrument->setParameter(Instrument::kLoop, 1.0f);
+    instrument->volumeEnvelope[0].gate(true);
+    auto left = f.render(64).first;
+    EXPECT_FLOAT_EQ(left[0], 0.0f);  // clamped to frame 0
+    for (float x : left) EXPECT_TRUE(std::isfinite(x));
+}
+
+}  // namespace
