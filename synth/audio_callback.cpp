@@ -187,6 +187,7 @@ void Quaxel2::processReplacing(float** /*inputs*/, float** outputs, VstInt32 sam
     if (!tryLockEngine(engine)) {
         // Another thread is publishing a change: this block is silent and
         // its events wait for the next one.
+        skippedBlocks.fetch_add(1, std::memory_order_relaxed);
         if (sampleFrames > 0) {
             std::fill_n(outputs[0], sampleFrames, 0.0f);
             std::fill_n(outputs[1], sampleFrames, 0.0f);

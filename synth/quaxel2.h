@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <mutex>
@@ -155,6 +156,8 @@ public:
     // Frames the voices and instruments render at once.
     int getRenderBlockSize() const;
     int getInstanceNumber() const { return instanceNumber; }
+    // Blocks rendered as silence because another thread held the engine.
+    long getSkippedBlocks() const { return skippedBlocks.load(std::memory_order_relaxed); }
     unsigned char* getInstrumentRegion() const { return instrumentRegion; }
     unsigned char* getSampleRegion() const { return sampleRegion; }
     Program& getCurrentProgram() { return programs[curProgram]; }
@@ -211,6 +214,7 @@ private:
     // Only the audio thread touches the pending events.
     std::array<PendingEvent, kMaxPendingEvents> pendingEvents{};
     int pendingCount = 0;
+    std::atomic<long> skippedBlocks{0};
     // Instruments taken out of the rack, waiting to be freed; under engineLock.
     std::array<Instrument*, kMaxRemoved> removed{};
     int removedCount = 0;
