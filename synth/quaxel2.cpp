@@ -9,9 +9,14 @@
 #include <string>
 
 #include "dsp/pitch_tables.h"
+#include "host/export.h"
 #include "host/textcopy.h"
 #include "instruments/catalogue.h"
 #include "instruments/instrument.h"
+
+// The factory bank: a version-2 bank chunk compiled into the plug-in.
+extern "C" QX_EXPORT const unsigned char bank[];
+extern "C" QX_EXPORT const int32_t bank_size;
 
 namespace {
 // Serial number of the next plug-in object in this process; never reused.
@@ -74,7 +79,8 @@ Quaxel2::Quaxel2(audioMasterCallback audioMaster)
     delay->setParameter(1, 0.25f);
     delay->setParameter(2, 0.41f);
     // 12. Tempos, sample-position parameters and grain size are member initialisers.
-    // 13. Factory bank: arrives with the programs.
+    // 13. The factory bank fills all programs and builds program 0.
+    setChunk2(const_cast<unsigned char*>(bank), bank_size, false);
     // 14. Editor object: arrives with the editor bridge.
 }
 

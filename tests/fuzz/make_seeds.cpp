@@ -1,5 +1,5 @@
-// Writes the fuzzer's starting chunks: what a plug-in saves as bank and as
-// program, with a few instruments in it. The first byte of each file picks
+// Writes the fuzzer's starting chunks: the factory bank, and what a plug-in
+// saves as bank and as program, with a few instruments in it. The first byte of each file picks
 // bank (0) or program (1), as the fuzz target reads it.
 #include <cstdio>
 #include <memory>
@@ -7,6 +7,9 @@
 
 #include "instruments/catalogue.h"
 #include "synth/quaxel2.h"
+
+extern "C" const unsigned char bank[];
+extern "C" const int32_t bank_size;
 
 namespace {
 
@@ -33,6 +36,7 @@ int main(int argc, char** argv) {
     void* data = nullptr;
     int size = plugin->getChunk(&data, false);
     bool ok = write(dir + "/factory_bank_as_saved", 0, data, size);
+    ok = write(dir + "/factory_bank", 0, bank, bank_size) && ok;
     plugin->createInstrumentFromString(internalInstrumentName[3]);
     plugin->createInstrumentFromString(internalInstrumentName[54]);
     size = plugin->getChunk(&data, true);

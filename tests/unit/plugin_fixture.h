@@ -7,7 +7,15 @@
 #include <vector>
 
 #include "instruments/instrument.h"
+#include "programs/chunk.h"
 #include "synth/quaxel2.h"
+
+// Replaces the factory bank by 128 empty programs: a bare plug-in.
+inline void loadBlankBank(Quaxel2& plugin) {
+    std::vector<unsigned char> blank;
+    for (int i = 0; i < Quaxel2::kNumPrograms; i++) writeProgramRecord(blank, Program{});
+    plugin.setChunk(blank.data(), static_cast<VstInt32>(blank.size()), false);
+}
 
 struct PluginFixture {
     static inline double hostTempo = 120.0;
@@ -29,6 +37,7 @@ struct PluginFixture {
     explicit PluginFixture(int blockSize = 64) {
         hostTempo = 120.0;
         hostGivesTime = true;
+        loadBlankBank(*plugin);
         plugin->setSampleRate(44100.0f);
         plugin->setBlockSize(blockSize);
         plugin->resume();

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "plugin_fixture.h"
 #include "synth/quaxel2.h"
 
 namespace {
@@ -20,6 +21,12 @@ VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float
 }
 
 std::unique_ptr<Quaxel2> makePlugin() { return std::make_unique<Quaxel2>(quietHost); }
+
+std::unique_ptr<Quaxel2> makeBarePlugin() {
+    auto plugin = makePlugin();
+    loadBlankBank(*plugin);
+    return plugin;
+}
 
 std::string nameOf(Quaxel2& p, VstInt32 index) {
     char text[64] = "untouched";
@@ -103,7 +110,7 @@ TEST(Quaxel2Object, OutputPins) {
 }
 
 TEST(Quaxel2Object, ProgramNames) {
-    auto plugin = makePlugin();
+    auto plugin = makeBarePlugin();
     char text[64];
     plugin->getProgramName(text);
     EXPECT_STREQ(text, "Default");
@@ -125,7 +132,7 @@ TEST(Quaxel2Object, ProgramNames) {
 }
 
 TEST(Quaxel2Object, HostProgramSelectionIsRangeLimited) {
-    auto plugin = makePlugin();
+    auto plugin = makeBarePlugin();
     AEffect* e = plugin->getAeffect();
     e->dispatcher(e, effSetProgram, 0, 7, nullptr, 0);
     EXPECT_EQ(e->dispatcher(e, effGetProgram, 0, 0, nullptr, 0), 7);
@@ -136,7 +143,7 @@ TEST(Quaxel2Object, HostProgramSelectionIsRangeLimited) {
 }
 
 TEST(ParameterMap, MasterValuesLiveInTheCurrentProgramAndTheRegion) {
-    auto plugin = makePlugin();
+    auto plugin = makeBarePlugin();
     const std::pair<VstInt32, float> defaults[] = {{576, 1.0f}, {577, 0.5f}, {578, 1.0f}, {579, 0.5f}};
     for (auto [index, value] : defaults) EXPECT_EQ(plugin->getParameter(index), value) << index;
 
@@ -158,7 +165,7 @@ TEST(ParameterMap, MasterValuesLiveInTheCurrentProgramAndTheRegion) {
 }
 
 TEST(ParameterMap, NamesAndInertIndicesWithAnEmptyRack) {
-    auto plugin = makePlugin();
+    auto plugin = makeBarePlugin();
     struct Row {
         VstInt32 index;
         const char* name;
@@ -190,24 +197,28 @@ TEST(SharedRegions, CreatedZeroedWithFreeSlotsAndPrivateMode) {
     EXPECT_EQ(instruments.mode, 0600u);
     EXPECT_EQ(sample.mode, 0600u);
 
+    // The factory bank's program 0 took the first slots; the others are
+    // free and empty.
     const unsigned char* region = plugin->getInstrumentRegion();
     ASSERT_NE(region, nullptr);
-    for (std::size_t at = 0; at < 42880; at += 4) {
-        int32_t word;
-        std::memcpy(&word, region + at, 4);
-        EXPECT_EQ(word, at % 2680 == 0 ? -1 : 0) << "byte " << at;
+    const int taken = plugin->getRack(0)->getCount();
+    ASSERT_GT(taken, 0);
+    for (int slot = 0; slot < 16; slot++) {
+        int32_t id;
+        std::memcpy(&id, region + slot * 2680, 4);
+        EXPECT_EQ(id, slot < taken ? slot : -1) << "slot " << slot;
+        if (slot < taken) continue;
+        for (std::size_t at = slot * 2680 + 4; at < (slot + 1) * 2680u; at++) ASSERT_EQ(region[at], 0) << at;
     }
-    // The delay's block follows the slots: its first three values as set at
-    // construction, and the master-value mirrors still empty.
-    const std::pair<int, float> delayEntries[] = {{0, 0.625f}, {1, 0.25f}, {2, 0.41f}, {8, 0.0f}, {11, 0.0f}};
-    for (auto [entry, value] : delayEntries) {
-        float stored;
-        std::memcpy(&stored, region + 42880 + entry * 16, 4);
-        EXPECT_EQ(stored, value) << "delay entry " << entry;
-    }
-    const unsigned char* samples = plugin->getSampleRegion();
+    // The delay's block follows the slots; its master-tune mirror holds the
+    // factory bank's 0.5.
+    float masterTune;
+    std::memcpy(&masterTune, region + 42880 + 9 * 16, 4);
+    EXPECT_EQ(masterTune, 0.5f);
+    const auto* samples = reinterpret_cast<const SampleData*>(plugin->getSampleRegion());
     ASSERT_NE(samples, nullptr);
-    for (std::size_t at = 0; at < Quaxel2::kSampleRegionSize; at++) ASSERT_EQ(samples[at], 0) << at;
+    for (float peak : samples->maxPeaks) ASSERT_EQ(peak, 0.0f);  // no waveform shown yet
+    EXPECT_EQ(samples->waveformReady, 0);
 }
 
 TEST(SharedRegions, EachObjectHasItsOwnSuffixAndAStaleObjectIsReplaced) {
