@@ -1,6 +1,6 @@
 // Writes the fuzzer's starting chunks: the factory bank, and what a plug-in
-// saves as bank and as program, with a few instruments in it. The first byte of each file picks
-// bank (0) or program (1), as the fuzz target reads it.
+// saves as bank and as program, with a few instruments in it. The first
+// byte of each file picks bank (0) or program (1), as the fuzz target reads it.
 #include <cstdio>
 #include <memory>
 #include <string>
