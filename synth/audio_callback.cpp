@@ -2,6 +2,8 @@
 // callback that renders the voices, meters the instruments and runs the delay.
 #include <xmmintrin.h>
 
+#include <chrono>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -28,18 +30,10 @@ private:
 
 bool validNote(int note) { return note >= 0 && note < 128; }
 
-// Holders of the engine lock do only short work, so the audio thread waits
-// a few microseconds for it; a holder that is itself held up (preempted,
-// say) costs one silent block instead.
-constexpr int kLockAttempts = 256;
-
-bool tryLockEngine(std::unique_lock<std::mutex>& engine) {
-    for (int attempt = 0; attempt < kLockAttempts; attempt++) {
-        if (engine.try_lock()) return true;
-        _mm_pause();
-    }
-    return false;
-}
+// Holders of the engine lock do only short work, so the audio thread may
+// wait for it a little; a holder that is itself held up costs one silent
+// block rather than a late one.
+constexpr std::chrono::microseconds kLongestWait{1000};
 
 }  // namespace
 
@@ -129,12 +123,12 @@ void Quaxel2::releaseKey(int note, int velocity, int deltaFrames, int column) {
 }
 
 void Quaxel2::play(int note, int velocity, int deltaFrames, int channel) {
-    std::lock_guard<std::mutex> engine(engineLock);
+    std::lock_guard<EngineMutex> engine(engineLock);
     noteOn(note, velocity, deltaFrames, channel);
 }
 
 void Quaxel2::stop(int note, int velocity, int deltaFrames, int channel) {
-    std::lock_guard<std::mutex> engine(engineLock);
+    std::lock_guard<EngineMutex> engine(engineLock);
     noteOff(note, velocity, deltaFrames, channel);
 }
 
@@ -183,8 +177,8 @@ void Quaxel2::resetInstruBuffer() {
 
 void Quaxel2::processReplacing(float** /*inputs*/, float** outputs, VstInt32 sampleFrames) {
     if (!outputs || !outputs[0] || !outputs[1]) return;
-    std::unique_lock<std::mutex> engine(engineLock, std::defer_lock);
-    if (!tryLockEngine(engine)) {
+    std::unique_lock<EngineMutex> engine(engineLock, std::defer_lock);
+    if (!engine.try_lock_for(kLongestWait)) {
         // Another thread is publishing a change: this block is silent and
         // its events wait for the next one.
         skippedBlocks.fetch_add(1, std::memory_order_relaxed);
@@ -235,7 +229,7 @@ void Quaxel2::freeRemovedInstruments() {
     std::array<Instrument*, kMaxRemoved> toFree{};
     int count = 0;
     {
-        std::lock_guard<std::mutex> engine(engineLock);
+        std::lock_guard<EngineMutex> engine(engineLock);
         std::swap(toFree, removed);
         std::swap(count, removedCount);
     }
@@ -258,7 +252,7 @@ void Quaxel2::setBlockSize(VstInt32 size) {
     // New buffers are made here and swapped in under the engine lock; the
     // old ones go when this function returns.
     std::vector<std::vector<float>> buffers(2 * kNumVoices + Rack::kCapacity, std::vector<float>(frames, 0.0f));
-    std::lock_guard<std::mutex> engine(engineLock);
+    std::lock_guard<EngineMutex> engine(engineLock);
     AudioEffect::setBlockSize(size);
     int next = 0;
     for (auto& voice : voices) {
@@ -274,7 +268,7 @@ void Quaxel2::setBlockSize(VstInt32 size) {
 
 void Quaxel2::setSampleRate(float rate) {
     std::lock_guard<std::recursive_mutex> structure(structureMutex);
-    std::lock_guard<std::mutex> engine(engineLock);
+    std::lock_guard<EngineMutex> engine(engineLock);
     AudioEffect::setSampleRate(rate);
     // Out-of-range rates reach the instruments as 0, which they replace by 44100.
     const int whole = rate >= 1.0f && rate <= 1e7f ? static_cast<int>(rate) : 0;
@@ -284,7 +278,7 @@ void Quaxel2::setSampleRate(float rate) {
 
 void Quaxel2::setGrainSize(int size) {
     if (size < 200 || size > 2000) return;
-    std::lock_guard<std::mutex> engine(engineLock);
+    std::lock_guard<EngineMutex> engine(engineLock);
     grainSize = size;
     Rack& rack = *racks[0];
     for (int i = 0; i < rack.getCount(); i++) {

@@ -53,7 +53,7 @@ std::unique_ptr<Instrument> Quaxel2::makeInstrumentFromPath(const std::string& p
 
 Instrument* Quaxel2::addToRack(std::unique_ptr<Instrument> instrument) {
     if (!instrument) return nullptr;
-    std::lock_guard<std::mutex> engine(engineLock);
+    std::lock_guard<EngineMutex> engine(engineLock);
     if (!racks[0]->addInstrument(instrument.get())) return nullptr;  // full: discarded
     attachInstruData(instrument.get());
     return instrument.release();

@@ -58,7 +58,7 @@ void Quaxel2::setParameter(VstInt32 index, float value) {
     value = normalised(value);
     bool reached;
     {
-        std::lock_guard<std::mutex> engine(engineLock);
+        std::lock_guard<EngineMutex> engine(engineLock);
         reached = applyParameter(index, value);
     }
     if (reached) notifyEditor(index, value);
@@ -100,7 +100,7 @@ void Quaxel2::notifyEditor(VstInt32 /*index*/, float /*value*/) {}
 
 float Quaxel2::getParameter(VstInt32 index) {
     if (index < 0) return 0.0f;
-    std::lock_guard<std::mutex> engine(engineLock);
+    std::lock_guard<EngineMutex> engine(engineLock);
     if (index <= 511) {
         int parameter = 0;
         Instrument* instrument = instrumentParameter(index, parameter);
@@ -124,7 +124,7 @@ float Quaxel2::getParameter(VstInt32 index) {
 
 void Quaxel2::getParameterName(VstInt32 index, char* text) {
     if (index >= 0 && index <= 511) {
-        std::lock_guard<std::mutex> engine(engineLock);
+        std::lock_guard<EngineMutex> engine(engineLock);
         const Instrument* first = racks[0]->getInstrumentAt(0);
         if (!first || first->getParameterCount() == 0) return;  // the host's text stays as it was
         int parameter = 0;

@@ -36,7 +36,7 @@ void Quaxel2::setProgram(VstInt32 program) {
     std::unique_ptr<Rack> built = buildProgramRack(programs[program]);
     std::unique_ptr<Rack> old;
     {
-        std::lock_guard<std::mutex> engine(engineLock);
+        std::lock_guard<EngineMutex> engine(engineLock);
         curProgram = program;
         old = publishRack(std::move(built), programs[program]);
     }
@@ -48,7 +48,7 @@ void Quaxel2::copyStateToProgram(Program* program) {
     std::array<float, DelayProgram::kValues> delayValues{};
     int count = 0;
     {
-        std::lock_guard<std::mutex> engine(engineLock);
+        std::lock_guard<EngineMutex> engine(engineLock);
         const Rack& rack = *racks[0];
         count = rack.getCount();
         for (int i = 0; i < count; i++) {
@@ -94,7 +94,7 @@ void Quaxel2::copyStateFromProgram() {
     std::unique_ptr<Rack> built = buildProgramRack(programs[curProgram]);
     std::unique_ptr<Rack> old;
     {
-        std::lock_guard<std::mutex> engine(engineLock);
+        std::lock_guard<EngineMutex> engine(engineLock);
         old = publishRack(std::move(built), programs[curProgram]);
     }
 }
@@ -156,7 +156,7 @@ void Quaxel2::resetParameters(Instrument* instrument) {
     if (!instrument) return;
     int base;
     {
-        std::lock_guard<std::mutex> engine(engineLock);  // ids move when instruments leave
+        std::lock_guard<EngineMutex> engine(engineLock);  // ids move when instruments leave
         if (instrument->data && readShared(instrument->data->deleteRequest)) return;
         base = instrument->id * instrument->getParameterCount();
     }
@@ -170,7 +170,7 @@ void Quaxel2::resetParameters(Instrument* instrument) {
     };
     for (auto [number, value] : defaults) setParameterAutomated(base + number, value);
     if (instrument->type == 1) return;
-    std::lock_guard<std::mutex> engine(engineLock);
+    std::lock_guard<EngineMutex> engine(engineLock);
     instrument->getSample(0, -1, -1)->setStartPlay(0);
 }
 
@@ -179,12 +179,12 @@ void Quaxel2::copyParameterFrom(Instrument* source, Instrument* destination) {
     const int count = destination->getParameterCount();
     int base;
     {
-        std::lock_guard<std::mutex> engine(engineLock);
+        std::lock_guard<EngineMutex> engine(engineLock);
         base = destination->id * count;
     }
     for (int j = 0; j < count; j++) setParameterAutomated(base + j, source->getParameter(j));
     if (source->type == 1) return;
-    std::lock_guard<std::mutex> engine(engineLock);
+    std::lock_guard<EngineMutex> engine(engineLock);
     const Sample* from = source->getSample(0, -1, -1);
     Sample* to = destination->getSample(0, -1, -1);
     to->setStartPlay(from->startPlay);

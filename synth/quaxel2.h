@@ -16,6 +16,7 @@
 #include "host/audioeffectx.h"
 #include "instruments/rack.h"
 #include "programs/program.h"
+#include "synth/engine_mutex.h"
 #include "synth/shared_region.h"
 
 class Instrument;
@@ -32,9 +33,11 @@ struct InstrumentData;
 //   list and the instruments' sound state, the voices, the note table, the
 //   delay, the current program index and the block size and sample rate.
 //   Whoever holds it does only short work that neither allocates, frees nor
-//   touches files. The audio thread only ever try-locks it: when it cannot
-//   have it, it renders silence and keeps the block's MIDI events for the
-//   next block, so that no note-on or note-off is lost.
+//   touches files. It inherits priority, so a holder runs at the audio
+//   thread's priority while that waits. The audio thread waits for it at
+//   most a millisecond: when it cannot have it by then, it renders silence
+//   and keeps the block's MIDI events for the next block, so that no note-on
+//   or note-off is lost.
 // - structureMutex serialises the slow structural work of the other threads
 //   (program changes, chunks, new instruments, format changes). It is held
 //   while instruments are built and files read, with engineLock taken only
@@ -209,7 +212,7 @@ private:
     static constexpr int kMaxPendingEvents = 2048;
     static constexpr int kMaxRemoved = 64;
 
-    std::mutex engineLock;
+    EngineMutex engineLock;
     std::recursive_mutex structureMutex;
     // Only the audio thread touches the pending events.
     std::array<PendingEvent, kMaxPendingEvents> pendingEvents{};

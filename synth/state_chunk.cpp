@@ -89,7 +89,7 @@ void Quaxel2::rebuildCurrentProgram(const Program* mirrored) {
     freeRemovedInstruments();
     std::unique_ptr<Rack> built = buildProgramRack(programs[curProgram]);
     std::unique_ptr<Rack> old;
-    std::lock_guard<std::mutex> engine(engineLock);
+    std::lock_guard<EngineMutex> engine(engineLock);
     old = publishRack(std::move(built), programs[curProgram]);
     if (!mirrored) return;
     mirrorMasterValue(kMasterVolume, mirrored->masterVolume);
