@@ -1,5 +1,6 @@
 // Programs: storing the live rack and delay into a program, rebuilding them
 // from one, and the editor's reset, copy and clone of instruments.
+#include <atomic>
 #include <mutex>
 
 #include "instruments/instrument.h"
@@ -23,10 +24,8 @@ struct InstrumentState {
 
 }  // namespace
 
-VstInt32 Quaxel2::getProgram() {
-    std::lock_guard<std::recursive_mutex> structure(structureMutex);
-    return curProgram;
-}
+// Any thread may ask, the audio thread included: no lock, a relaxed read.
+VstInt32 Quaxel2::getProgram() { return std::atomic_ref<VstInt32>(curProgram).load(std::memory_order_relaxed); }
 
 void Quaxel2::setProgram(VstInt32 program) {
     if (program < 0 || program >= kNumPrograms) return;
@@ -37,7 +36,7 @@ void Quaxel2::setProgram(VstInt32 program) {
     std::unique_ptr<Rack> old;
     {
         std::lock_guard<EngineMutex> engine(engineLock);
-        curProgram = program;
+        std::atomic_ref<VstInt32>(curProgram).store(program, std::memory_order_relaxed);
         old = publishRack(std::move(built), programs[program]);
     }
 }
