@@ -152,10 +152,14 @@ struct Stream {
     }
 };
 
+// The stream is copied into a local for the loop, so that its fields can
+// live in registers instead of being stored and reloaded every frame.
 template <bool Steady>
 void renderOneAs(Stream& a, int first, int frames, float* mixLeft, float* mixRight) {
-    for (int i = first; i < frames && a.renderFrame<Steady>(i, mixLeft, mixRight); i++) {
+    Stream s = a;
+    for (int i = first; i < frames && s.renderFrame<Steady>(i, mixLeft, mixRight); i++) {
     }
+    a = s;
 }
 
 // Renders frames [first, frames) of one stream.
@@ -170,14 +174,19 @@ void renderOne(Stream& a, int first, int frames, float* mixLeft, float* mixRight
 
 template <bool SteadyA, bool SteadyB>
 void renderPairAs(Stream& a, Stream& b, int first, int frames, float* mixLeft, float* mixRight) {
-    bool aPlays = true, bPlays = true;
+    Stream x = a, y = b;
+    bool xPlays = true, yPlays = true;
     int i = first;
-    for (; i < frames && aPlays && bPlays; i++) {
-        aPlays = a.renderFrame<SteadyA>(i, mixLeft, mixRight);
-        bPlays = b.renderFrame<SteadyB>(i, mixLeft, mixRight);
+    for (; i < frames && xPlays && yPlays; i++) {
+        xPlays = x.renderFrame<SteadyA>(i, mixLeft, mixRight);
+        yPlays = y.renderFrame<SteadyB>(i, mixLeft, mixRight);
     }
-    if (aPlays && !bPlays) renderOneAs<SteadyA>(a, i, frames, mixLeft, mixRight);
-    if (bPlays && !aPlays) renderOneAs<SteadyB>(b, i, frames, mixLeft, mixRight);
+    for (int j = i; xPlays && !yPlays && j < frames && x.renderFrame<SteadyA>(j, mixLeft, mixRight); j++) {
+    }
+    for (int j = i; yPlays && !xPlays && j < frames && y.renderFrame<SteadyB>(j, mixLeft, mixRight); j++) {
+    }
+    a = x;
+    b = y;
 }
 
 // Renders two streams frame by frame side by side. Each frame still gets the
@@ -196,6 +205,10 @@ void renderPair(Stream& a, Stream& b, int first, int frames, float* mixLeft, flo
         renderPairAs<false, false>(a, b, first, frames, mixLeft, mixRight);
     a.store();
     b.store();
+}
+
+void addScaled(float* __restrict out, const float* __restrict mix, int first, int frames, float gain) {
+    for (int i = first; i < frames; i++) out[i] += mix[i] * gain;
 }
 
 }  // namespace
@@ -345,10 +358,9 @@ void Voice::process(float** outputs, int frames) {
     if (waiting) renderOne(first, startOffset, frames, mixLeft.data(), mixRight.data());
 
     level = instrumentCount > 0 ? velocityLevel * (volumeSum / instrumentCount) : 0.0;
-    for (int i = startOffset; i < frames; i++) {
-        outputs[0][i] += mixLeft[i] * masterVolume;
-        outputs[1][i] += mixRight[i] * masterVolume;
-    }
+    // One loop per side: the host may pass the same buffer for both.
+    addScaled(outputs[0], mixLeft.data(), startOffset, frames, masterVolume);
+    addScaled(outputs[1], mixRight.data(), startOffset, frames, masterVolume);
     if (allIdle && released) stop(note, velocity, 0, -1);
     startOffset = 0;
 }
