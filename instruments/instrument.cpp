@@ -8,7 +8,7 @@
 
 namespace {
 
-struct ParameterSpec {
+struct ParameterDefault {
     const char* name;
     int steps;
     int offset;
@@ -18,7 +18,7 @@ struct ParameterSpec {
 
 // Names, display hints and defaults of parameters 0 to 20; parameter 21
 // keeps the defaults every Parameter starts with.
-constexpr ParameterSpec kSpecs[21] = {
+constexpr ParameterDefault kParameterDefaults[21] = {
     {"volume", 99, 0, 99, 1.0f},      {"pan", 100, -50, 0, 0.5f},     {"tune", 48, -24, 0, 0.5f},
     {"finetune", 200, -100, 0, 0.5f}, {"showwave", 1, 0, 0, 0.0f},    {"loop", 1, 0, 0, 0.0f},
     {"global", 1, 0, 0, 1.0f},        {"voleg", 1, 0, 0, 0.0f},       {"piteg", 1, 0, 0, 0.0f},
@@ -169,8 +169,8 @@ float Instrument::getParameter(int index) const {
 void Instrument::createParameters(int count) {
     parameters.assign(static_cast<std::size_t>(std::max(count, 0)), Parameter{});
     for (int i = 0; i < count && i < 21; i++) {
-        const ParameterSpec& spec = kSpecs[i];
-        parameters[i] = Parameter{spec.steps, spec.offset, spec.mark, spec.value, spec.name};
+        const ParameterDefault& d = kParameterDefaults[i];
+        parameters[i] = Parameter{d.steps, d.offset, d.mark, d.value, d.name};
     }
     parameterCount = count;
 }
@@ -196,7 +196,7 @@ void Instrument::initData(InstrumentData* record) {
     record->parameterCount = kParameterCount;
     record->midiChannel = -1;
     for (int i = 0; i < 21; i++) {
-        const ParameterSpec& spec = kSpecs[i];
-        record->parameterRecord[i] = ParameterRecord{spec.value, spec.steps, spec.offset, spec.mark};
+        const ParameterDefault& d = kParameterDefaults[i];
+        record->parameterRecord[i] = ParameterRecord{d.value, d.steps, d.offset, d.mark};
     }
 }
