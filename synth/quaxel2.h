@@ -120,8 +120,6 @@ public:
     // Notes from the host (channel 0 to 15) and from the editor (channel -1).
     void play(int note, int velocity, int deltaFrames, int channel);
     void stop(int note, int velocity, int deltaFrames, int channel);
-    void allNoteOff(int deltaFrames, int channel);
-    void resetInstruBuffer();
 
     // Programs.
     void copyStateToProgram(Program* program);
@@ -138,6 +136,7 @@ public:
     Instrument* createInstrumentFromString(const std::string& name);
     Instrument* createInstrumentFromPath(const std::string& path);
     // The first free instrument record of the shared region, or null.
+    // Both of these run with the engine lock held: they hand out records.
     InstrumentData* getInstruData();
     // Gives an instrument a free record and shows its sample's markers.
     void attachInstruData(Instrument* instrument);
@@ -183,6 +182,10 @@ private:
     void keepEvent(const PendingEvent& event);
     void noteOn(int note, int velocity, int deltaFrames, int channel);
     void noteOff(int note, int velocity, int deltaFrames, int channel);
+    // Releases every sounding voice (controllers 123 and 126, any channel).
+    void allNoteOff(int deltaFrames, int channel);
+    // Clears every instrument's meter buffer for the block.
+    void resetInstruBuffer();
     bool applyParameter(VstInt32 index, float value);
     // The master value of a global index 576 to 579.
     RelaxedFloat* masterField(VstInt32 index);
