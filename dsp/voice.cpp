@@ -279,10 +279,10 @@ void Voice::setPitchBend(int lsb, int msb) {
     bendRatio = std::pow(2.0f, static_cast<float>(range) * x / 12.0f);
 }
 
-void Voice::adjustBufferSize() {
+void Voice::adjustBufferSize(std::vector<float>& left, std::vector<float>& right) {
     if (active) active = false;
-    mixLeft.assign(static_cast<std::size_t>(owner->getRenderBlockSize()), 0.0f);
-    mixRight.assign(mixLeft.size(), 0.0f);
+    mixLeft.swap(left);
+    mixRight.swap(right);
 }
 
 void Voice::process(float** outputs, int frames) {

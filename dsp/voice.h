@@ -18,7 +18,9 @@ public:
     void process(float** outputs, int frames);
     float velocityToLevel(int velocity) const;
     void setPitchBend(int lsb, int msb);
-    void adjustBufferSize();
+    // Follows a block-size change: cuts off a sounding note and takes the
+    // new mix buffers, handing back the old ones for the caller to free.
+    void adjustBufferSize(std::vector<float>& left, std::vector<float>& right);
 
     int slot;
     std::vector<float> mixLeft;

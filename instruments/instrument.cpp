@@ -175,10 +175,6 @@ void Instrument::createParameters(int count) {
     parameterCount = count;
 }
 
-void Instrument::adjustBufferSize(int blockSize) {
-    meterBuffer.assign(static_cast<std::size_t>(std::max(blockSize, 0)), 0.0f);
-}
-
 void Instrument::setId(int newId) {
     id = newId;
     if (data) writeShared(data->id, newId);

@@ -48,7 +48,9 @@ public:
     void setParameter(int index, float x);
     float getParameter(int index) const;
     void createParameters(int count);
-    void adjustBufferSize(int blockSize);
+    // Takes a new meter buffer for a new block size, handing back the old
+    // one for the caller to free.
+    void adjustBufferSize(std::vector<float>& meter) { meterBuffer.swap(meter); }
     void setId(int newId);
     void initData(InstrumentData* record);
     // Fill the instrument from the built-in catalogue, by number or by name.

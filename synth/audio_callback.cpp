@@ -2,9 +2,8 @@
 // callback that renders the voices, meters the instruments and runs the delay.
 #include <xmmintrin.h>
 
-#include <chrono>
-
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <mutex>
@@ -258,12 +257,11 @@ void Quaxel2::setBlockSize(VstInt32 size) {
     for (auto& voice : voices) {
         // A voice cut off here no longer plays its note: forget it.
         if (voice->active) forgetVoice(voice.get());
-        voice->active = false;
-        voice->mixLeft.swap(buffers[next++]);
-        voice->mixRight.swap(buffers[next++]);
+        voice->adjustBufferSize(buffers[next], buffers[next + 1]);
+        next += 2;
     }
     Rack& rack = *racks[0];
-    for (int i = 0; i < rack.getCount(); i++) rack.getInstrumentAt(i)->meterBuffer.swap(buffers[next++]);
+    for (int i = 0; i < rack.getCount(); i++) rack.getInstrumentAt(i)->adjustBufferSize(buffers[next++]);
 }
 
 void Quaxel2::setSampleRate(float rate) {
