@@ -122,7 +122,7 @@ std::unique_ptr<Rack> Quaxel2::buildProgramRack(const Program& program) {
                 sample->setLoopEnd(entry.loopEnd);
             }
         }
-        if (rack->addInstrument(instrument.get())) instrument.release();
+        if (rack->addInstrument(instrument.get())) static_cast<void>(instrument.release());  // the rack owns it
     }
     return rack;
 }
