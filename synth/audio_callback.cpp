@@ -176,6 +176,11 @@ void Quaxel2::resetInstruBuffer() {
 
 void Quaxel2::processReplacing(float** /*inputs*/, float** outputs, VstInt32 sampleFrames) {
     if (!outputs || !outputs[0] || !outputs[1]) return;
+    // The host is asked for its tempo before the engine is locked: a host
+    // that calls back into the plug-in from there must not find it held.
+    const VstTimeInfo* time = getTimeInfo(kVstTempoValid);
+    const bool hostTempoKnown = time != nullptr;
+    const double hostTempo = time ? time->tempo : 0.0;
     std::unique_lock<EngineMutex> engine(engineLock, std::defer_lock);
     if (!engine.try_lock_for(kLongestWait)) {
         // Another thread is publishing a change: this block is silent and
@@ -193,11 +198,11 @@ void Quaxel2::processReplacing(float** /*inputs*/, float** outputs, VstInt32 sam
     const int piece = getRenderBlockSize();
     for (int done = 0; done < sampleFrames; done += piece) {
         float* part[2] = {outputs[0] + done, outputs[1] + done};
-        renderBlock(part, std::min(piece, sampleFrames - done));
+        renderBlock(part, std::min(piece, sampleFrames - done), hostTempoKnown, hostTempo);
     }
 }
 
-void Quaxel2::renderBlock(float** outputs, int frames) {
+void Quaxel2::renderBlock(float** outputs, int frames, bool hostTempoKnown, double hostTempo) {
     std::fill_n(outputs[0], frames, 0.0f);
     std::fill_n(outputs[1], frames, 0.0f);
     resetInstruBuffer();
@@ -215,7 +220,7 @@ void Quaxel2::renderBlock(float** outputs, int frames) {
             instrument->data->peak = std::max(max, -min);
         }
 
-    updateTempo();
+    if (hostTempoKnown) updateTempo(hostTempo);
     delay->process(outputs, frames);
     processDeletion();
 }
@@ -235,10 +240,8 @@ void Quaxel2::freeRemovedInstruments() {
     for (int i = 0; i < count; i++) delete toFree[i];
 }
 
-void Quaxel2::updateTempo() {
-    const VstTimeInfo* info = getTimeInfo(kVstTempoValid);
-    if (!info) return;
-    currentTempo = info->tempo;
+void Quaxel2::updateTempo(double hostTempo) {
+    currentTempo = hostTempo;
     if (currentTempo != appliedTempo || std::isnan(currentTempo) || std::isnan(appliedTempo))
         delay->setSamplePerBeat(currentTempo, renderSampleRate());
     appliedTempo = currentTempo;

@@ -200,8 +200,9 @@ private:
     // Replaces the rack by the current program's instruments, and shows the
     // master values of `mirrored`, when given, in the editor's block.
     void rebuildCurrentProgram(const Program* mirrored);
-    void renderBlock(float** outputs, int frames);
-    void updateTempo();
+    void renderBlock(float** outputs, int frames, bool hostTempoKnown, double hostTempo);
+    // Follows the host's tempo; the delay recomputes its beat when it changes.
+    void updateTempo(double hostTempo);
     // Clears the note-table entries that still point at a voice for its note.
     void forgetVoice(Voice* voice);
     void releaseKey(int note, int velocity, int deltaFrames, int column);

@@ -305,3 +305,27 @@ TEST(AudioCallback, AllNotesOffThenTheLongestReleaseLeavesNoVoiceBusy) {
 }
 
 }  // namespace
+
+namespace {
+
+// A host that reads a parameter back while it answers the time query.
+VstIntPtr reenteringHost(AEffect* effect, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    static VstTimeInfo info{};
+    info.tempo = 133.0;
+    if (opcode == audioMasterVersion) return 2400;
+    if (opcode == audioMasterGetTime && effect) {
+        effect->getParameter(effect, 576);
+        return reinterpret_cast<VstIntPtr>(&info);
+    }
+    return 0;
+}
+
+TEST(AudioCallback, AHostMayCallBackInWhileAnsweringTheTimeQuery) {
+    Quaxel2 plugin(reenteringHost);
+    std::vector<float> left(64), right(64);
+    float* outputs[2] = {left.data(), right.data()};
+    plugin.processReplacing(nullptr, outputs, 64);  // would deadlock if the engine were held
+    EXPECT_EQ(plugin.getCurrentTempo(), 133.0);
+}
+
+}  // namespace
