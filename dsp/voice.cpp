@@ -117,7 +117,7 @@ struct Stream {
         const int j = static_cast<int>(pos);
         const double frac = pos - j;
         const double s0 = readFrame(left, j, length, frac, interp);
-        const double s1 = readFrame(right, j, length, frac, interp);
+        const double s1 = right == left ? s0 : readFrame(right, j, length, frac, interp);  // mono reads once
         if (grain) {
             if (grainCounter <= kGrainRamp) grainFade = grainCounter / kGrainRamp;
             if (grainCounter >= grainPeriod - kGrainRamp) grainFade = std::fabs(grainCounter - grainPeriod) / kGrainRamp;
