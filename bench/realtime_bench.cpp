@@ -18,6 +18,7 @@
 #include "instruments/catalogue.h"
 #include "instruments/instrument.h"
 #include "resources/builtin_resources.h"
+#include "bench_host.h"
 #include "synth/quaxel2.h"
 
 namespace {
@@ -28,14 +29,6 @@ constexpr int kBlocks = 3000;  // about 35 seconds of audio
 // for the sound card between blocks, and one that never waits would also be
 // throttled by the kernel as a runaway real-time thread.
 constexpr double kPace = 4.0;
-
-VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    static VstTimeInfo info{};
-    info.tempo = 120.0;
-    if (opcode == audioMasterVersion) return 2400;
-    if (opcode == audioMasterGetTime) return reinterpret_cast<VstIntPtr>(&info);
-    return 0;
-}
 
 // Hosts run their audio thread with real-time priority; so does this one
 // when the system allows it (it reports which it got).
@@ -48,7 +41,7 @@ bool raiseToRealTime() {
 void BM_WorstBlockUnderLoad(benchmark::State& state) {
     bool realTime = false;
     for (auto _ : state) {
-        Quaxel2 plugin(host);
+        Quaxel2 plugin(benchHost);
         plugin.setSampleRate(44100.0f);
         plugin.setBlockSize(kBlock);
         for (int i = 0; i < 4; i++) plugin.createInstrumentFromString(internalInstrumentName[i * 13]);

@@ -7,20 +7,13 @@
 #include <vector>
 
 #include "instruments/instrument.h"
+#include "bench_host.h"
 #include "synth/quaxel2.h"
 
 namespace {
 
 constexpr int kBlock = 512;
 constexpr double kRate = 44100.0;
-
-VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    static VstTimeInfo info{};
-    info.tempo = 120.0;
-    if (opcode == audioMasterVersion) return 2400;
-    if (opcode == audioMasterGetTime) return reinterpret_cast<VstIntPtr>(&info);
-    return 0;
-}
 
 struct Setup {
     explicit Setup(int instruments, bool everything) {
@@ -46,7 +39,7 @@ struct Setup {
         }
         for (int v = 0; v < 16; v++) plugin->play(48 + v, 100, 0, v % 16);
     }
-    std::unique_ptr<Quaxel2> plugin = std::make_unique<Quaxel2>(host);
+    std::unique_ptr<Quaxel2> plugin = std::make_unique<Quaxel2>(benchHost);
     std::vector<float> tone = std::vector<float>(44101);
 };
 
