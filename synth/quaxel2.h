@@ -56,7 +56,6 @@ public:
 
     // Global parameter index ranges.
     static constexpr VstInt32 kFirstDelayParam = 512;
-    static constexpr VstInt32 kDelayParamCount = 8;
     static constexpr VstInt32 kMasterVolume = 576;
     static constexpr VstInt32 kMasterTune = 577;
     static constexpr VstInt32 kVelocitySensitivity = 578;

@@ -40,17 +40,15 @@ std::chrono::milliseconds runTime() {
 
 struct MidiBlock {
     std::vector<VstMidiEvent> events;
-    std::vector<VstEvent*> pointers;
     std::vector<unsigned char> block;
 
     void send(Quaxel2& plugin) {
-        block.assign(sizeof(VstEvents) + pointers.size() * sizeof(VstEvent*), 0);
+        block.assign(sizeof(VstEvents) + events.size() * sizeof(VstEvent*), 0);
         auto* list = reinterpret_cast<VstEvents*>(block.data());
         list->numEvents = static_cast<VstInt32>(events.size());
         for (std::size_t i = 0; i < events.size(); i++) list->events[i] = reinterpret_cast<VstEvent*>(&events[i]);
         plugin.processEvents(list);
         events.clear();
-        pointers.clear();
     }
     void add(int status, int data1, int data2, int delta) {
         VstMidiEvent e{};
@@ -61,7 +59,6 @@ struct MidiBlock {
         e.midiData[1] = static_cast<char>(data1);
         e.midiData[2] = static_cast<char>(data2);
         events.push_back(e);
-        pointers.push_back(nullptr);
     }
 };
 
