@@ -27,11 +27,19 @@ constexpr double kBeatsByStep[] = {1.0 / 64, 1.0 / 32, 1.0 / 16, 1.0 / 8, 1.0 / 
 
 float unitGain(float x) { return x >= 0.0f ? std::min(x, 1.0f) : 0.0f; }
 
+// Both crossfades (ping-pong sides and length changes) last 20 ms.
+constexpr double kFadesPerSecond = 50.0;
+
 bool isSwitchOn(float x) { return x >= 0.5f; }
 
 }  // namespace
 
-Delay::Delay(int lineFrames) : delayLine(std::max(lineFrames, 2), 0.0f), capacity(std::max(lineFrames, 2)) {
+int Delay::usableRate(int rate) { return rate >= 8000 && rate <= 384000 ? rate : 44100; }
+
+Delay::Delay(int rate)
+    : delayLine(static_cast<std::size_t>(lineFramesFor(rate)), 0.0f),
+      capacity(lineFramesFor(rate)),
+      sampleRate(usableRate(rate)) {
     createParameter(kParameterCount);
     setTimeF(kPresets[kTime].value);
 }
@@ -93,19 +101,26 @@ const char* Delay::getParameterName(int index) const {
 
 void Delay::setTime(int frames) {
     if (frames >= capacity) return;
-    time = frames <= 0 ? 1 : frames;
+    frames = frames <= 0 ? 1 : frames;
+    if (frames == time) return;
+    if (active) {
+        // Fade from the tap that is heard most now.
+        if (tapFade < 0.5f) previousTime = time;
+        tapFade = 1.0f;
+    }
+    time = frames;
 }
 
 void Delay::setTimeF(float x) {
     // Range checks come before the conversions to int, which would be
     // undefined for NaN and huge values.
     if (!sync) {
-        const float frames = static_cast<float>(capacity) * x;
+        const float frames = static_cast<float>(sampleRate) * x;
         if (std::isnan(frames)) {
             setTime(0);
-        } else if (frames < static_cast<float>(capacity)) {
+        } else if (frames <= static_cast<float>(sampleRate)) {
             setTime(frames <= 0.0f ? 0 : static_cast<int>(frames));
-        }  // else: a full line or longer is refused
+        }  // else: longer than a second is refused
         return;
     }
     const float scaled = x * 8.0f;
@@ -134,7 +149,10 @@ void Delay::setSync(float x) {
 }
 
 void Delay::setActive(bool on) {
-    if (!on) std::fill(delayLine.begin(), delayLine.end(), 0.0f);  // switching on again starts silent
+    if (!on) {
+        std::fill(delayLine.begin(), delayLine.end(), 0.0f);  // switching on again starts silent
+        tapFade = 0.0f;
+    }
     active = on;
 }
 
@@ -142,31 +160,61 @@ void Delay::setVolume(float volume) { wetVolume = unitGain(volume); }
 
 void Delay::setFeedback(float gain) { feedback = unitGain(gain); }
 
-void Delay::setSampleRate(int rate) {
-    if (rate > 0) sampleRate = rate;
+void Delay::setSampleRate(int rate, std::vector<float>& line) {
+    rate = usableRate(rate);
+    if (line.size() != static_cast<std::size_t>(lineFramesFor(rate))) return;
+    std::fill(line.begin(), line.end(), 0.0f);
+    delayLine.swap(line);
+    capacity = lineFramesFor(rate);
+    // The same time in seconds; the line is new, so there is nothing to fade.
+    const double seconds = static_cast<double>(time) / sampleRate;
+    time = std::clamp(static_cast<int>(seconds * rate), 1, capacity - 1);
+    sampleRate = rate;
+    previousTime = time;
+    cursor = 0;
+    passFrames = 0;
+    tapFade = 0.0f;
+    crossfade = 0.0f;
 }
 
 void Delay::setSamplePerBeat(double tempo, double rate) {
     if (!(tempo > 0.0 && rate > 0.0 && std::isfinite(tempo) && std::isfinite(rate))) return;
     const double frames = rate * 60.0 / tempo;
-    if (std::isfinite(frames) && frames > 0.0) samplesPerBeat = frames;
+    if (!(std::isfinite(frames) && frames > 0.0)) return;
+    samplesPerBeat = frames;
+    if (sync && parameterCount > kTime) setTimeF(parameters[kTime].value);
+}
+
+float Delay::readEcho() const {
+    const float* line = delayLine.data();
+    const int back = cursor - time;
+    const float now = line[back < 0 ? back + capacity : back];
+    if (tapFade <= 0.0f) return now;
+    const int before = cursor - previousTime;
+    const float then = line[before < 0 ? before + capacity : before];
+    return tapFade * then + (1.0f - tapFade) * now;
 }
 
 void Delay::process(float** outputs, int frames) {
     if (!active || frames <= 0 || !outputs || !outputs[0] || !outputs[1]) return;
     float* left = outputs[0];
     float* right = outputs[1];
-    // The ping-pong crossfade falls from 1 to 0 in 20 ms.
-    const double fadeStep = 50.0 / sampleRate;
+    const double fadeStep = kFadesPerSecond / sampleRate;
     float* line = delayLine.data();
     for (int i = 0; i < frames; ++i) {
-        const float echo = line[cursor];
+        const float echo = readEcho();
         // Fed from the dry mix, before this frame's echo is added.
         line[cursor] = feedback * echo + (left[i] + right[i]) / 1.5f;
-        if (++cursor >= time) {
+        if (++cursor >= capacity) cursor = 0;
+        if (tapFade > 0.0f) {
+            const double faded = tapFade - fadeStep;
+            tapFade = faded > 0.0 ? static_cast<float>(faded) : 0.0f;
+        }
+        // Each pass of `time` frames moves a ping-pong echo to the other side.
+        if (++passFrames >= time) {
             side = !side;
             crossfade = 1.0f;
-            cursor = 0;
+            passFrames = 0;
         }
         if (!pingpong) {
             left[i] += wetVolume * echo;

@@ -1,6 +1,7 @@
 #include "dsp/pitch_tables.h"
 
 #include <cmath>
+#include <mutex>
 
 float semitonesTab[kSemitonesTabSize] = {};
 float centsTab[kCentsTabSize] = {};
@@ -10,7 +11,8 @@ constexpr double kOneSemitoneDown = 0.9438743126819565;
 constexpr double kOneCent = 1.0005777895065548;
 }  // namespace
 
-void makeFrequencyTab() {
+namespace {
+void fillTables() {
     // Accumulate in double and round only the stored entries, so single
     // precision errors do not compound along the table.
     double ratio = 0.25;
@@ -23,6 +25,14 @@ void makeFrequencyTab() {
         centsTab[i] = static_cast<float>(ratio);
         ratio *= kOneCent;
     }
+}
+}  // namespace
+
+void makeFrequencyTab() {
+    // Plug-in objects made later must not rewrite what the audio threads of
+    // earlier ones are reading.
+    static std::once_flag filled;
+    std::call_once(filled, fillTables);
 }
 
 float paramToPitch(float x) {

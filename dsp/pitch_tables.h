@@ -15,7 +15,7 @@ constexpr int kCentsTabSize = 201;     // -100..+100 cents, entry 100 is 1.0
 extern "C" QX_EXPORT float semitonesTab[kSemitonesTabSize];
 extern "C" QX_EXPORT float centsTab[kCentsTabSize];
 
-// Fills both tables; calling it again rewrites the same values.
+// Fills both tables, once per process; later calls do nothing.
 void makeFrequencyTab();
 
 // Ratio for a normalised master-tune value: semitonesTab[(int)(x * 48)], the

@@ -244,6 +244,9 @@ void Voice::play(int newNote, int newVelocity, int deltaFrames, int newChannel) 
     });
     velocityLevel = velocityToLevel(newVelocity);
     active = true;
+    // A voice cut off while released (by a block-size change) comes back
+    // held: it must not be stolen or stopped like a released one.
+    released = false;
     channel = newChannel == 16 ? -1 : newChannel;
 }
 
@@ -279,6 +282,16 @@ void Voice::setPitchBend(int lsb, int msb) {
     bendRatio = std::pow(2.0f, static_cast<float>(range) * x / 12.0f);
 }
 
+bool Voice::finishIfEnded() {
+    if (!active || !released) return false;
+    bool allIdle = true;
+    forEachInstrument([&](Instrument& instrument) {
+        if (instrument.volumeEnvelope[slot].state != ADSR::envIdle) allIdle = false;
+    });
+    if (allIdle) stop(note, velocity, 0, -1);
+    return allIdle;
+}
+
 void Voice::adjustBufferSize(std::vector<float>& left, std::vector<float>& right) {
     if (active) active = false;
     mixLeft.swap(left);
@@ -291,7 +304,7 @@ void Voice::process(float** outputs, int frames) {
     std::fill_n(mixRight.data(), frames, 0.0f);
 
     const Program& program = owner->getCurrentProgram();
-    const float masterVolume = program.masterVolume;
+    const float masterVolume = normalised(program.masterVolume);  // NaN plays as silence
     const double masterTune = paramToPitch(program.masterTune);
     const int grainSize = owner->getGrainSize();
 

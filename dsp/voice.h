@@ -16,6 +16,9 @@ public:
     void doRelease(int note, int velocity, int deltaFrames, int channel);
     void stop(int note, int velocity, int deltaFrames, int channel);
     void process(float** outputs, int frames);
+    // Frees a released voice whose volume envelopes have all ended, as a
+    // rendered block would; true when it did.
+    bool finishIfEnded();
     float velocityToLevel(int velocity) const;
     void setPitchBend(int lsb, int msb);
     // Follows a block-size change: cuts off a sounding note and takes the

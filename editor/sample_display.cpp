@@ -49,7 +49,10 @@ void SampleDisplay::processPeak() {
         processZoom2();
         return;
     }
-    if (!std::isfinite(zoom)) return;
+    if (!std::isfinite(zoom)) {
+        clearColumnsFrom(0);
+        return;
+    }
     // About 200 frames examined per column, however wide the column.
     const double stride = zoom / 200.0;
     int step = stride >= length ? std::max(length, 1) : static_cast<int>(stride);
@@ -57,13 +60,16 @@ void SampleDisplay::processPeak() {
 
     const int columns = boundedColumns();
     int position = record->viewStart;
-    if (position < 0 || position >= length) return;
+    if (position < 0 || position >= length) {
+        clearColumnsFrom(0);
+        return;
+    }
     float maximum = 0.0f, minimum = -0.0f;
     double consumed = 0.0;
     int column = 0;
     while (position < length) {
         if (consumed >= zoom) {
-            if (column >= columns) return;
+            if (column >= columns) return;  // every column is written
             record->maxPeaks[column] = maximum;
             record->minPeaks[column] = minimum;
             column++;
@@ -77,6 +83,21 @@ void SampleDisplay::processPeak() {
         if (frame > maximum) maximum = frame;
         consumed += step;
     }
+    // The sample ended within this column: it shows the frames it got, and
+    // the columns past the end show nothing.
+    if (column < columns) {
+        record->maxPeaks[column] = maximum;
+        record->minPeaks[column] = minimum;
+        column++;
+    }
+    clearColumnsFrom(column);
+}
+
+void SampleDisplay::clearColumnsFrom(int column) {
+    for (int i = std::max(column, 0); i < boundedColumns(); i++) {
+        record->maxPeaks[i] = 0.0f;
+        record->minPeaks[i] = 0.0f;
+    }
 }
 
 void SampleDisplay::processZoom2() {
@@ -85,7 +106,10 @@ void SampleDisplay::processZoom2() {
     const int view = record->viewStart;
     const int end = std::min(record->length, length);  // never past the frames held
     const double zoom = record->framesPerColumn;
-    if (columns <= 0 || view < 0 || view >= end || !(zoom >= 0.0) || !std::isfinite(zoom)) return;
+    if (columns <= 0 || view < 0 || view >= end || !(zoom >= 0.0) || !std::isfinite(zoom)) {
+        clearColumnsFrom(0);
+        return;
+    }
     double x = view;
     int frame = view;
     for (int column = 0;; column++) {
@@ -94,6 +118,9 @@ void SampleDisplay::processZoom2() {
         if (column == columns - 1) return;
         x += zoom;
         frame = static_cast<int>(x);
-        if (frame >= end) return;
+        if (frame >= end) {
+            clearColumnsFrom(column + 1);
+            return;
+        }
     }
 }

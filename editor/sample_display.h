@@ -26,6 +26,8 @@ private:
     // The record's column count, which the editor program may overwrite,
     // kept within the peak arrays.
     int boundedColumns() const;
+    // Empties the columns from `column` on, which the reduction did not reach.
+    void clearColumnsFrom(int column);
 
     Quaxel2* plugin;
     SampleData* record;

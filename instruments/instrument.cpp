@@ -28,6 +28,12 @@ constexpr ParameterDefault kParameterDefaults[21] = {
     {"reverse", 1, 0, 0, 0.0f},       {"interpolate", 1, 0, 0, 0.0f}, {"grain", 1, 0, 0, 0.0f},
 };
 
+// Parameter 21, the grain advance, has no entry above: its value is set by
+// the constructor.
+constexpr float kGrainAdvanceDefault = 0.82f;
+
+float defaultValue(int index) { return index < 21 ? kParameterDefaults[index].value : kGrainAdvanceDefault; }
+
 // Index into a ratio table of `steps` + 1 entries for a normalised value.
 int tableIndex(float x, int steps) { return static_cast<int>(normalised(x) * static_cast<float>(steps)); }
 
@@ -46,7 +52,7 @@ Instrument::Instrument(int blockSize, int sampleRate) {
     defaultSample.loadFromHeader(coin, coinFrames, 0);
     createParameters(kParameterCount);
     samplerate = supportedRate(sampleRate);
-    const float initial[] = {0, 0, 1.0f, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0.82f};
+    const float initial[] = {0, 0, 1.0f, 0, 0, 0, 0, 0.5f, 0, 0, 0, kGrainAdvanceDefault};
     for (int i = kVolA; i <= kGrainAdvance; i++) setParameter(i, initial[i - kVolA]);
 }
 
@@ -131,11 +137,13 @@ void Instrument::setPitchEgDepth(float x) {
 
 void Instrument::setSamplerate(int rate) { samplerate = supportedRate(rate); }
 
-void Instrument::setParameter(int index, float x) {
+void Instrument::setParameter(int index, float value) {
     if (index < 0 || index >= parameterCount) return;
-    x = normalised(x);
-    parameters[index].value = x;
-    if (data) data->parameterRecord[index].value = x;
+    // The value is kept as given, so that states round-trip exactly; the
+    // sound takes it within 0..1, and NaN as silence or the default.
+    parameters[index].value = value;
+    if (data) data->parameterRecord[index].value = value;
+    const float x = applicable(value, index == kVolume ? 0.0f : defaultValue(index));
     switch (index) {
         case kVolume: volume = x; break;
         case kPan: pan = x; break;
@@ -190,9 +198,8 @@ void Instrument::initData(InstrumentData* record) {
     record->peak = 0.0f;
     record->reserved = 0;
     record->parameterCount = kParameterCount;
-    record->midiChannel = -1;
-    for (int i = 0; i < 21; i++) {
-        const ParameterDefault& d = kParameterDefaults[i];
-        record->parameterRecord[i] = ParameterRecord{d.value, d.steps, d.offset, d.mark};
-    }
+    // The record shows the instrument as it is: its defaults when new, the
+    // values and channel a program gave it when built for one.
+    writeShared(record->midiChannel, midiChannel);
+    for (int i = 0; i < parameterCount && i < kParameterCount; i++) parameters[i].writeTo(record->parameterRecord[i]);
 }

@@ -41,6 +41,7 @@ void Sample::setSampleData(SampleData* record) {
     record->loopStart = loopStart;
     record->startPlay = startPlay;
     record->loopEnd = loopEnd;
+    record->loopOn = loopStyle != NoLoop ? 1 : 0;
     record->length = length;
 }
 

@@ -23,6 +23,10 @@ inline float normalised(float x) {
     return x > 1.0f ? 1.0f : x;
 }
 
+// A stored value as the sound may use it: within 0 to 1, and `fallback`
+// for NaN.
+inline float applicable(float x, float fallback) { return x != x ? fallback : normalised(x); }
+
 struct Parameter {
     int32_t steps = 100;
     int32_t offset = 0;

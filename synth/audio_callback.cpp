@@ -194,6 +194,13 @@ void Quaxel2::processReplacing(float** /*inputs*/, float** outputs, VstInt32 sam
     }
     DenormalsOff denormalsOff;
     applyPendingEvents();  // even for an empty block: the events are due
+    if (sampleFrames <= 0) {
+        // Hosts send empty blocks; the work between blocks still happens.
+        if (hostTempoKnown) updateTempo(hostTempo);
+        for (auto& voice : voices) voice->finishIfEnded();
+        processDeletion();
+        return;
+    }
     // Buffers hold one block; a host that asks for more gets it in pieces.
     const int piece = getRenderBlockSize();
     for (int done = 0; done < sampleFrames; done += piece) {
@@ -243,7 +250,7 @@ void Quaxel2::freeRemovedInstruments() {
 void Quaxel2::updateTempo(double hostTempo) {
     currentTempo = hostTempo;
     if (currentTempo != appliedTempo || std::isnan(currentTempo) || std::isnan(appliedTempo))
-        delay->setSamplePerBeat(currentTempo, renderSampleRate());
+        delay->setSamplePerBeat(currentTempo, delay->getSampleRate());
     appliedTempo = currentTempo;
 }
 
@@ -269,12 +276,17 @@ void Quaxel2::setBlockSize(VstInt32 size) {
 
 void Quaxel2::setSampleRate(float rate) {
     std::lock_guard<std::recursive_mutex> structure(structureMutex);
+    // Out-of-range rates reach the instruments and the delay as 0, which
+    // they replace by 44100.
+    const int whole = rate >= 1.0f && rate <= 1e7f ? static_cast<int>(rate) : 0;
+    // The delay's new line is made here; the old one goes when this returns.
+    std::vector<float> line(static_cast<std::size_t>(Delay::lineFramesFor(whole)));
     std::lock_guard<EngineMutex> engine(engineLock);
     AudioEffect::setSampleRate(rate);
-    // Out-of-range rates reach the instruments as 0, which they replace by 44100.
-    const int whole = rate >= 1.0f && rate <= 1e7f ? static_cast<int>(rate) : 0;
     for (int r = 0; r < rackCount; r++)
         for (int i = 0; i < racks[r]->getCount(); i++) racks[r]->getInstrumentAt(i)->setSamplerate(whole);
+    delay->setSampleRate(whole, line);
+    delay->setSamplePerBeat(appliedTempo, delay->getSampleRate());
 }
 
 void Quaxel2::setGrainSize(int size) {

@@ -55,7 +55,6 @@ Instrument* Quaxel2::markerTarget(VstInt32 index) const {
 
 void Quaxel2::setParameter(VstInt32 index, float value) {
     if (index < 0) return;  // no target and nothing an editor could show
-    value = normalised(value);
     bool reached;
     {
         std::lock_guard<EngineMutex> engine(engineLock);
@@ -84,7 +83,7 @@ bool Quaxel2::applyParameter(VstInt32 index, float value) {
         if (!instrument) return false;
         if (instrument->type == 1) return true;
         Sample* sample = instrument->getSample(0, -1, -1);
-        const int frame = static_cast<int>(static_cast<float>(sample->length) * value);
+        const int frame = static_cast<int>(static_cast<float>(sample->length) * normalised(value));
         switch (index % 4) {
             case kLoopStartMarker: sample->setLoopStart(frame); break;
             case kLoopEndMarker: sample->setLoopEnd(frame); break;

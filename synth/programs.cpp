@@ -136,14 +136,8 @@ std::unique_ptr<Rack> Quaxel2::publishRack(std::unique_ptr<Rack> built, const Pr
     }
     racks[0].swap(built);
     Rack& arriving = *racks[0];
-    for (int i = 0; i < arriving.getCount(); i++) {
-        Instrument* instrument = arriving.getInstrumentAt(i);
-        attachInstruData(instrument);
-        if (!instrument->data) continue;
-        writeShared(instrument->data->midiChannel, instrument->midiChannel);
-        for (int j = 0; j < instrument->getParameterCount(); j++)
-            instrument->data->parameterRecord[j].value = instrument->getParameter(j);
-    }
+    // Binding shows each instrument's values, channel, loop and markers.
+    for (int i = 0; i < arriving.getCount(); i++) attachInstruData(arriving.getInstrumentAt(i));
     for (int j = 0; j < delay->getParameterCount() && j < DelayProgram::kValues; j++)
         delay->setParameter(j, program.delay.values[j]);
     return built;
@@ -187,8 +181,15 @@ void Quaxel2::copyParameterFrom(Instrument* source, Instrument* destination) {
     const Sample* from = source->getSample(0, -1, -1);
     Sample* to = destination->getSample(0, -1, -1);
     to->setStartPlay(from->startPlay);
-    to->setLoopStart(from->loopStart);
-    to->setLoopEnd(from->loopEnd);
+    // Each marker is clamped against the other: move first the one that
+    // would otherwise be held back by the destination's old loop.
+    if (from->loopStart >= to->loopEnd) {
+        to->setLoopEnd(from->loopEnd);
+        to->setLoopStart(from->loopStart);
+    } else {
+        to->setLoopStart(from->loopStart);
+        to->setLoopEnd(from->loopEnd);
+    }
 }
 
 Instrument* Quaxel2::cloneInstrument(Instrument* instrument) {

@@ -35,7 +35,7 @@ AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {
 Quaxel2::Quaxel2(audioMasterCallback audioMaster)
     : AudioEffectX(audioMaster, kNumPrograms, kNumParams),  // 1. the frame
       instanceNumber(instanceCounter.fetch_add(1)),         // 3. (after 2, below)
-      delay(std::make_unique<Delay>(kDelayCapacity)) {      // 2. the delay; the programs are members
+      delay(std::make_unique<Delay>(44100)) {               // 2. the delay; the programs are members
     // 4. What the host sees of us.
     setNumInputs(0);
     isSynth(true);

@@ -66,7 +66,6 @@ public:
     static constexpr int kNumRacks = 16;
     static constexpr int kNoteColumns = 17;  // MIDI channels 1 to 16, then the editor's notes
     static constexpr int kEditorColumn = 16;
-    static constexpr int kDelayCapacity = 44100;
     // Buffers hold the host's block size, within these bounds; a larger call
     // is rendered in pieces. A block size of 0 or less leaves the default.
     static constexpr int kDefaultBlockSize = 1024;

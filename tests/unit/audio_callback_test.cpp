@@ -126,9 +126,10 @@ TEST(Events, OddEventsAreIgnored) {
 
 TEST(AudioCallback, TempoReachesTheDelayOnlyWhenItChanges) {
     Fixture f;
-    f.plugin->setSampleRate(48000.0f);
-    f.render(64);  // 120 as at construction: nothing recomputed
-    EXPECT_EQ(f.plugin->getDelay().getSamplesPerBeat(), 22050.0);
+    f.plugin->setSampleRate(48000.0f);  // the beat follows the rate at once
+    EXPECT_EQ(f.plugin->getDelay().getSamplesPerBeat(), 24000.0);
+    f.render(64);
+    EXPECT_EQ(f.plugin->getDelay().getSamplesPerBeat(), 24000.0);
     PluginFixture::hostTempo = 140.0;
     f.render(64);
     EXPECT_DOUBLE_EQ(f.plugin->getDelay().getSamplesPerBeat(), 48000.0 * 60 / 140);
@@ -137,6 +138,57 @@ TEST(AudioCallback, TempoReachesTheDelayOnlyWhenItChanges) {
     PluginFixture::hostTempo = 90.0;
     f.render(64);
     EXPECT_EQ(f.plugin->getCurrentTempo(), 140.0);
+}
+
+// A program sets its delay before any tempo is known: the synced echo must
+// still follow the host's tempo from the first block, and the rate.
+TEST(AudioCallback, SyncedDelayFollowsTheHostsTempoAndRate) {
+    Fixture f;
+    f.plugin->setParameter(512 + Delay::kSync, 1.0f);
+    f.plugin->setParameter(512 + Delay::kTime, 0.75f);  // one beat
+    ASSERT_EQ(f.plugin->getDelay().getTime(), 22050);
+    PluginFixture::hostTempo = 90.0;
+    f.render(64);
+    EXPECT_EQ(f.plugin->getDelay().getTime(), 29400);
+    f.plugin->setSampleRate(96000.0f);
+    EXPECT_EQ(f.plugin->getDelay().getTime(), 64000);
+    f.plugin->setParameter(512 + Delay::kTime, 1.0f);  // two beats at 90 bpm and 96 kHz
+    EXPECT_EQ(f.plugin->getDelay().getTime(), 128000);
+}
+
+// Hosts send empty blocks; what happens between blocks still happens.
+TEST(AudioCallback, AnEmptyBlockStillFollowsTempoRemovesAndFreesVoices) {
+    Fixture f;
+    Instrument* shortOne = f.addInstrument(constant(100, 0.25f));
+    f.plugin->getRack(0)->getInstrumentAt(0)->data->deleteRequest = 1;
+    f.midi(0x90, 60, 100);  // the fixture applies events with an empty block
+    EXPECT_EQ(f.plugin->getRack(0)->getCount(), 1);
+    EXPECT_EQ(f.plugin->getRack(0)->getInstrumentAt(0), shortOne);
+    f.render(64);
+    f.midi(0x80, 60, 0);
+    f.render(64);  // the sample ends in this block: its envelopes are idle
+    ASSERT_EQ(f.activeVoices(), 1);
+    PluginFixture::hostTempo = 100.0;
+    float none = 0.0f;
+    float* outputs[2] = {&none, &none};
+    f.plugin->processReplacing(nullptr, outputs, 0);
+    EXPECT_EQ(f.activeVoices(), 0);
+    EXPECT_EQ(f.plugin->getAppliedTempo(), 100.0);
+}
+
+// A voice cut off by a block-size change while released comes back held.
+TEST(AudioCallback, AReusedVoiceIsHeldAndNeverStolen) {
+    Fixture f;
+    f.midi(0x90, 60, 100);
+    f.midi(0x80, 60, 0);
+    f.plugin->setBlockSize(128);
+    for (int note = 40; note < 56; note++) f.midi(0x90, note, 100);
+    Voice* first = f.entry(40, 0);
+    ASSERT_EQ(first, f.voice(0));
+    EXPECT_FALSE(first->released);
+    f.midi(0x90, 70, 100);  // all sixteen held: dropped
+    EXPECT_EQ(first->note, 40);
+    EXPECT_EQ(f.entry(70, 0), nullptr);
 }
 
 TEST(AudioCallback, BlockSizeChangeCutsVoicesAndForgetsTheirNotes) {
@@ -176,8 +228,8 @@ TEST(AudioCallback, EachInstrumentsPeakReachesItsRecord) {
 TEST(AudioCallback, DeletionRequestedByTheEditorHappensAfterTheBlock) {
     Fixture f;
     Instrument* second = f.addInstrument(constant(1000, 0.25f));
-    second->data->deleteRequest = 1;
     f.midi(0x90, 60, 127);
+    second->data->deleteRequest = 1;
     auto left = f.render(64).first;
     EXPECT_FLOAT_EQ(left[3], 0.75f);  // both played this block
     EXPECT_EQ(f.plugin->getRack(0)->getCount(), 1);

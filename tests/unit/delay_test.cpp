@@ -29,8 +29,8 @@ void run(Delay& delay, Stereo& io, int block = 64) {
 }
 
 // A short active line: time 7, no feedback, wet 0.5.
-Delay makeShortDelay(int capacity = 64) {
-    Delay delay(capacity);
+Delay makeShortDelay() {
+    Delay delay;
     delay.setTime(7);
     delay.setParameter(Delay::kFeedback, 0.0f);
     delay.setParameter(Delay::kVolume, 0.5f);
@@ -50,6 +50,8 @@ TEST(Delay, ParametersStartAsListed) {
     };
     Delay delay(44100);
     ASSERT_EQ(delay.getParameterCount(), 8);
+    EXPECT_EQ(delay.getCapacity(), 4 * 44100 + 1);
+    EXPECT_EQ(delay.getSampleRate(), 44100);
     const Parameter* parameters = delay.getParameters();
     for (int i = 0; i < 8; ++i) {
         SCOPED_TRACE(i);
@@ -121,17 +123,54 @@ TEST(Delay, SyncedTimeIsANoteValueOfTheBeat) {
                            {0.5f, 5512},      // 1/4
                            {0.625f, 11025},   // 1/2
                            {0.75f, 22050},    // 1 beat
-                           {0.875f, kRefused},  // 2 beats = 44100 frames, a full line
-                           {1.0f, kRefused},
+                           {0.875f, 44100},   // 2 beats
+                           {1.0f, 44100},
                            {1.2f, 1},         // k = 9: no note value
                            {-0.2f, 1},
                            {kNaN, 1},
                        });
-    delay.setSamplePerBeat(60.0, 44100.0);
-    expectTimes(delay, {{0.625f, 22050}, {0.75f, kRefused}});
 }
 
-TEST(Delay, UnsyncedTimeIsAFractionOfTheLine) {
+// The line holds two beats down to 30 bpm, and a second of free time, at
+// every rate; lengths in seconds do not depend on the rate.
+TEST(Delay, LineIsSizedFromTheSampleRate) {
+    for (int rate : {8000, 44100, 48000, 96000, 192000, 384000}) {
+        SCOPED_TRACE(rate);
+        Delay delay(rate);
+        EXPECT_EQ(delay.getCapacity(), 4 * rate + 1);
+        delay.setSamplePerBeat(30.0, rate);
+        expectTimes(delay, {{1.0f, 4 * rate}, {0.75f, 2 * rate}});
+        delay.setSamplePerBeat(29.0, rate);
+        expectTimes(delay, {{1.0f, kRefused}, {0.75f, static_cast<int>(rate * 60.0 / 29.0)}});
+        delay.setParameter(Delay::kSync, 0.0f);
+        expectTimes(delay, {{0.5f, rate / 2}, {1.0f, rate}, {1.01f, kRefused}});
+    }
+    EXPECT_EQ(Delay(0).getSampleRate(), 44100);  // unusable rates play as 44100
+    EXPECT_EQ(Delay(500000).getCapacity(), 4 * 44100 + 1);
+}
+
+TEST(Delay, SyncedLengthFollowsTempoAndRate) {
+    Delay delay(44100);
+    delay.setParameter(Delay::kTime, 0.75f);  // one beat
+    ASSERT_EQ(delay.getTime(), 22050);
+    delay.setSamplePerBeat(90.0, 44100.0);
+    EXPECT_EQ(delay.getTime(), 29400);
+
+    std::vector<float> line(Delay::lineFramesFor(96000));
+    delay.setSampleRate(96000, line);
+    EXPECT_EQ(line.size(), static_cast<std::size_t>(4 * 44100 + 1));  // the old line, for the caller to free
+    EXPECT_EQ(delay.getCapacity(), 4 * 96000 + 1);
+    EXPECT_EQ(delay.getTime(), 64000);  // still 2/3 of a second
+    delay.setSamplePerBeat(90.0, 96000.0);
+    EXPECT_EQ(delay.getTime(), 64000);
+
+    std::vector<float> wrong(1000);
+    delay.setSampleRate(48000, wrong);  // a line of the wrong size changes nothing
+    EXPECT_EQ(delay.getSampleRate(), 96000);
+    EXPECT_EQ(wrong.size(), 1000u);
+}
+
+TEST(Delay, UnsyncedTimeIsAFractionOfASecond) {
     Delay delay(44100);
     delay.setParameter(Delay::kSync, 0.0f);
     expectTimes(delay, {
@@ -139,11 +178,16 @@ TEST(Delay, UnsyncedTimeIsAFractionOfTheLine) {
                            {0.0f, 1},
                            {0.25f, 11025},
                            {0.999f, 44055},  // 44055.9 truncated
-                           {1.0f, kRefused},
+                           {1.0f, 44100},
                            {1.5f, kRefused},
                            {-0.5f, 1},
                            {kNaN, 1},
                        });
+    // A new rate keeps a free length's time in seconds.
+    delay.setParameter(Delay::kTime, 0.25f);
+    std::vector<float> line(Delay::lineFramesFor(22050));
+    delay.setSampleRate(22050, line);
+    EXPECT_EQ(delay.getTime(), 5512);
 }
 
 TEST(Delay, SyncToggleRecomputesFromTheStoredTime) {
@@ -285,18 +329,34 @@ TEST(Delay, SwitchingOffClearsTheLine) {
     for (int i = 0; i < 20; ++i) EXPECT_EQ(silence.left[i], 0.0f) << i;
 }
 
-TEST(Delay, ShorterTimeWrapsTheCursor) {
-    Delay delay = makeShortDelay();
-    delay.setTime(50);
-    Stereo before(40);
-    run(delay, before);
-    delay.setTime(5);
-    Stereo io(20);
-    io.left[1] = 0.75f;  // frame 0 wraps the cursor from 40 back to 0
-    run(delay, io);
-    for (int i = 2; i < 20; ++i) {
-        EXPECT_NEAR(io.left[i], i == 6 ? 0.25 : 0.0, 1e-7) << "frame " << i;
-    }
+// A length change while the echo runs fades from the old tap to the new one
+// in 20 ms: a moving tempo must not click.
+TEST(Delay, LengthChangesCrossfadeBetweenTaps) {
+    const int frames = 8000, change = 4000;
+    auto wetAcrossAChange = [&](int newTime) {
+        Delay delay = makeShortDelay();
+        delay.setParameter(Delay::kVolume, 1.0f);
+        delay.setTime(1000);
+        Stereo io(frames);
+        std::vector<float> dry(frames);
+        for (int i = 0; i < frames; i++) dry[i] = io.left[i] = static_cast<float>(0.5 * std::sin(i * 0.05));
+        float* first[2] = {io.left.data(), io.right.data()};
+        delay.process(first, change);
+        delay.setTime(newTime);
+        float* second[2] = {io.left.data() + change, io.right.data() + change};
+        delay.process(second, frames - change);
+        for (int i = 0; i < frames; i++) io.left[i] -= dry[i];
+        return io.left;
+    };
+    const std::vector<float> wet = wetAcrossAChange(1031);  // a tap half a period away
+    const double echo = 0.5 / 1.5;
+    double biggestStep = 0.0;
+    for (int i = change - 100; i < change + 1000; i++) biggestStep = std::max(biggestStep, std::fabs(double(wet[i] - wet[i - 1])));
+    EXPECT_LT(biggestStep, echo * 0.05 + 2 * echo / 882);  // the wave's own slope plus the fade's
+    // Once faded the echo is the new length's alone.
+    for (int i = change + 900; i < frames; i++) ASSERT_NEAR(wet[i], echo * std::sin((i - 1031) * 0.05), 1e-6) << i;
+    // Before the change, the old length's.
+    for (int i = 1000; i < change; i++) ASSERT_NEAR(wet[i], echo * std::sin((i - 1000) * 0.05), 1e-6) << i;
 }
 
 // Constant dry input on both channels: from the second pass on the echo is a
@@ -310,8 +370,7 @@ TEST(Delay, PingPongAlternatesSidesWithACrossfade) {
         const int time = 2000;
         const float dry = 0.3f;
         const double e = 2 * 0.3 / 1.5;
-        Delay delay(4000);
-        delay.setSampleRate(c.sampleRate);
+        Delay delay(c.sampleRate);
         delay.setTime(time);
         delay.setParameter(Delay::kFeedback, 0.0f);
         delay.setParameter(Delay::kVolume, 1.0f);

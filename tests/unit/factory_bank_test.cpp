@@ -192,7 +192,7 @@ TEST(FactoryBankSource, NamesAndInitialValuesAreThePluginsOwn) {
         }
         EXPECT_FLOAT_EQ(bankgen::kInstrumentValues[j].initial, instrument.getParameter(j)) << j;
     }
-    const Delay delay(Quaxel2::kDelayCapacity);
+    const Delay delay;
     const DelayProgram delayProgram;
     for (int j = 0; j < Delay::kParameterCount; j++) {
         if (j != Delay::kDefault) {

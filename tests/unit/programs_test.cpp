@@ -2,6 +2,7 @@
 // the editor's reset, copy and clone, and saving and loading chunks.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -66,6 +67,29 @@ TEST(ProgramSwitch, StoresTheRackAndRebuildsIt) {
     EXPECT_EQ(f.p().getParameter(513), 0.7f);
 }
 
+// The editor draws what the shared records say: a rebuilt instrument's
+// records must show its values, its loop switch and its markers.
+TEST(ProgramSwitch, SharedRecordsShowTheRebuiltInstruments) {
+    Programs f;
+    Program& program = f.p().getCurrentProgram();
+    program.instrumentCount = 1;
+    InstrumentProgram& entry = program.instruments[0];
+    entry = {{}, "looper", embeddedSound(), 2, 120, 300, 900, 3};
+    for (int j = 0; j < 22; j++) entry.values[j] = 0.25f;
+    entry.values[Instrument::kLoop] = 1.0f;
+    f.p().copyStateFromProgram();
+    ASSERT_EQ(f.p().getRack(0)->getCount(), 1);
+    const InstrumentData& record = *f.at(0)->data;
+    for (int j = 0; j < 22; j++) EXPECT_EQ(record.parameterRecord[j].value, entry.values[j]) << j;
+    EXPECT_EQ(record.midiChannel, 3);
+    EXPECT_STREQ(record.name, "looper");
+    const auto& sample = *reinterpret_cast<const SampleData*>(f.p().getSampleRegion());
+    EXPECT_EQ(sample.loopOn, 1);
+    EXPECT_EQ(sample.startPlay, 120);
+    EXPECT_EQ(sample.loopStart, 300);
+    EXPECT_EQ(sample.loopEnd, 900);
+}
+
 TEST(ProgramSwitch, LoopMarkersNeedTheLoopSwitchFullyOn) {
     Programs f;
     Instrument* loop = f.p().createInstrumentFromPath(embeddedSound());
@@ -126,6 +150,40 @@ TEST(EditorOperations, ResetCopyAndClone) {
     EXPECT_EQ(f.p().cloneInstrument(nullptr), nullptr);
 }
 
+// Each marker is clamped against the other, so the order they are copied in
+// decides whether the source's loop arrives whole.
+TEST(EditorOperations, CopyGivesTheSourcesLoopWheneverItFits) {
+    Programs f;
+    Instrument* source = f.p().createInstrumentFromPath(embeddedSound());
+    Instrument* destination = f.p().createInstrumentFromPath(embeddedSound());
+    Sample& from = *source->getSample(0, -1, -1);
+    Sample& to = *destination->getSample(0, -1, -1);
+    ASSERT_GT(from.length, 10000);
+    const struct {
+        int fromStart, fromEnd, toStart, toEnd;
+    } cases[] = {
+        {5000, 9000, 1000, 3000},  // the new loop lies after the old one
+        {1000, 3000, 5000, 9000},  // before it
+        {2000, 8000, 3000, 4000},  // around it
+        {3500, 3600, 3000, 4000},  // inside it
+    };
+    for (const auto& c : cases) {
+        from.setLoopStart(0);
+        from.setLoopEnd(c.fromEnd);
+        from.setLoopStart(c.fromStart);
+        to.setLoopStart(0);
+        to.setLoopEnd(c.toEnd);
+        to.setLoopStart(c.toStart);
+        ASSERT_EQ(from.loopStart, c.fromStart);
+        ASSERT_EQ(from.loopEnd, c.fromEnd);
+        ASSERT_EQ(to.loopStart, c.toStart);
+        ASSERT_EQ(to.loopEnd, c.toEnd);
+        f.p().copyParameterFrom(source, destination);
+        EXPECT_EQ(to.loopStart, c.fromStart) << c.fromStart << ".." << c.fromEnd << " onto " << c.toStart << ".." << c.toEnd;
+        EXPECT_EQ(to.loopEnd, c.fromEnd) << c.fromStart << ".." << c.fromEnd << " onto " << c.toStart << ".." << c.toEnd;
+    }
+}
+
 TEST(StateChunks, BankAndProgramRoundTripIntoASecondPlugin) {
     Programs first;
     Instrument* bell = first.p().createInstrumentFromString(internalInstrumentName[13]);
@@ -157,6 +215,34 @@ TEST(StateChunks, BankAndProgramRoundTripIntoASecondPlugin) {
     ASSERT_EQ(third.p().setChunk(const_cast<unsigned char*>(program.data()), static_cast<VstInt32>(program.size()), true), 1);
     EXPECT_EQ(third.p().getRack(0)->getCount(), 1);
     EXPECT_EQ(third.at(0)->name, internalInstrumentName[20]);
+}
+
+// Values beyond 0..1 are kept as given, so that a state saves back byte for
+// byte; the sound takes them within range.
+TEST(StateChunks, OutOfRangeValuesRoundTripAndPlayWithinRange) {
+    Programs f;  // first: a plug-in fills the catalogue's names
+    Program odd;
+    odd.instrumentCount = 1;
+    odd.masterVolume = 1.5f;
+    odd.masterTune = -3.0f;
+    odd.instruments[0] = {{}, internalInstrumentName[13], "", 0, 0, 0, 0, -1};
+    for (int j = 0; j < 22; j++) odd.instruments[0].values[j] = j % 2 ? 1.5f : -0.25f;
+    odd.instruments[0].values[Instrument::kVolume] = 1.5f;
+    odd.delay.values = {2.0f, 1.25f, -1.0f, 3.0f, 0.0f, 1.0f, 0.0f, -7.0f};
+    Bytes bank;
+    for (int i = 0; i < Quaxel2::kNumPrograms; i++) writeProgramRecord(bank, odd);
+    ASSERT_EQ(f.p().setChunk(bank.data(), static_cast<VstInt32>(bank.size()), false), 1);
+    EXPECT_EQ(f.chunk(false), bank);
+    EXPECT_EQ(f.at(0)->volume, 1.0f);
+    for (float x : f.play()) ASSERT_TRUE(std::isfinite(x) && std::fabs(x) <= 1.5f);
+
+    // The same through the host's parameter calls.
+    f.p().setParameter(0, 1.5f);
+    f.p().setParameter(576, 2.0f);
+    f.p().setParameter(513, 1.25f);
+    EXPECT_EQ(f.at(0)->getParameter(0), 1.5f);
+    EXPECT_EQ(f.p().getCurrentProgram().masterVolume, 2.0f);
+    EXPECT_EQ(f.p().getDelay().getParameter(1), 1.25f);
 }
 
 TEST(StateChunks, VersionFiveRecordsLoadLikeVersionThree) {

@@ -47,7 +47,7 @@ TEST(SampleDisplay, ColumnsOfTenFramesEach) {
     EXPECT_EQ(r.waveformReady, 1);
     EXPECT_EQ(r.startPlay, 33);
     EXPECT_EQ(r.loopEnd, 4069);
-    for (int column : {0, 1, 200, 405}) {
+    for (int column : {0, 1, 200, 405, 406}) {  // 406: the last ten frames, shown though the sample ends there
         float high = 0.0f, low = 0.0f;
         for (int k = column * 10; k < column * 10 + 10; k++) {
             high = std::max(high, data[k]);
@@ -56,7 +56,39 @@ TEST(SampleDisplay, ColumnsOfTenFramesEach) {
         EXPECT_EQ(r.maxPeaks[column], high) << column;
         EXPECT_EQ(r.minPeaks[column], low) << column;
     }
-    EXPECT_EQ(r.maxPeaks[406], kUntouched);  // still in progress when the sample ended
+}
+
+// A view that the sample does not fill leaves no column of the sample shown
+// before it.
+TEST(SampleDisplay, ColumnsPastTheEndAreCleared) {
+    DisplayFixture f;
+    f.display.setWaveform(f.addInstrument(constant(40700, 0.9f)));
+    Instrument* shorter = f.addInstrument(wave(1000));
+    const struct {
+        double zoom;
+        int viewStart;
+        int firstEmpty;  // columns from here on show nothing
+    } cases[] = {
+        {10.0, 0, 100},   // min/max columns
+        {10.0, 500, 50},  // scrolled
+        {0.5, 0, 407},    // point sampling reaches every column
+        {4.0, 0, 250},    // 1000 frames in 250 columns
+        {0.5, 900, 200},  // point sampling from the last hundred frames
+        {10.0, 1000, 0},  // the view starts past the end
+    };
+    SampleData& r = f.record();
+    for (const auto& c : cases) {
+        f.display.setWaveform(f.addInstrument(constant(40700, 0.9f)));
+        f.display.setWaveform(shorter);
+        r.framesPerColumn = c.zoom;
+        r.viewStart = c.viewStart;
+        f.display.processPeak();
+        for (int column = 0; column < 407; column++) {
+            const bool shows = r.maxPeaks[column] != 0.0f || r.minPeaks[column] != 0.0f;
+            ASSERT_EQ(shows, column < c.firstEmpty) << "zoom " << c.zoom << " from " << c.viewStart << " column " << column;
+            ASSERT_NE(r.maxPeaks[column], 0.9f);
+        }
+    }
 }
 
 TEST(SampleDisplay, WideColumnsSampleEveryTenthFrame) {
@@ -123,13 +155,14 @@ TEST(SampleDisplay, KeepsShowingASampleWhoseInstrumentIsGone) {
     EXPECT_EQ(f.record().maxPeaks[10], before);
 }
 
-TEST(SampleDisplay, EmptySampleWritesNothing) {
+TEST(SampleDisplay, EmptySampleShowsNothing) {
     DisplayFixture f;
     Instrument* instrument = f.addInstrument(wave(10));
     instrument->getSample(0, -1, -1)->length = 0;
     f.display.setWaveform(instrument);
     EXPECT_EQ(f.record().framesPerColumn, 0.0);
-    EXPECT_EQ(f.record().maxPeaks[0], kUntouched);
+    EXPECT_EQ(f.record().maxPeaks[0], 0.0f);
+    EXPECT_EQ(f.record().maxPeaks[406], 0.0f);
 }
 
 }  // namespace

@@ -99,7 +99,7 @@ TEST(Sample, LoopStyleAndBindingWriteThroughToTheRecord) {
     EXPECT_EQ(f.record.length, 1000);
     EXPECT_EQ(f.record.loopEnd, 999);
     EXPECT_EQ(f.record.startPlay, 12);
-    EXPECT_EQ(f.record.loopOn, 0);  // binding does not write the loop switch
+    EXPECT_EQ(f.record.loopOn, 1);  // binding shows the loop switch too
     f.sample.setLoopStyle(Loop);
     EXPECT_EQ(f.record.loopOn, 1);
     f.sample.setLoopStyle(NoLoop);
