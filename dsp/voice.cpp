@@ -223,7 +223,7 @@ void Voice::forEachInstrument(Visit visit) {
     for (int r = 0; r < owner->getRackCount(); r++) {
         Rack* rack = owner->getRack(r);
         for (int i = 0; i < rack->getCount(); i++)
-            if (Instrument* instrument = rack->getInstrumentAt(i)) visit(*instrument);
+            if (Instrument* instrument = rack->getInstrumentAt(i); instrument && !instrument->missing) visit(*instrument);
     }
 }
 

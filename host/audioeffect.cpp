@@ -57,34 +57,75 @@ VstIntPtr AudioEffect::callHost(VstInt32 opcode, VstInt32 index, VstIntPtr value
 
 static AudioEffect* objectOf(AEffect* e) { return static_cast<AudioEffect*>(e->object); }
 
+// Nothing may unwind into the host: an exception that reaches a trampoline
+// ends there, and the call answers as a refused one would.
+
 VstIntPtr AudioEffect::dispatchEffectClass(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                                            void* ptr, float opt) {
     AudioEffect* object = objectOf(e);
     if (opcode == effClose) {
-        object->dispatcher(opcode, index, value, ptr, opt);
-        delete object;
+        try {
+            object->dispatcher(opcode, index, value, ptr, opt);
+        } catch (...) {
+        }
+        delete object;  // destructors do not throw
         return 1;
     }
-    return object->dispatcher(opcode, index, value, ptr, opt);
+    try {
+        return object->dispatcher(opcode, index, value, ptr, opt);
+    } catch (...) {
+        return 0;
+    }
 }
 
-float AudioEffect::getParameterClass(AEffect* e, VstInt32 index) { return objectOf(e)->getParameter(index); }
+float AudioEffect::getParameterClass(AEffect* e, VstInt32 index) {
+    try {
+        return objectOf(e)->getParameter(index);
+    } catch (...) {
+        return 0.0f;
+    }
+}
 
 void AudioEffect::setParameterClass(AEffect* e, VstInt32 index, float value) {
-    objectOf(e)->setParameter(index, value);
+    try {
+        objectOf(e)->setParameter(index, value);
+    } catch (...) {
+    }
 }
 
+namespace {
+// A block that could not be rendered is silence.
+template <typename Sample>
+void silence(Sample** outputs, VstInt32 channels, VstInt32 frames) {
+    if (!outputs || frames <= 0) return;
+    for (VstInt32 channel = 0; channel < channels; channel++)
+        if (outputs[channel])
+            for (VstInt32 i = 0; i < frames; i++) outputs[channel][i] = 0;
+}
+}  // namespace
+
 void AudioEffect::processClassReplacing(AEffect* e, float** inputs, float** outputs, VstInt32 sampleFrames) {
-    objectOf(e)->processReplacing(inputs, outputs, sampleFrames);
+    try {
+        objectOf(e)->processReplacing(inputs, outputs, sampleFrames);
+    } catch (...) {
+        silence(outputs, e->numOutputs, sampleFrames);
+    }
 }
 
 void AudioEffect::processClassDoubleReplacing(AEffect* e, double** inputs, double** outputs,
                                               VstInt32 sampleFrames) {
-    objectOf(e)->processDoubleReplacing(inputs, outputs, sampleFrames);
+    try {
+        objectOf(e)->processDoubleReplacing(inputs, outputs, sampleFrames);
+    } catch (...) {
+        silence(outputs, e->numOutputs, sampleFrames);
+    }
 }
 
 void AudioEffect::__processClassDeprecated(AEffect* e, float** inputs, float** outputs, VstInt32 sampleFrames) {
-    objectOf(e)->__processDeprecated(inputs, outputs, sampleFrames);
+    try {
+        objectOf(e)->__processDeprecated(inputs, outputs, sampleFrames);
+    } catch (...) {
+    }
 }
 
 // ---- opcodes 0 to 24 -------------------------------------------------------

@@ -94,6 +94,10 @@ public:
     int grainPeriod = 1000;
     float grainAdvanceF = 0.0f;
     int midiChannel = -1;
+    // Stands in for an instrument whose sample file could not be read: it
+    // keeps its place, values and markers so that saving gives them back,
+    // and plays nothing.
+    bool missing = false;
 
 private:
     void updateTuneRatio() { tuneRatio = semitoneRatio * centRatio; }

@@ -23,13 +23,15 @@ ChunkReader::Record readFields(Program& program, ReadInt readInt, ReadReal readR
     using Record = ChunkReader::Record;
     std::string name;
     int32_t count;
-    if (!readText(name) || !readInt(count) || count < 0 || count > Program::kMaxInstruments) return Record::Malformed;
+    if (!readText(name, kMaxChunkNameBytes) || !readInt(count) || count < 0 || count > Program::kMaxInstruments)
+        return Record::Malformed;
     program.name = name;
     program.instrumentCount = count;
     for (int32_t i = 0; i < count; i++) {
         InstrumentProgram& entry = program.instruments[i];
         int32_t type, startPlay, loopStart, loopEnd, channel, values;
-        if (!readInt(type) || !readText(entry.name) || !readText(entry.path) || !readInt(startPlay) ||
+        if (!readInt(type) || !readText(entry.name, kMaxChunkNameBytes) || !readText(entry.path, kMaxChunkPathBytes) ||
+            !readInt(startPlay) ||
             !readInt(loopStart) || !readInt(loopEnd) || !readInt(channel) || !readInt(values) || values < 0)
             return Record::Malformed;
         entry.type = type;
@@ -129,11 +131,11 @@ bool ChunkReader::floatLE(float& value) {
     return true;
 }
 
-bool ChunkReader::stringLE(std::string& text) {
+bool ChunkReader::stringLE(std::string& text, std::size_t limit) {
     int32_t length;
     const unsigned char* bytes;
     if (!intLE(length) || length < 0 || !take(static_cast<std::size_t>(length), bytes)) return false;
-    text.assign(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length));
+    text.assign(reinterpret_cast<const char*>(bytes), std::min(static_cast<std::size_t>(length), limit));
     return true;
 }
 
@@ -153,14 +155,14 @@ bool ChunkReader::doubleBE(float& value) {
 
 // UTF-16BE text reduced to 8 bits: each code unit keeps its low byte. A
 // count of 0 or less (-1 marks a null string) is the empty text.
-bool ChunkReader::stringBE(std::string& text) {
+bool ChunkReader::stringBE(std::string& text, std::size_t limit) {
     int32_t length;
     const unsigned char* bytes;
     text.clear();
     if (!intBE(length)) return false;
     if (length <= 0) return true;
     if (!take(static_cast<std::size_t>(length), bytes)) return false;
-    for (int32_t i = 0; i + 1 < length; i += 2) text.push_back(static_cast<char>(bytes[i + 1]));
+    for (int32_t i = 0; i + 1 < length && text.size() < limit; i += 2) text.push_back(static_cast<char>(bytes[i + 1]));
     return true;
 }
 
@@ -174,7 +176,7 @@ ChunkReader::Record ChunkReader::readCurrentRecord(Program& program, bool skipTa
     }
     const Record read = readFields(
         program, [this](int32_t& v) { return intLE(v); }, [this](float& v) { return floatLE(v); },
-        [this](std::string& s) { return stringLE(s); });
+        [this](std::string& s, std::size_t limit) { return stringLE(s, limit); });
     if (read != Record::Read) return read;
     const unsigned char* tail;
     if (version == kVersion5 && skipTail && !take(kVersion5Tail, tail)) return Record::Malformed;
@@ -186,5 +188,5 @@ ChunkReader::Record ChunkReader::readFactoryRecord(Program& program) {
     if (!intBE(version)) return Record::Malformed;
     return readFields(
         program, [this](int32_t& v) { return intBE(v); }, [this](float& v) { return doubleBE(v); },
-        [this](std::string& s) { return stringBE(s); });
+        [this](std::string& s, std::size_t limit) { return stringBE(s, limit); });
 }

@@ -10,6 +10,12 @@
 
 #include "programs/program.h"
 
+// Texts a chunk may bring are kept up to these many bytes; the rest of a
+// longer one is read past. A name is shown in a 256-byte field of the
+// shared record; a path longer than the system's limit names no file.
+constexpr std::size_t kMaxChunkNameBytes = 255;
+constexpr std::size_t kMaxChunkPathBytes = 4095;
+
 void insert_int(std::vector<unsigned char>& out, int32_t value);
 void insert_float(std::vector<unsigned char>& out, float value);
 // A float64 with its 8 bytes in reverse order.
@@ -38,10 +44,10 @@ private:
     bool take(std::size_t bytes, const unsigned char*& from);
     bool intLE(int32_t& value);
     bool floatLE(float& value);
-    bool stringLE(std::string& text);
+    bool stringLE(std::string& text, std::size_t limit);
     bool intBE(int32_t& value);
     bool doubleBE(float& value);
-    bool stringBE(std::string& text);
+    bool stringBE(std::string& text, std::size_t limit);
 
     const unsigned char* data;
     std::size_t size;

@@ -45,56 +45,91 @@ VstInt32 Quaxel2::processEvents(VstEvents* events) {
         if (!event || event->type != kVstMidiType) continue;
         const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
         keepEvent({static_cast<signed char>(midi->midiData[0]), static_cast<signed char>(midi->midiData[1]),
-                   static_cast<signed char>(midi->midiData[2]), midi->deltaFrames});
+                   static_cast<signed char>(midi->midiData[2]), midi->deltaFrames, false});
     }
     return 1;
 }
 
-// When blocks go by without the engine, events pile up. A full store must
-// never lose what ends notes: it gives up note-ons first, and if nothing
-// but releases are left it keeps a single all-notes-off in their place.
+// Only what the engine acts on is kept, so that no flood of controllers can
+// crowd out a note: notes and all-notes-off in order, and of pitch bend only
+// the latest value. When the store is full, a further note-on is dropped, and
+// a release is remembered apart and applied after the stored events, so that
+// no note is left hanging and none is released that was not asked to be.
 void Quaxel2::keepEvent(const PendingEvent& event) {
-    if (pendingCount < kMaxPendingEvents) {
-        pendingEvents[pendingCount++] = event;
+    const int kind = event.status & 0xF0;
+    const int channel = event.status & 0x0F;
+    const bool noteOn = kind == 0x90 && event.data2 != 0;
+    const bool noteOff = kind == 0x80 || (kind == 0x90 && event.data2 == 0);
+    const bool allOff = kind == 0xB0 && (event.data1 == 123 || event.data1 == 126);
+    if (kind == 0xE0) {
+        pendingBend = event;
+        bendPending = true;
         return;
     }
-    const bool noteOn = (event.status & 0xF0) == 0x90 && event.data2 != 0;
-    if (noteOn) return;
-    for (int e = pendingCount - 1; e >= 0; e--) {
-        const PendingEvent& kept = pendingEvents[e];
-        if ((kept.status & 0xF0) == 0x90 && kept.data2 != 0) {
-            std::copy(pendingEvents.begin() + e + 1, pendingEvents.begin() + pendingCount, pendingEvents.begin() + e);
-            pendingEvents[pendingCount - 1] = event;
-            return;
-        }
+    if (!noteOn && !noteOff && !allOff) return;  // nothing the engine plays by
+    if (!allOff && !validNote(event.data1)) return;
+    if (allOff && pendingCount > 0) {
+        const PendingEvent& last = pendingEvents[pendingCount - 1];
+        if ((last.status & 0xF0) == 0xB0 && (last.data1 == 123 || last.data1 == 126)) return;  // said already
     }
-    pendingEvents[0] = {0xB0, 123, 0, 0};
-    pendingCount = 1;
+    if (pendingCount < kMaxPendingEvents) {
+        pendingEvents[pendingCount++] = event;
+    } else if (noteOff) {
+        overflowReleases[event.data1][channel] = true;
+        releasesOverflowed = true;
+    } else if (allOff) {
+        overflowAllOff = true;
+        releasesOverflowed = true;
+    }
 }
 
-void Quaxel2::applyPendingEvents() {
-    for (int e = 0; e < pendingCount; e++) {
-        const PendingEvent& event = pendingEvents[e];
-        const int kind = event.status & 0xF0;
-        const int channel = event.status & 0x0F;
-        switch (kind) {
-            case 0x90:
-                if (event.data2 != 0)
-                    noteOn(event.data1, event.data2, event.deltaFrames, channel);
-                else
-                    noteOff(event.data1, 0, event.deltaFrames, channel);
-                break;
-            case 0x80: noteOff(event.data1, event.data2, event.deltaFrames, channel); break;
-            case 0xB0:
-                if (event.data1 == 123 || event.data1 == 126) allNoteOff(event.deltaFrames, channel);
-                break;
-            case 0xE0:
-                for (auto& voice : voices) voice->setPitchBend(event.data1 & 0x7F, event.data2 & 0x7F);
-                break;
-            default: break;  // aftertouch, program change, system messages
-        }
+void Quaxel2::applyEvent(const PendingEvent& event, int deltaFrames) {
+    const int kind = event.status & 0xF0;
+    const int channel = event.status & 0x0F;
+    switch (kind) {
+        case 0x90:
+            if (event.data2 != 0)
+                noteOn(event.data1, event.data2, deltaFrames, channel);
+            else
+                noteOff(event.data1, 0, deltaFrames, channel);
+            break;
+        case 0x80: noteOff(event.data1, event.data2, deltaFrames, channel); break;
+        case 0xB0: allNoteOff(deltaFrames, channel); break;
+        case 0xE0:
+            for (auto& voice : voices) voice->setPitchBend(event.data1 & 0x7F, event.data2 & 0x7F);
+            break;
+        default: break;
     }
+}
+
+// Applies the kept events that fall before `pieceEnd`, at their offsets
+// within the piece that starts at `pieceStart`; the last piece of a call
+// takes all that are left.
+void Quaxel2::applyPendingEvents(int pieceStart, int pieceEnd, bool lastPiece) {
+    auto due = [&](const PendingEvent& event) { return lastPiece || event.deltaFrames < pieceEnd; };
+    auto offset = [&](const PendingEvent& event) { return std::max(event.deltaFrames - pieceStart, 0); };
+    for (int e = 0; e < pendingCount; e++) {
+        PendingEvent& event = pendingEvents[e];
+        if (event.applied || !due(event)) continue;
+        applyEvent(event, offset(event));
+        event.applied = true;
+    }
+    if (bendPending && due(pendingBend)) {
+        applyEvent(pendingBend, offset(pendingBend));
+        bendPending = false;
+    }
+    if (!lastPiece) return;
     pendingCount = 0;
+    if (!releasesOverflowed) return;
+    for (int note = 0; note < 128; note++)
+        for (int channel = 0; channel < 16; channel++)
+            if (overflowReleases[note][channel]) {
+                noteOff(note, 0, 0, channel);
+                overflowReleases[note][channel] = false;
+            }
+    if (overflowAllOff) allNoteOff(0, 0);
+    overflowAllOff = false;
+    releasesOverflowed = false;
 }
 
 void Quaxel2::forgetVoice(Voice* voice) {
@@ -193,9 +228,10 @@ void Quaxel2::processReplacing(float** /*inputs*/, float** outputs, VstInt32 sam
         return;
     }
     DenormalsOff denormalsOff;
-    applyPendingEvents();  // even for an empty block: the events are due
     if (sampleFrames <= 0) {
-        // Hosts send empty blocks; the work between blocks still happens.
+        // Hosts send empty blocks; the events are due, and the work between
+        // blocks still happens.
+        applyPendingEvents(0, 0, true);
         if (hostTempoKnown) updateTempo(hostTempo);
         for (auto& voice : voices) voice->finishIfEnded();
         processDeletion();
@@ -204,8 +240,11 @@ void Quaxel2::processReplacing(float** /*inputs*/, float** outputs, VstInt32 sam
     // Buffers hold one block; a host that asks for more gets it in pieces.
     const int piece = getRenderBlockSize();
     for (int done = 0; done < sampleFrames; done += piece) {
+        const int frames = std::min(piece, sampleFrames - done);
+        // Each event starts in the piece that holds its frame.
+        applyPendingEvents(done, done + frames, done + frames >= sampleFrames);
         float* part[2] = {outputs[0] + done, outputs[1] + done};
-        renderBlock(part, std::min(piece, sampleFrames - done), hostTempoKnown, hostTempo);
+        renderBlock(part, frames, hostTempoKnown, hostTempo);
     }
 }
 

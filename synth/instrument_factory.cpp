@@ -2,6 +2,7 @@
 // records through which the editor program sees them. Instruments are built
 // without any lock (loading may read files) and join the rack under the
 // engine lock.
+#include <cstdio>
 #include <memory>
 #include <mutex>
 
@@ -48,6 +49,22 @@ std::unique_ptr<Instrument> Quaxel2::makeInstrumentFromPath(const std::string& p
     instrument->addSample(sample.release(), true);
     instrument->type = 2;
     instrument->path = path;
+    return instrument;
+}
+
+std::unique_ptr<Instrument> Quaxel2::makeMissingInstrument(const InstrumentProgram& entry) {
+    std::printf("Quaxel2VST > sample file missing, its instrument stays silent: %s\n", entry.path.c_str());
+    std::fflush(stdout);
+    auto instrument = std::make_unique<Instrument>(getRenderBlockSize(), wholeRate(sampleRate));
+    // An empty sample that carries the stored markers unclamped.
+    auto sample = std::make_unique<Sample>();
+    sample->startPlay = entry.startPlay;
+    sample->loopStart = entry.loopStart;
+    sample->loopEnd = entry.loopEnd;
+    instrument->addSample(sample.release(), true);
+    instrument->type = 2;
+    instrument->path = entry.path;
+    instrument->missing = true;
     return instrument;
 }
 

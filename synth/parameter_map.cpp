@@ -81,7 +81,7 @@ bool Quaxel2::applyParameter(VstInt32 index, float value) {
     if (samplePositionParams && index >= kFirstSamplePositionParam) {
         Instrument* instrument = racks[0]->getInstrumentAt((index - kFirstSamplePositionParam) / 4);
         if (!instrument) return false;
-        if (instrument->type == 1) return true;
+        if (instrument->type == 1 || instrument->missing) return true;
         Sample* sample = instrument->getSample(0, -1, -1);
         const int frame = static_cast<int>(static_cast<float>(sample->length) * normalised(value));
         switch (index % 4) {
@@ -97,7 +97,11 @@ bool Quaxel2::applyParameter(VstInt32 index, float value) {
 // The editor program hears of every change that got this far.
 void Quaxel2::notifyEditor(VstInt32 /*index*/, float /*value*/) {}
 
-float Quaxel2::getParameter(VstInt32 index) {
+// Stored values are kept as given (a state may carry any float); the host
+// always reads a number within 0..1.
+float Quaxel2::getParameter(VstInt32 index) { return normalised(storedParameter(index)); }
+
+float Quaxel2::storedParameter(VstInt32 index) {
     if (index < 0) return 0.0f;
     std::lock_guard<EngineMutex> engine(engineLock);
     if (index <= 511) {

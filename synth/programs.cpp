@@ -105,8 +105,8 @@ std::unique_ptr<Rack> Quaxel2::buildProgramRack(const Program& program) {
         std::unique_ptr<Instrument> instrument;
         if (entry.type == 0 || entry.type == 1)
             instrument = makeInstrumentFromString(entry.name);
-        else if (entry.type == 2)
-            instrument = makeInstrumentFromPath(entry.path);
+        else if (entry.type == 2 && !(instrument = makeInstrumentFromPath(entry.path)))
+            instrument = makeMissingInstrument(entry);
         if (!instrument) continue;  // its place goes to the next one
         instrument->name = entry.name;
         instrument->path = entry.path;
@@ -114,7 +114,7 @@ std::unique_ptr<Rack> Quaxel2::buildProgramRack(const Program& program) {
         instrument->type = entry.type;
         for (int j = 0; j < instrument->getParameterCount() && j < InstrumentProgram::kValues; j++)
             instrument->setParameter(j, entry.values[j]);
-        if (entry.type != 1) {
+        if (entry.type != 1 && !instrument->missing) {
             Sample* sample = instrument->getSample(0, -1, -1);
             sample->setStartPlay(entry.startPlay);
             if (instrument->getParameter(Instrument::kLoop) == 1.0f) {
@@ -162,7 +162,7 @@ void Quaxel2::resetParameters(Instrument* instrument) {
         {Instrument::kGrain, 0.0f},   {Instrument::kGrainAdvance, 0.82f},
     };
     for (auto [number, value] : defaults) setParameterAutomated(base + number, value);
-    if (instrument->type == 1) return;
+    if (instrument->type == 1 || instrument->missing) return;
     std::lock_guard<EngineMutex> engine(engineLock);
     instrument->getSample(0, -1, -1)->setStartPlay(0);
 }
@@ -176,7 +176,7 @@ void Quaxel2::copyParameterFrom(Instrument* source, Instrument* destination) {
         base = destination->id * count;
     }
     for (int j = 0; j < count; j++) setParameterAutomated(base + j, source->getParameter(j));
-    if (source->type == 1) return;
+    if (source->type == 1 || destination->missing) return;
     std::lock_guard<EngineMutex> engine(engineLock);
     const Sample* from = source->getSample(0, -1, -1);
     Sample* to = destination->getSample(0, -1, -1);

@@ -166,6 +166,8 @@ private:
     // Building instruments needs no lock; they join the rack under engineLock.
     std::unique_ptr<Instrument> makeInstrumentFromString(const std::string& name);
     std::unique_ptr<Instrument> makeInstrumentFromPath(const std::string& path);
+    // A silent stand-in for a stored instrument whose sample file is missing.
+    std::unique_ptr<Instrument> makeMissingInstrument(const InstrumentProgram& entry);
     Instrument* addToRack(std::unique_ptr<Instrument> instrument);
     // Builds the current program's instruments, off the audio thread's way.
     std::unique_ptr<Rack> buildProgramRack(const Program& program);
@@ -174,10 +176,12 @@ private:
     std::unique_ptr<Rack> publishRack(std::unique_ptr<Rack> built, const Program& program);
     // Takes an instrument out of the rack and sets it aside (audio thread).
     void processDeletion();
-    // Applies the MIDI events kept since the last rendered block.
-    void applyPendingEvents();
+    // Applies the MIDI events kept since the last rendered block that fall
+    // in one piece of a call; the last piece applies all that are left.
+    void applyPendingEvents(int pieceStart, int pieceEnd, bool lastPiece);
     struct PendingEvent;
     void keepEvent(const PendingEvent& event);
+    void applyEvent(const PendingEvent& event, int deltaFrames);
     void noteOn(int note, int velocity, int deltaFrames, int channel);
     void noteOff(int note, int velocity, int deltaFrames, int channel);
     // Releases every sounding voice (controllers 123 and 126, any channel).
@@ -185,6 +189,8 @@ private:
     // Clears every instrument's meter buffer for the block.
     void resetInstruBuffer();
     bool applyParameter(VstInt32 index, float value);
+    // The value stored for a global index, as given.
+    float storedParameter(VstInt32 index);
     // The master value of a global index 576 to 579.
     RelaxedFloat* masterField(VstInt32 index);
     void mirrorMasterValue(VstInt32 index, float value);
@@ -210,6 +216,7 @@ private:
         int data1;
         int data2;
         int deltaFrames;
+        bool applied;  // by an earlier piece of the same call
     };
     static constexpr int kMaxPendingEvents = 2048;
     static constexpr int kMaxRemoved = 64;
@@ -219,6 +226,12 @@ private:
     // Only the audio thread touches the pending events.
     std::array<PendingEvent, kMaxPendingEvents> pendingEvents{};
     int pendingCount = 0;
+    PendingEvent pendingBend{};
+    bool bendPending = false;
+    // Releases that found the store full, by note and channel.
+    std::array<std::array<bool, 16>, 128> overflowReleases{};
+    bool overflowAllOff = false;
+    bool releasesOverflowed = false;
     std::atomic<long> skippedBlocks{0};
     // Instruments taken out of the rack, waiting to be freed; under engineLock.
     std::array<Instrument*, kMaxRemoved> removed{};

@@ -2,6 +2,7 @@
 // bank) or the current one. A chunk is read into a scratch copy first and
 // replaces the programs only when all of it is valid; a refused chunk
 // returns 0 and leaves everything as it was.
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -29,6 +30,11 @@ VstInt32 Quaxel2::getChunk(void** data, bool isPreset) {
         writeProgramRecord(chunk, programs[curProgram]);
     } else {
         for (const Program& program : programs) writeProgramRecord(chunk, program);
+    }
+    // The size travels as an int32: a state too big for it is not offered.
+    if (chunk.size() > static_cast<std::size_t>(INT32_MAX)) {
+        *data = nullptr;
+        return 0;
     }
     // The host copies the block later: it stays until the next call.
     savedChunk = std::move(chunk);

@@ -1,6 +1,7 @@
 // MIDI handling, voice allocation and the audio callback of the plug-in.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -233,6 +234,89 @@ TEST(AudioCallback, DeletionRequestedByTheEditorHappensAfterTheBlock) {
     auto left = f.render(64).first;
     EXPECT_FLOAT_EQ(left[3], 0.75f);  // both played this block
     EXPECT_EQ(f.plugin->getRack(0)->getCount(), 1);
+}
+
+// Blocks beyond the largest buffer are rendered in pieces; every note must
+// still start at its own frame.
+TEST(AudioCallback, NotesInHugeBlocksStartAtTheirOwnFrame) {
+    Fixture f;
+    f.plugin->setBlockSize(100000);
+    for (int delta : {50000, 8191, 8192, 99999}) {
+        SCOPED_TRACE(delta);
+        f.midi(0xB0, 123, 0);
+        f.render(100000);
+        VstMidiEvent on{};
+        on.type = kVstMidiType;
+        on.deltaFrames = delta;
+        on.midiData[0] = static_cast<char>(0x90);
+        on.midiData[1] = 60;
+        on.midiData[2] = 100;
+        VstEvents list{};
+        list.numEvents = 1;
+        list.events[0] = reinterpret_cast<VstEvent*>(&on);
+        f.plugin->processEvents(&list);
+        auto left = f.render(100000).first;
+        const auto first = std::find_if(left.begin(), left.end(), [](float x) { return x != 0.0f; });
+        EXPECT_EQ(first - left.begin(), delta);
+    }
+}
+
+// Hosts send floods of controllers (a mod wheel, automation lanes): they
+// must neither crowd out a note nor turn into a release.
+TEST(AudioCallback, ControllerFloodsNeverCostANote) {
+    auto flood = [](int count, int status, int data1, std::vector<VstMidiEvent>& events) {
+        for (int i = 0; i < count; i++) {
+            VstMidiEvent e{};
+            e.type = kVstMidiType;
+            e.midiData[0] = static_cast<char>(status);
+            e.midiData[1] = static_cast<char>(data1);
+            e.midiData[2] = static_cast<char>(i % 128);
+            events.push_back(e);
+        }
+    };
+    auto send = [](Fixture& f, std::vector<VstMidiEvent>& events) {
+        std::vector<unsigned char> block(sizeof(VstEvents) + events.size() * sizeof(VstEvent*));
+        auto* list = reinterpret_cast<VstEvents*>(block.data());
+        list->numEvents = static_cast<VstInt32>(events.size());
+        for (std::size_t i = 0; i < events.size(); i++) list->events[i] = reinterpret_cast<VstEvent*>(&events[i]);
+        f.plugin->processEvents(list);
+        f.render(64);
+    };
+    {
+        Fixture f;
+        f.midi(0x90, 60, 100);
+        std::vector<VstMidiEvent> events;
+        flood(2100, 0xB5, 1, events);  // mod wheel on channel 6
+        flood(3000, 0xE5, 64, events);  // and pitch bend
+        send(f, events);
+        ASSERT_NE(f.entry(60, 0), nullptr);
+        EXPECT_FALSE(f.entry(60, 0)->released);
+    }
+    {
+        Fixture f;
+        std::vector<VstMidiEvent> events;
+        flood(2048, 0xB0, 7, events);
+        flood(1, 0x90, 64, events);  // a note after them
+        events.back().midiData[2] = 100;
+        send(f, events);
+        EXPECT_NE(f.entry(64, 0), nullptr);
+    }
+    {
+        // More notes than the store holds: every release still arrives, and
+        // none is made up for the note held on another channel.
+        Fixture f;
+        f.midi(0x90, 60, 100);
+        std::vector<VstMidiEvent> events;
+        for (int status : {0x91, 0x81})
+            for (int i = 0; i < 2048; i++) flood(1, status, i % 128, events);
+        send(f, events);
+        ASSERT_NE(f.entry(60, 0), nullptr);
+        EXPECT_FALSE(f.entry(60, 0)->released);
+        for (int i = 0; i < Quaxel2::kNumVoices; i++) {
+            const Voice* v = f.voice(i);
+            EXPECT_TRUE(v == f.entry(60, 0) || !v->active || v->released) << i;
+        }
+    }
 }
 
 TEST(AudioCallback, OversizedCallsRenderInPiecesLikeSmallOnes) {

@@ -131,6 +131,35 @@ TEST(ChunkFormat, VersionTwoStringsRealsAndNullStrings) {
     EXPECT_EQ(byteswap(native), 1.0);
 }
 
+// Texts beyond what the system can hold are cut when read, in both
+// formats, so that no state can grow past what a chunk's size can say.
+TEST(ChunkFormat, TextsAreBoundedWhenRead) {
+    Program huge;
+    huge.name = std::string(3 << 20, 'n');
+    huge.instrumentCount = 1;
+    huge.instruments[0].name = std::string(1000, 'i');
+    huge.instruments[0].path = std::string(10000, 'p');
+    huge.instruments[0].values[3] = 0.25f;
+    Bytes bytes;
+    writeProgramRecord(bytes, huge);
+    Program read;
+    ChunkReader reader(bytes.data(), bytes.size());
+    ASSERT_EQ(reader.readCurrentRecord(read, false), ChunkReader::Record::Read);
+    EXPECT_TRUE(reader.atEnd());
+    EXPECT_EQ(read.name, std::string(255, 'n'));
+    EXPECT_EQ(read.instruments[0].name, std::string(255, 'i'));
+    EXPECT_EQ(read.instruments[0].path, std::string(4095, 'p'));
+    EXPECT_EQ(read.instruments[0].values[3], 0.25f);  // what follows the texts is read in place
+
+    Factory factory;
+    factory.record(std::string(300, 'f'), 1);
+    Program fromFactory;
+    ChunkReader factoryReader(factory.bytes.data(), factory.bytes.size());
+    ASSERT_EQ(factoryReader.readFactoryRecord(fromFactory), ChunkReader::Record::Read);
+    EXPECT_EQ(fromFactory.name, std::string(255, 'f'));
+    EXPECT_TRUE(factoryReader.atEnd());
+}
+
 TEST(ChunkFormat, MalformedRecordsAreRefusedWithoutReadingPastTheEnd) {
     Program model;
     model.instrumentCount = 1;

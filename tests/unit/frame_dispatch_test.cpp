@@ -2,6 +2,8 @@
 // the right arguments and hands back the right result.
 #include <gtest/gtest.h>
 
+#include <new>
+#include <stdexcept>
 #include <string>
 
 #include "host/aeffeditor.h"
@@ -185,6 +187,33 @@ TEST_F(Dispatch, CloseCallsCloseThenDeletesTheObjectAndAnswersOne) {
     AEffect* record = effect->getAeffect();
     EXPECT_EQ(record->dispatcher(record, effClose, 0, 0, nullptr, 0), 1);
     EXPECT_EQ(log, "close;destroyed;");
+}
+
+// A host without a catch of its own would abort on an exception from us.
+TEST_F(Dispatch, NoExceptionLeavesAnEntryPoint) {
+    struct Throwing : RecordingEffect {
+        VstInt32 setChunk(void*, VstInt32, bool) override { throw std::bad_alloc(); }
+        void setParameter(VstInt32, float) override { throw std::runtime_error("set"); }
+        float getParameter(VstInt32) override { throw std::runtime_error("get"); }
+        void processReplacing(float**, float** outputs, VstInt32) override {
+            outputs[0][0] = 5.0f;
+            throw std::bad_alloc();
+        }
+        void close() override { throw 42; }
+        ~Throwing() override { note("destroyed"); }
+    };
+    auto* effect = new Throwing;
+    AEffect* e = effect->getAeffect();
+    char chunk[8] = {};
+    EXPECT_EQ(e->dispatcher(e, effSetChunk, 0, 8, chunk, 0), 0);
+    e->setParameter(e, 1, 0.5f);
+    EXPECT_EQ(e->getParameter(e, 1), 0.0f);
+    float left[4] = {1, 1, 1, 1}, right[4] = {1, 1, 1, 1};
+    float* outputs[2] = {left, right};
+    e->processReplacing(e, nullptr, outputs, 4);
+    for (int i = 0; i < 4; i++) EXPECT_EQ(left[i] + right[i], 0.0f) << i;  // silence
+    EXPECT_EQ(e->dispatcher(e, effClose, 0, 0, nullptr, 0), 1);
+    EXPECT_EQ(log, "destroyed;");
 }
 
 TEST_F(Dispatch, SpeakerArrangementQueryClearsBothPointers) {

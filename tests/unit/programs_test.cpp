@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "instruments/catalogue.h"
@@ -100,18 +102,65 @@ TEST(ProgramSwitch, LoopMarkersNeedTheLoopSwitchFullyOn) {
     EXPECT_EQ(f.at(0)->getSample(0, -1, -1)->loopStart, 0);
 }
 
-TEST(ProgramSwitch, AMissingFileLeavesItsPlaceToTheNext) {
+// A sample file that is not there today (a drive not mounted) must not be
+// lost at the next save, nor move the instruments after it.
+TEST(ProgramSwitch, AMissingFileKeepsItsPlaceSilentlyAndSavesBackWhole) {
     Programs f;
+    const std::string path = ::testing::TempDir() + "quaxel2-missing-sample.wav";
+    std::remove(path.c_str());
     Program& program = f.p().getCurrentProgram();
     program.instrumentCount = 3;
-    program.instruments[0] = {{}, "gone", "/no/such/sample.wav", 2, 0, 0, 0, -1};
+    program.instruments[0] = {{}, "gone", path, 2, 1234, 2000, 3000, 5};
+    for (int j = 0; j < 22; j++) program.instruments[0].values[j] = 0.3f + 0.01f * j;
+    program.instruments[0].values[Instrument::kLoop] = 1.0f;
     program.instruments[1] = {{}, internalInstrumentName[2], "", 0, 0, 0, 0, -1};
     program.instruments[2] = {{}, "odd", "", 9, 0, 0, 0, -1};  // a type that recreates nothing
     program.instruments[1].values[0] = 0.5f;
+    const InstrumentProgram stored = program.instruments[0];
     f.p().setChunk2(nullptr, 0, false);  // refused: nothing changes
+    testing::internal::CaptureStdout();
     f.p().copyStateFromProgram();
-    ASSERT_EQ(f.p().getRack(0)->getCount(), 1);
-    EXPECT_EQ(f.at(0)->name, internalInstrumentName[2]);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Quaxel2VST > sample file missing, its instrument stays silent: " + path + "\n");
+    ASSERT_EQ(f.p().getRack(0)->getCount(), 2);
+    EXPECT_EQ(f.at(1)->name, internalInstrumentName[2]);
+    EXPECT_EQ(f.p().getParameter(22), 0.5f);  // automation still reaches the second instrument
+
+    // Silent, and a held note on it leaves no voice busy once released.
+    f.at(1)->setParameter(Instrument::kVolume, 0.0f);
+    for (float x : f.play()) ASSERT_EQ(x, 0.0f);
+    f.render(44100);
+    EXPECT_EQ(f.activeVoices(), 0);
+
+    const Bytes saved = f.chunk(true);
+    Program reread;
+    ChunkReader reader(saved.data(), saved.size());
+    ASSERT_EQ(reader.readCurrentRecord(reread, false), ChunkReader::Record::Read);
+    ASSERT_EQ(reread.instrumentCount, 2);
+    const InstrumentProgram& kept = reread.instruments[0];
+    EXPECT_EQ(kept.values, stored.values);
+    EXPECT_EQ(kept.name, "gone");
+    EXPECT_EQ(kept.path, path);
+    EXPECT_EQ(kept.type, 2);
+    EXPECT_EQ(kept.midiChannel, 5);
+    EXPECT_EQ(kept.startPlay, 1234);
+    EXPECT_EQ(kept.loopStart, 2000);
+    EXPECT_EQ(kept.loopEnd, 3000);
+
+    // Once the file is back, the next load plays it.
+    const unsigned char* image = Sample::pathToBuffer(embeddedSound());
+    ASSERT_NE(image, nullptr);
+    std::uint32_t riffSize;
+    std::memcpy(&riffSize, image + 4, 4);
+    FILE* out = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::fwrite(image, 1, riffSize + 8, out);
+    std::fclose(out);
+    ASSERT_EQ(f.p().setChunk(const_cast<unsigned char*>(saved.data()), static_cast<VstInt32>(saved.size()), true), 1);
+    EXPECT_FALSE(f.at(0)->missing);
+    EXPECT_GT(f.at(0)->getSample(0, -1, -1)->length, 0);
+    EXPECT_EQ(f.at(0)->getSample(0, -1, -1)->startPlay, 1234);
+    std::remove(path.c_str());
 }
 
 TEST(EditorOperations, ResetCopyAndClone) {
@@ -243,6 +292,32 @@ TEST(StateChunks, OutOfRangeValuesRoundTripAndPlayWithinRange) {
     EXPECT_EQ(f.at(0)->getParameter(0), 1.5f);
     EXPECT_EQ(f.p().getCurrentProgram().masterVolume, 2.0f);
     EXPECT_EQ(f.p().getDelay().getParameter(1), 1.25f);
+}
+
+// Whatever a state carries, the host reads values within 0..1 and hears
+// finite sound.
+TEST(StateChunks, NonFiniteOrHugeValuesNeverReachTheOutput) {
+    Programs f;
+    const float inf = std::numeric_limits<float>::infinity();
+    for (float bad : {std::numeric_limits<float>::quiet_NaN(), inf, -inf, 1e30f, -1e30f}) {
+        SCOPED_TRACE(bad);
+        Program odd;
+        odd.instrumentCount = 1;
+        odd.instruments[0] = {{}, internalInstrumentName[13], "", 0, 0, 0, 0, -1};
+        odd.instruments[0].values.fill(bad);
+        odd.delay.values.fill(bad);
+        odd.delay.values[Delay::kActive] = 1.0f;
+        odd.masterVolume = odd.masterTune = odd.velocitySensitivity = odd.pitchBendRange = bad;
+        Bytes bytes;
+        writeProgramRecord(bytes, odd);
+        ASSERT_EQ(f.p().setChunk(bytes.data(), static_cast<VstInt32>(bytes.size()), true), 1);
+        for (VstInt32 index : {0, 5, 21, 512, 513, 519, 576, 577, 578, 579, 640}) {
+            const float read = f.p().getParameter(index);
+            EXPECT_TRUE(read >= 0.0f && read <= 1.0f) << index << " reads " << read;
+        }
+        f.midi(0xE0, 0, 127);
+        for (float x : f.play(4096)) ASSERT_TRUE(std::isfinite(x) && std::fabs(x) < 10.0f) << x;
+    }
 }
 
 TEST(StateChunks, VersionFiveRecordsLoadLikeVersionThree) {
