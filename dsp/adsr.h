@@ -81,6 +81,16 @@ public:
         }
     }
 
+    // Takes rates, levels and ratios from `shape`, keeping this envelope's
+    // stage and output: the envelopes of a layer follow its settings.
+    void takeShape(const ADSR& shape) {
+        const int keptState = state;
+        const float keptOutput = output;
+        *this = shape;
+        state = keptState;
+        output = keptOutput;
+    }
+
     void reset() {
         state = envIdle;
         output = 0.0f;

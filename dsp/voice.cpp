@@ -4,11 +4,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "dsp/adsr.h"
 #include "dsp/pitch_tables.h"
-#include "instruments/instrument.h"
-#include "instruments/rack.h"
-#include "synth/quaxel2.h"
+#include "programs/parameter.h"
 
 namespace {
 
@@ -32,8 +29,7 @@ inline double readFrame(const float* buffer, int j, int length, double frac, dou
 // and the running state, copied out of the instrument while frames render so
 // that it can live in registers.
 struct Stream {
-    Instrument* instrument;
-    int slot;
+    LayerPlayback* state;
     const float* left;
     const float* right;
     float* meter;
@@ -73,22 +69,22 @@ struct Stream {
     }
 
     void load() {
-        pos = instrument->position[slot];
-        grainStart = instrument->grainStart[slot];
-        grainCounter = instrument->grainCounter[slot];
-        volumeEnvelope = instrument->volumeEnvelope[slot];
-        pitchEnvelope = instrument->pitchEnvelope[slot];
+        pos = state->position;
+        grainStart = state->grainStart;
+        grainCounter = state->grainCounter;
+        volumeEnvelope = state->volumeEnvelope;
+        pitchEnvelope = state->pitchEnvelope;
         steady = holds(volumeEnvelope) && holds(pitchEnvelope);
         steadyGain = level * grainFade * volume * volumeEnvelope.output;
         steadyStep = pitchPrefix * (1.0 + pitchEnvelope.output * depth) * masterTune;
     }
 
     void store() const {
-        instrument->position[slot] = pos;
-        instrument->grainStart[slot] = grainStart;
-        instrument->grainCounter[slot] = grainCounter;
-        instrument->volumeEnvelope[slot] = volumeEnvelope;
-        instrument->pitchEnvelope[slot] = pitchEnvelope;
+        state->position = pos;
+        state->grainStart = grainStart;
+        state->grainCounter = grainCounter;
+        state->volumeEnvelope = volumeEnvelope;
+        state->pitchEnvelope = pitchEnvelope;
     }
 
     // Renders frame i into the mix and the meter; false once the sample
@@ -213,36 +209,45 @@ void addScaled(float* __restrict out, const float* __restrict mix, int first, in
 
 }  // namespace
 
-Voice::Voice(int slot, Quaxel2* owner) : slot(slot), owner(owner) {
-    mixLeft.assign(static_cast<std::size_t>(owner->getRenderBlockSize()), 0.0f);
+Voice::Voice(int slot, int blockSize) : slot(slot) {
+    mixLeft.assign(static_cast<std::size_t>(std::max(blockSize, 0)), 0.0f);
     mixRight.assign(mixLeft.size(), 0.0f);
 }
 
-template <typename Visit>
-void Voice::forEachInstrument(Visit visit) {
-    for (int r = 0; r < owner->getRackCount(); r++) {
-        Rack* rack = owner->getRack(r);
-        for (int i = 0; i < rack->getCount(); i++)
-            if (Instrument* instrument = rack->getInstrumentAt(i); instrument && !instrument->missing) visit(*instrument);
+void Voice::align(const VoiceBlock& block) noexcept {
+    bool aligned = true;
+    for (int i = 0; i < block.layerCount && aligned; i++) aligned = playback[i].owner == block.layers[i].owner;
+    if (aligned) return;
+    // A layer that moved takes its state along; a new one starts still.
+    const std::array<LayerPlayback, kMaxLayers> before = playback;
+    for (int i = 0; i < block.layerCount; i++) {
+        const std::uint64_t owner = block.layers[i].owner;
+        playback[i] = LayerPlayback{};
+        playback[i].owner = owner;
+        for (const LayerPlayback& old : before)
+            if (old.owner == owner) playback[i] = old;
     }
 }
 
-void Voice::play(int newNote, int newVelocity, int deltaFrames, int newChannel) {
+void Voice::play(int newNote, int newVelocity, int deltaFrames, int newChannel, const VoiceBlock& block,
+                 float velocitySensitivity) noexcept {
     velocity = newVelocity;
     startOffset = std::max(deltaFrames, 0);
     note = newNote;
     noteRatio = semitoneRatio(newNote - 60);
-    forEachInstrument([&](Instrument& instrument) {
-        Sample* sample = instrument.getSample(0, newNote, newVelocity);
-        double start = sample->startPlay;
-        if (instrument.reverse && sample->loopStyle == NoLoop && sample->startPlay == 0) start = sample->length;
-        instrument.position[slot] = start;
-        instrument.grainStart[slot] = start;
-        instrument.grainCounter[slot] = 0.0;
-        instrument.volumeEnvelope[slot].gate(true);
-        instrument.pitchEnvelope[slot].gate(true);
-    });
-    velocityLevel = velocityToLevel(newVelocity);
+    align(block);
+    for (int i = 0; i < block.layerCount; i++) {
+        const VoiceLayer& layer = block.layers[i];
+        LayerPlayback& state = playback[i];
+        double start = layer.startPlay;
+        if (layer.reverse && !layer.looping && layer.startPlay == 0) start = layer.length;
+        state.position = start;
+        state.grainStart = start;
+        state.grainCounter = 0.0;
+        state.volumeEnvelope.gate(true);
+        state.pitchEnvelope.gate(true);
+    }
+    velocityLevel = velocityToLevel(newVelocity, velocitySensitivity);
     active = true;
     // A voice cut off while released (by a block-size change) comes back
     // held: it must not be stolen or stopped like a released one.
@@ -250,46 +255,46 @@ void Voice::play(int newNote, int newVelocity, int deltaFrames, int newChannel) 
     channel = newChannel == 16 ? -1 : newChannel;
 }
 
-void Voice::doRelease(int, int, int, int) {
-    forEachInstrument([&](Instrument& instrument) {
-        instrument.volumeEnvelope[slot].gate(false);
-        instrument.pitchEnvelope[slot].gate(false);
-    });
+void Voice::doRelease(const VoiceBlock& block) noexcept {
+    align(block);
+    for (int i = 0; i < block.layerCount; i++) {
+        playback[i].volumeEnvelope.gate(false);
+        playback[i].pitchEnvelope.gate(false);
+    }
     released = true;
 }
 
-void Voice::stop(int stopNote, int stopVelocity, int, int) {
-    forEachInstrument([&](Instrument& instrument) {
-        instrument.position[slot] = instrument.getSample(0, stopNote, stopVelocity)->startPlay;
-        instrument.pitchEnvelope[slot].reset();
-    });
+void Voice::stop(const VoiceBlock& block) noexcept {
+    align(block);
+    for (int i = 0; i < block.layerCount; i++) {
+        playback[i].position = block.layers[i].startPlay;
+        playback[i].pitchEnvelope.reset();
+    }
     released = false;
     active = false;
 }
 
-float Voice::velocityToLevel(int v) const {
+bool Voice::finishIfEnded(const VoiceBlock& block) noexcept {
+    if (!active || !released) return false;
+    align(block);
+    for (int i = 0; i < block.layerCount; i++)
+        if (playback[i].volumeEnvelope.state != ADSR::envIdle) return false;
+    stop(block);
+    return true;
+}
+
+float Voice::velocityToLevel(int v, float sensitivity) noexcept {
     v = std::clamp(v, 1, 127);
-    float sensitivity = normalised(owner->getCurrentProgram().velocitySensitivity);
-    float b = 1.0f - 0.95f * sensitivity;
-    float c = std::log(1.0f / b);
+    const float b = 1.0f - 0.95f * normalised(sensitivity);
+    const float c = std::log(1.0f / b);
     return std::exp(std::pow(static_cast<float>(v - 1) / 126.0f, 0.8f) * c) * b;
 }
 
-void Voice::setPitchBend(int lsb, int msb) {
+void Voice::setPitchBend(int lsb, int msb, float bendRange) noexcept {
     int value = lsb + 128 * msb - 8192;
     float x = static_cast<float>(value) * (1.0f / 8192.0f);
-    int range = static_cast<int>(24.0f * normalised(owner->getCurrentProgram().pitchBendRange));
+    int range = static_cast<int>(24.0f * normalised(bendRange));
     bendRatio = std::pow(2.0f, static_cast<float>(range) * x / 12.0f);
-}
-
-bool Voice::finishIfEnded() {
-    if (!active || !released) return false;
-    bool allIdle = true;
-    forEachInstrument([&](Instrument& instrument) {
-        if (instrument.volumeEnvelope[slot].state != ADSR::envIdle) allIdle = false;
-    });
-    if (allIdle) stop(note, velocity, 0, -1);
-    return allIdle;
 }
 
 void Voice::adjustBufferSize(std::vector<float>& left, std::vector<float>& right) {
@@ -298,82 +303,74 @@ void Voice::adjustBufferSize(std::vector<float>& left, std::vector<float>& right
     mixRight.swap(right);
 }
 
-void Voice::process(float** outputs, int frames) {
+void Voice::process(float** outputs, int frames, const VoiceBlock& block) noexcept {
     if (!active) return;
+    align(block);
     std::fill_n(mixLeft.data(), frames, 0.0f);
     std::fill_n(mixRight.data(), frames, 0.0f);
-
-    const Program& program = owner->getCurrentProgram();
-    const float masterVolume = normalised(program.masterVolume);  // NaN plays as silence
-    const double masterTune = paramToPitch(program.masterTune);
-    const int grainSize = owner->getGrainSize();
 
     bool allIdle = true;
     double volumeSum = 0.0;
     int instrumentCount = 0;
     Stream first, second;
     bool waiting = false;
-    forEachInstrument([&](Instrument& instrument) {
-        const float pan = instrument.pan;
+    for (int index = 0; index < block.layerCount; index++) {
+        const VoiceLayer& layer = block.layers[index];
+        LayerPlayback& state = playback[index];
+        state.volumeEnvelope.takeShape(*layer.volumeShape);
+        state.pitchEnvelope.takeShape(*layer.pitchShape);
+        const float pan = layer.pan;
         const float gainRight = pan > 0.5f ? 1.0f : 2.0f * pan;
         const float gainLeft = (1.0f - pan) > 0.5f ? 1.0f : 2.0f * (1.0f - pan);
 
-        ADSR& volumeEnvelope = instrument.volumeEnvelope[slot];
+        ADSR& volumeEnvelope = state.volumeEnvelope;
         if (volumeEnvelope.state != ADSR::envIdle) {
             allIdle = false;
             if (volumeEnvelope.state != ADSR::envSustain) volumeEnvelope.step();
         }
-        instrument.grainAdvance = static_cast<int>(instrument.grainAdvanceF);
-        instrument.grainPeriod = grainSize;
-
-        Sample* sample = instrument.getSample(0, note, velocity);
-        const float* left = sample->getBuffer(0);
-        const float* right = sample->channels > 1 ? sample->getBuffer(1) : left;
-        volumeSum += instrument.volume;
+        volumeSum += layer.volume;
         instrumentCount++;
-        rateRatio = sample->samplerate / owner->renderSampleRate();
-        if (startOffset >= frames || !left || !right || sample->length <= 0) return;
+        rateRatio = layer.sampleRate / block.outputRate;
+        if (startOffset >= frames || !layer.left || !layer.right || layer.length <= 0) continue;
 
-        const int instrumentChannel = instrument.data ? readShared(instrument.data->midiChannel) : instrument.midiChannel;
         Stream& stream = waiting ? second : first;
-        stream.instrument = &instrument;
-        stream.slot = slot;
-        stream.left = left;
-        stream.right = right;
-        stream.meter = instrument.meterBuffer.data();
-        stream.length = sample->length;
-        stream.loopStart = sample->loopStart;
-        stream.loopEnd = sample->loopEnd;
-        stream.looping = sample->loopStyle != NoLoop;
-        stream.forward = !instrument.reverse;
-        stream.grain = instrument.grain;
-        stream.silenced = instrumentChannel != -1 && channel != -1 && instrumentChannel != channel;
-        stream.direction = instrument.reverse ? -1.0 : 1.0;
-        stream.pitchPrefix = noteRatio * (instrument.rootRatio * instrument.tuneRatio) * bendRatio * rateRatio;
-        stream.masterTune = masterTune;
+        stream.state = &state;
+        stream.left = layer.left;
+        stream.right = layer.right;
+        stream.meter = layer.meter;
+        stream.length = layer.length;
+        stream.loopStart = layer.loopStart;
+        stream.loopEnd = layer.loopEnd;
+        stream.looping = layer.looping;
+        stream.forward = !layer.reverse;
+        stream.grain = layer.grain;
+        stream.silenced = layer.channel != -1 && channel != -1 && layer.channel != channel;
+        stream.direction = layer.reverse ? -1.0 : 1.0;
+        stream.pitchPrefix = noteRatio * (layer.rootRatio * layer.tuneRatio) * bendRatio * rateRatio;
+        stream.masterTune = block.masterTune;
         stream.gainLeft = gainLeft;
         stream.gainRight = gainRight;
-        stream.interp = instrument.interpolate ? 1.0 : 0.0;
+        stream.interp = layer.interpolate ? 1.0 : 0.0;
         stream.level = velocityLevel;
-        stream.volume = instrument.volume;
-        stream.depth = instrument.pitchEgDepth;
-        stream.grainPeriod = instrument.grainPeriod;
-        stream.grainJump = stream.direction * (instrument.grain ? instrument.grainAdvance : instrument.grainPeriod);
+        stream.volume = layer.volume;
+        stream.depth = layer.pitchEgDepth;
+        stream.grainPeriod = layer.grainPeriod;
+        stream.grainJump = stream.direction * (layer.grain ? layer.grainAdvance : layer.grainPeriod);
         stream.grainFade = 1.0;
-        // Instruments render two at a time; see renderPair.
+        // Layers render two at a time; see renderPair.
         if (waiting) {
             renderPair(first, second, startOffset, frames, mixLeft.data(), mixRight.data());
             waiting = false;
         } else {
             waiting = true;
         }
-    });
+    }
     if (waiting) renderOne(first, startOffset, frames, mixLeft.data(), mixRight.data());
 
     level = instrumentCount > 0 ? velocityLevel * (volumeSum / instrumentCount) : 0.0;
     // One loop per side: the host may pass the same buffer for both.
-    addScaled(outputs[0], mixLeft.data(), startOffset, frames, masterVolume);
-    addScaled(outputs[1], mixRight.data(), startOffset, frames, masterVolume);
-    if (allIdle && released) stop(note, velocity, 0, -1);
+    addScaled(outputs[0], mixLeft.data(), startOffset, frames, block.masterVolume);
+    addScaled(outputs[1], mixRight.data(), startOffset, frames, block.masterVolume);
+    if (allIdle && released) stop(block);
     startOffset = 0;
 }

@@ -1,29 +1,58 @@
-// One sounding note. A voice plays its note on every instrument of the
-// rack whose channel matches, keeping its playback state inside each
-// instrument under its own slot number, and adds the mix to the outputs.
+// One sounding note. A voice plays its note on every layer it is given (the
+// instruments of the rack whose channel matches) and adds the mix to the
+// outputs. It keeps its playback state for each layer (read position, grain
+// and envelopes) itself, matched to the layers by their owner's serial, so
+// that layers that come, go or move keep or lose their state as they should.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <vector>
 
-class Quaxel2;
-class Instrument;
+#include "dsp/adsr.h"
+#include "dsp/voice_layer.h"
 
+// Where a voice is in one layer.
+struct LayerPlayback {
+    std::uint64_t owner = 0;
+    double position = 0.0;
+    double grainStart = 0.0;
+    double grainCounter = 0.0;
+    ADSR volumeEnvelope;
+    ADSR pitchEnvelope;
+};
+
+// All operations run with the engine lock held (the audio thread, or a thread
+// that plays the editor's keyboard); process and what it calls never
+// allocate, lock or make a system call.
 class Voice {
 public:
-    Voice(int slot, Quaxel2* owner);
+    static constexpr int kMaxLayers = 16;
 
-    void play(int note, int velocity, int deltaFrames, int channel);
-    void doRelease(int note, int velocity, int deltaFrames, int channel);
-    void stop(int note, int velocity, int deltaFrames, int channel);
-    void process(float** outputs, int frames);
+    Voice(int slot, int blockSize);
+
+    // Starts a note on every layer: positions to their start, envelopes on.
+    void play(int note, int velocity, int deltaFrames, int channel, const VoiceBlock& block,
+              float velocitySensitivity) noexcept;
+    // Releases the note on every layer.
+    void doRelease(const VoiceBlock& block) noexcept;
+    // Frees the voice at once.
+    void stop(const VoiceBlock& block) noexcept;
+    void process(float** outputs, int frames, const VoiceBlock& block) noexcept;
     // Frees a released voice whose volume envelopes have all ended, as a
     // rendered block would; true when it did.
-    bool finishIfEnded();
-    float velocityToLevel(int velocity) const;
-    void setPitchBend(int lsb, int msb);
+    bool finishIfEnded(const VoiceBlock& block) noexcept;
+    // Gain of a velocity for a velocity sensitivity (0..1).
+    static float velocityToLevel(int velocity, float sensitivity) noexcept;
+    // A 14-bit bend for a range value (0..1, 24 semitones at 1).
+    void setPitchBend(int lsb, int msb, float bendRange) noexcept;
     // Follows a block-size change: cuts off a sounding note and takes the
     // new mix buffers, handing back the old ones for the caller to free.
     void adjustBufferSize(std::vector<float>& left, std::vector<float>& right);
+
+    // The state of layer `index` as the voice last saw it.
+    const LayerPlayback& playbackOf(int index) const { return playback[index]; }
+    LayerPlayback& playbackOf(int index) { return playback[index]; }
 
     int slot;
     std::vector<float> mixLeft;
@@ -41,8 +70,8 @@ public:
     bool released = false;
 
 private:
-    template <typename Visit>
-    void forEachInstrument(Visit visit);
+    // Lines the playback states up with the block's layers, by owner.
+    void align(const VoiceBlock& block) noexcept;
 
-    Quaxel2* owner;
+    std::array<LayerPlayback, kMaxLayers> playback{};
 };

@@ -51,7 +51,7 @@ void Instrument::loadFromId(int entryId, int newType) {
         sample->loadFromHeader(coin, kFallbackFrames, 0);
         name = "coin";
     }
-    if (type == 0 || type == 1) {
+    if (type == kFromCatalogue || type == kFromCatalogueWithoutMarkers) {
         addSample(sample, true);
     } else {
         sample->releaseOwnedBuffers();

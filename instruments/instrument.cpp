@@ -1,12 +1,15 @@
 #include "instruments/instrument.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "resources/builtin_waveforms.h"
 #include "dsp/pitch_tables.h"
 
 namespace {
+
+std::atomic<std::uint64_t> nextSerial{0};
 
 struct ParameterDefault {
     const char* name;
@@ -30,9 +33,9 @@ constexpr ParameterDefault kParameterDefaults[21] = {
 
 // Parameter 21, the grain advance, has no entry above: its value is set by
 // the constructor.
-constexpr float kGrainAdvanceDefault = 0.82f;
-
-float defaultValue(int index) { return index < 21 ? kParameterDefaults[index].value : kGrainAdvanceDefault; }
+float defaultValue(int index) {
+    return index < 21 ? kParameterDefaults[index].value : Instrument::kGrainAdvanceDefault;
+}
 
 // Index into a ratio table of `steps` + 1 entries for a normalised value.
 int tableIndex(float x, int steps) { return static_cast<int>(normalised(x) * static_cast<float>(steps)); }
@@ -46,9 +49,9 @@ void copyField(char* area, int size, const std::string& text) {
 
 }  // namespace
 
-Instrument::Instrument(int blockSize, int sampleRate) {
+Instrument::Instrument(int blockSize, int sampleRate) : serial(nextSerial.fetch_add(1) + 1) {
     meterBuffer.assign(static_cast<std::size_t>(std::max(blockSize, 0)), 0.0f);
-    for (ADSR& envelope : pitchEnvelope) envelope.setSustainLevel(0.0f);
+    pitchShape.setSustainLevel(0.0f);
     defaultSample.loadFromHeader(coin, coinFrames, 0);
     createParameters(kParameterCount);
     samplerate = supportedRate(sampleRate);
@@ -69,7 +72,7 @@ Instrument::~Instrument() {
 
 Sample* Instrument::getSample(int index, int /*note*/, int /*velocity*/) {
     if (index < 0 || index >= sampleCapacity) return &defaultSample;
-    if (type == 0) currentSample = samples[0];
+    if (type == kFromCatalogue) currentSample = samples[0];
     if (currentSample) {
         rootRatio = currentSample->rootRatio;
         return currentSample;
@@ -99,31 +102,31 @@ void Instrument::setCent(float x) {
 }
 
 void Instrument::setAttackVolume(float x) {
-    for (ADSR& e : volumeEnvelope) e.setAttackRate(static_cast<float>(samplerate) * (1.5f * x));
+    volumeShape.setAttackRate(static_cast<float>(samplerate) * (1.5f * x));
 }
 
 void Instrument::setDecayVolume(float x) {
-    for (ADSR& e : volumeEnvelope) e.setDecayRate(static_cast<float>(samplerate) * (4.0f * x));
+    volumeShape.setDecayRate(static_cast<float>(samplerate) * (4.0f * x));
 }
 
 void Instrument::setSustainVolume(float x) {
-    for (ADSR& e : volumeEnvelope) e.setSustainLevel(x);
+    volumeShape.setSustainLevel(x);
 }
 
 void Instrument::setReleaseVolume(float x) {
-    for (ADSR& e : volumeEnvelope) e.setReleaseRate(static_cast<float>(samplerate) * (3.75f * x + 0.25f));
+    volumeShape.setReleaseRate(static_cast<float>(samplerate) * (3.75f * x + 0.25f));
 }
 
 void Instrument::setAttackPitch(float x) {
-    for (ADSR& e : pitchEnvelope) e.setAttackRate(static_cast<float>(samplerate) * (2.0f * x));
+    pitchShape.setAttackRate(static_cast<float>(samplerate) * (2.0f * x));
 }
 
 void Instrument::setDecayPitch(float x) {
-    for (ADSR& e : pitchEnvelope) e.setDecayRate(static_cast<float>(samplerate) * (8.0f * x));
+    pitchShape.setDecayRate(static_cast<float>(samplerate) * (8.0f * x));
 }
 
 void Instrument::setReleasePitch(float x) {
-    for (ADSR& e : pitchEnvelope) e.setReleaseRate(static_cast<float>(samplerate) * (4.0f * x));
+    pitchShape.setReleaseRate(static_cast<float>(samplerate) * (4.0f * x));
 }
 
 void Instrument::setPitchEgDepth(float x) {
@@ -150,7 +153,7 @@ void Instrument::setParameter(int index, float value) {
         case kTune: setSemitone(x); break;
         case kFinetune: setCent(x); break;
         case kLoop:
-            if (type != 1) getSample(0, -1, -1)->setLoopStyle(x > 0.5f ? Loop : NoLoop);
+            if (type != kFromCatalogueWithoutMarkers) getSample(0, -1, -1)->setLoopStyle(x > 0.5f ? Loop : NoLoop);
             break;
         case kVolA: setAttackVolume(x); break;
         case kVolD: setDecayVolume(x); break;

@@ -1,9 +1,10 @@
-// One playable layer: a sample, volume, pan, tuning, a volume and a pitch
-// envelope for each of the 16 voice slots, playback switches and a MIDI
-// channel, driven by 22 normalised parameters.
+// One playable layer: a sample, volume, pan, tuning, the shapes of its
+// volume and pitch envelopes, playback switches and a MIDI channel, driven
+// by 22 normalised parameters. Where each voice is in it, the voice keeps.
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,9 +15,16 @@
 
 class Instrument {
 public:
-    static constexpr int kSlots = 16;
     static constexpr int kParameterCount = 22;
     static constexpr int kSampleCapacity = 256;
+
+    // How an instrument was made, which says how programs remake it.
+    enum Type : int {
+        kFromCatalogue = 0,                // from the catalogue by name
+        kFromCatalogueWithoutMarkers = 1,  // the same, its loop switch and markers neither applied nor kept
+        kFromPath = 2,                 // around a sample file or embedded sound; owns its buffers
+    };
+    static constexpr float kGrainAdvanceDefault = 0.82f;
 
     // Parameter numbers.
     enum : int {
@@ -59,7 +67,7 @@ public:
     int getParameterCount() const { return parameterCount; }
     const std::string& getParameterName(int index) const { return parameters[index].name; }
 
-    int type = 0;
+    int type = kFromCatalogue;  // a Type; programs may carry other values, which remake nothing
     InstrumentData* data = nullptr;
     int id = 0;
     int sampleCapacity = kSampleCapacity;
@@ -75,10 +83,10 @@ public:
     int cent = 0;
     double tuneRatio = 1.0;
     float volume = 1.0f;
-    std::array<double, kSlots> position{};
     std::vector<float> meterBuffer;
-    std::array<ADSR, kSlots> volumeEnvelope;
-    std::array<ADSR, kSlots> pitchEnvelope;
+    // Rates and levels of the envelopes every voice runs on this layer.
+    ADSR volumeShape;
+    ADSR pitchShape;
     double pitchEgDepth = 1.0;
     bool reverse = false;
     bool interpolate = false;
@@ -88,9 +96,6 @@ public:
     std::vector<Parameter> parameters;
     int parameterCount = 0;
     int samplerate = 44100;
-    std::array<double, kSlots> grainStart{};
-    std::array<double, kSlots> grainCounter{};
-    int grainAdvance = 100;
     int grainPeriod = 1000;
     float grainAdvanceF = 0.0f;
     int midiChannel = -1;
@@ -98,6 +103,8 @@ public:
     // keeps its place, values and markers so that saving gives them back,
     // and plays nothing.
     bool missing = false;
+    // Never reused within the process: voices know their state by it.
+    const std::uint64_t serial;
 
 private:
     void updateTuneRatio() { tuneRatio = semitoneRatio * centRatio; }

@@ -8,8 +8,11 @@
 
 #include <chrono>
 #include <ctime>
+#include <mutex>
 
-class EngineMutex {
+#include "synth/thread_annotations.h"
+
+class CAPABILITY("mutex") EngineMutex {
 public:
     EngineMutex() {
         pthread_mutexattr_t attributes;
@@ -22,11 +25,11 @@ public:
     EngineMutex(const EngineMutex&) = delete;
     EngineMutex& operator=(const EngineMutex&) = delete;
 
-    void lock() { pthread_mutex_lock(&mutex); }
-    void unlock() { pthread_mutex_unlock(&mutex); }
-    bool try_lock() { return pthread_mutex_trylock(&mutex) == 0; }
+    void lock() ACQUIRE() { pthread_mutex_lock(&mutex); }
+    void unlock() RELEASE() { pthread_mutex_unlock(&mutex); }
+    bool try_lock() TRY_ACQUIRE(true) { return pthread_mutex_trylock(&mutex) == 0; }
     // Waits at most `wait` for the mutex.
-    bool try_lock_for(std::chrono::microseconds wait) {
+    bool try_lock_for(std::chrono::microseconds wait) TRY_ACQUIRE(true) {
         timespec until;
         clock_gettime(CLOCK_REALTIME, &until);
         until.tv_nsec += static_cast<long>(wait.count()) * 1000;
@@ -37,4 +40,29 @@ public:
 
 private:
     pthread_mutex_t mutex;
+};
+
+// The structure lock: serialises the slow structural work (program changes,
+// chunks, new instruments, format changes) of the threads other than the
+// audio thread. Re-entrant: an operation may call another that takes it.
+class CAPABILITY("mutex") StructureMutex {
+public:
+    void lock() ACQUIRE() { mutex.lock(); }
+    void unlock() RELEASE() { mutex.unlock(); }
+
+private:
+    std::recursive_mutex mutex;
+};
+
+// Holds a lock for a scope, in a form the thread-safety analysis follows.
+template <typename Mutex>
+class SCOPED_CAPABILITY Locked {
+public:
+    explicit Locked(Mutex& mutex) ACQUIRE(mutex) : held(mutex) { held.lock(); }
+    ~Locked() RELEASE() { held.unlock(); }
+    Locked(const Locked&) = delete;
+    Locked& operator=(const Locked&) = delete;
+
+private:
+    Mutex& held;
 };

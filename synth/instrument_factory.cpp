@@ -16,29 +16,14 @@ int wholeRate(float rate) { return rate >= 1.0f && rate <= 1e7f ? static_cast<in
 
 }  // namespace
 
-InstrumentData* Quaxel2::getInstruData() {
-    if (!instrumentRegion) return nullptr;
-    auto* slots = reinterpret_cast<InstrumentData*>(instrumentRegion);
-    for (int slot = 0; slot < kInstrumentSlots; slot++)
-        if (readShared(slots[slot].id) == -1) return &slots[slot];
-    return nullptr;
-}
-
-void Quaxel2::attachInstruData(Instrument* instrument) {
-    if (!instrument) return;
-    instrument->initData(getInstruData());
-    if (Sample* sample = instrument->getSample(0, -1, -1); sample && sampleRegion)
-        sample->setSampleData(reinterpret_cast<SampleData*>(sampleRegion));
-}
-
 std::unique_ptr<Instrument> Quaxel2::makeInstrumentFromString(const std::string& name) {
-    auto instrument = std::make_unique<Instrument>(getRenderBlockSize(), wholeRate(sampleRate));
+    auto instrument = std::make_unique<Instrument>(engine.getRenderBlockSize(), wholeRate(sampleRate));
     instrument->loadFromName(name);
     return instrument;
 }
 
 std::unique_ptr<Instrument> Quaxel2::makeInstrumentFromPath(const std::string& path) {
-    auto instrument = std::make_unique<Instrument>(getRenderBlockSize(), wholeRate(sampleRate));
+    auto instrument = std::make_unique<Instrument>(engine.getRenderBlockSize(), wholeRate(sampleRate));
     auto sample = std::make_unique<Sample>();
     const bool loaded = starts_with(path, ":/Resources/") ? sample->loadFromResource(path) : sample->load(path);
     if (!loaded) {
@@ -47,7 +32,7 @@ std::unique_ptr<Instrument> Quaxel2::makeInstrumentFromPath(const std::string& p
     }
     instrument->name = instrumentNameFromPath(path);
     instrument->addSample(sample.release(), true);
-    instrument->type = 2;
+    instrument->type = Instrument::kFromPath;
     instrument->path = path;
     return instrument;
 }
@@ -55,14 +40,14 @@ std::unique_ptr<Instrument> Quaxel2::makeInstrumentFromPath(const std::string& p
 std::unique_ptr<Instrument> Quaxel2::makeMissingInstrument(const InstrumentProgram& entry) {
     std::printf("Quaxel2VST > sample file missing, its instrument stays silent: %s\n", entry.path.c_str());
     std::fflush(stdout);
-    auto instrument = std::make_unique<Instrument>(getRenderBlockSize(), wholeRate(sampleRate));
+    auto instrument = std::make_unique<Instrument>(engine.getRenderBlockSize(), wholeRate(sampleRate));
     // An empty sample that carries the stored markers unclamped.
     auto sample = std::make_unique<Sample>();
     sample->startPlay = entry.startPlay;
     sample->loopStart = entry.loopStart;
     sample->loopEnd = entry.loopEnd;
     instrument->addSample(sample.release(), true);
-    instrument->type = 2;
+    instrument->type = Instrument::kFromPath;
     instrument->path = entry.path;
     instrument->missing = true;
     return instrument;
@@ -70,20 +55,20 @@ std::unique_ptr<Instrument> Quaxel2::makeMissingInstrument(const InstrumentProgr
 
 Instrument* Quaxel2::addToRack(std::unique_ptr<Instrument> instrument) {
     if (!instrument) return nullptr;
-    std::lock_guard<EngineMutex> engine(engineLock);
-    if (!racks[0]->addInstrument(instrument.get())) return nullptr;  // full: discarded
-    attachInstruData(instrument.get());
+    Locked<EngineMutex> lock(engine.mutex());
+    if (!engine.getRack(0)->addInstrument(instrument.get())) return nullptr;  // full: discarded
+    regions.attach(instrument.get());
     return instrument.release();
 }
 
 Instrument* Quaxel2::createInstrumentFromString(const std::string& name) {
-    std::lock_guard<std::recursive_mutex> structure(structureMutex);
-    freeRemovedInstruments();
+    Locked<StructureMutex> structure(programs.lock());
+    engine.freeRemovedInstruments();
     return addToRack(makeInstrumentFromString(name));
 }
 
 Instrument* Quaxel2::createInstrumentFromPath(const std::string& path) {
-    std::lock_guard<std::recursive_mutex> structure(structureMutex);
-    freeRemovedInstruments();
+    Locked<StructureMutex> structure(programs.lock());
+    engine.freeRemovedInstruments();
     return addToRack(makeInstrumentFromPath(path));
 }

@@ -1,12 +1,11 @@
 // The map of the host's 768 parameters:
-//   0-511    instrument parameters of rack 0 (position * P + parameter)
+//   0-511    instrument parameters of rack 0 (position * 22 + parameter)
 //   512-519  the delay
 //   576-579  the four master values of the current program
 //   640-767  sample markers, four per instrument (loop start, loop end, start)
 // Everything else is inert: it changes nothing and reads 0.
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <string>
 
 #include "host/textcopy.h"
@@ -19,6 +18,15 @@ const char* const kMasterNames[4] = {"Master Vol", "Master Tun", "Vel. Sens.", "
 enum MarkerKind { kLoopStartMarker, kLoopEndMarker, kStartMarker, kNoMarker };
 
 bool isMasterIndex(VstInt32 index) { return index >= Quaxel2::kMasterVolume && index <= Quaxel2::kPitchBendRange; }
+bool isDelayIndex(VstInt32 index) {
+    return index >= Quaxel2::kFirstDelayParam && index < Quaxel2::kFirstDelayParam + Delay::kParameterCount;
+}
+MarkerKind markerKind(VstInt32 index) {
+    return static_cast<MarkerKind>((index - Quaxel2::kFirstSamplePositionParam) % Quaxel2::kMarkersPerInstrument);
+}
+int markerInstrument(VstInt32 index) {
+    return (index - Quaxel2::kFirstSamplePositionParam) / Quaxel2::kMarkersPerInstrument;
+}
 }  // namespace
 
 RelaxedFloat* Quaxel2::masterField(VstInt32 index) {
@@ -32,59 +40,49 @@ RelaxedFloat* Quaxel2::masterField(VstInt32 index) {
     }
 }
 
-void Quaxel2::mirrorMasterValue(VstInt32 index, float value) {
-    if (!instrumentRegion) return;
-    std::size_t entry = 8 + static_cast<std::size_t>(index - kMasterVolume);
-    std::memcpy(instrumentRegion + kDelayBlockOffset + entry * kDelayBlockEntrySize, &value, sizeof value);
-}
-
 Instrument* Quaxel2::instrumentParameter(VstInt32 index, int& parameter) const {
-    const Rack& rack = *racks[0];
-    Instrument* first = rack.getInstrumentAt(0);
-    const int perInstrument = first ? first->getParameterCount() : 0;
-    if (index < 0 || index > 511 || perInstrument == 0) return nullptr;
-    parameter = index % perInstrument;
-    return rack.getInstrumentAt(index / perInstrument);
+    const Rack& rack = *engine.getRack(0);
+    if (index < 0 || index > kLastInstrumentParam || !rack.getInstrumentAt(0)) return nullptr;
+    parameter = index % kInstrumentStride;
+    return rack.getInstrumentAt(index / kInstrumentStride);
 }
 
 Instrument* Quaxel2::markerTarget(VstInt32 index) const {
     if (!samplePositionParams || index < kFirstSamplePositionParam || index >= kNumParams) return nullptr;
-    Instrument* instrument = racks[0]->getInstrumentAt((index - kFirstSamplePositionParam) / 4);
-    return instrument && instrument->type != 1 ? instrument : nullptr;
+    Instrument* instrument = engine.getRack(0)->getInstrumentAt(markerInstrument(index));
+    return instrument && instrument->type != Instrument::kFromCatalogueWithoutMarkers ? instrument : nullptr;
 }
 
 void Quaxel2::setParameter(VstInt32 index, float value) {
     if (index < 0) return;  // no target and nothing an editor could show
     bool reached;
     {
-        std::lock_guard<EngineMutex> engine(engineLock);
+        Locked<EngineMutex> lock(engine.mutex());
         reached = applyParameter(index, value);
     }
     if (reached) notifyEditor(index, value);
 }
 
-// Applies a value under the engine lock; false when the index has no place
-// to go (an empty rack, no such instrument), which the editor need not hear.
 bool Quaxel2::applyParameter(VstInt32 index, float value) {
-    if (index <= 511) {
+    if (index <= kLastInstrumentParam) {
         int parameter = 0;
         Instrument* instrument = instrumentParameter(index, parameter);
         if (!instrument) return false;
         instrument->setParameter(parameter, value);
         return true;
     }
-    if (index < kFirstDelayParam + delay->getParameterCount()) delay->setParameter(index - kFirstDelayParam, value);
+    if (isDelayIndex(index)) engine.getDelay().setParameter(index - kFirstDelayParam, value);
     if (RelaxedFloat* field = masterField(index)) {
         *field = value;
-        mirrorMasterValue(index, value);
+        regions.mirrorMasterValue(index - kMasterVolume, value);
     }
     if (samplePositionParams && index >= kFirstSamplePositionParam) {
-        Instrument* instrument = racks[0]->getInstrumentAt((index - kFirstSamplePositionParam) / 4);
+        Instrument* instrument = engine.getRack(0)->getInstrumentAt(markerInstrument(index));
         if (!instrument) return false;
-        if (instrument->type == 1 || instrument->missing) return true;
+        if (instrument->type == Instrument::kFromCatalogueWithoutMarkers || instrument->missing) return true;
         Sample* sample = instrument->getSample(0, -1, -1);
         const int frame = static_cast<int>(static_cast<float>(sample->length) * normalised(value));
-        switch (index % 4) {
+        switch (markerKind(index)) {
             case kLoopStartMarker: sample->setLoopStart(frame); break;
             case kLoopEndMarker: sample->setLoopEnd(frame); break;
             case kStartMarker: sample->setStartPlay(frame); break;
@@ -103,19 +101,19 @@ float Quaxel2::getParameter(VstInt32 index) { return normalised(storedParameter(
 
 float Quaxel2::storedParameter(VstInt32 index) {
     if (index < 0) return 0.0f;
-    std::lock_guard<EngineMutex> engine(engineLock);
-    if (index <= 511) {
+    Locked<EngineMutex> lock(engine.mutex());
+    if (index <= kLastInstrumentParam) {
         int parameter = 0;
         Instrument* instrument = instrumentParameter(index, parameter);
         return instrument ? instrument->getParameter(parameter) : 0.0f;
     }
-    if (index < kFirstDelayParam + delay->getParameterCount()) return delay->getParameter(index - kFirstDelayParam);
+    if (isDelayIndex(index)) return engine.getDelay().getParameter(index - kFirstDelayParam);
     if (isMasterIndex(index)) return *masterField(index);
     if (Instrument* instrument = markerTarget(index)) {
         const Sample* sample = instrument->getSample(0, -1, -1);
         if (sample->length <= 0) return 0.0f;
         const float length = static_cast<float>(sample->length);
-        switch (index % 4) {
+        switch (markerKind(index)) {
             case kLoopStartMarker: return static_cast<float>(sample->loopStart) / length;
             case kLoopEndMarker: return static_cast<float>(sample->loopEnd) / length;
             case kStartMarker: return static_cast<float>(sample->startPlay) / length;
@@ -126,22 +124,21 @@ float Quaxel2::storedParameter(VstInt32 index) {
 }
 
 void Quaxel2::getParameterName(VstInt32 index, char* text) {
-    if (index >= 0 && index <= 511) {
-        std::lock_guard<EngineMutex> engine(engineLock);
-        const Instrument* first = racks[0]->getInstrumentAt(0);
-        if (!first || first->getParameterCount() == 0) return;  // the host's text stays as it was
+    if (index >= 0 && index <= kLastInstrumentParam) {
+        Locked<EngineMutex> lock(engine.mutex());
+        if (!engine.getRack(0)->getInstrumentAt(0)) return;  // the host's text stays as it was
         int parameter = 0;
         const Instrument* instrument = instrumentParameter(index, parameter);
         char name[kMaxParamNameLength + 1] = "";
         if (instrument)
-            std::snprintf(name, sizeof name, "%d%s", index / first->getParameterCount(),
+            std::snprintf(name, sizeof name, "%d%s", index / kInstrumentStride,
                           instrument->getParameterName(parameter).c_str());
         copyText(text, name, kMaxParamNameLength);
         return;
     }
-    if (index >= kFirstDelayParam && index < kFirstDelayParam + delay->getParameterCount()) {
+    if (isDelayIndex(index)) {
         copyText(text, "dly ", kMaxParamNameLength);
-        appendText(text, delay->getParameterName(index - kFirstDelayParam), kMaxParamNameLength);
+        appendText(text, engine.getDelay().getParameterName(index - kFirstDelayParam), kMaxParamNameLength);
     } else if (isMasterIndex(index)) {
         copyText(text, kMasterNames[index - kMasterVolume], kMaxParamNameLength);
     } else {

@@ -1,7 +1,7 @@
 // Programs: storing the live rack and delay into a program, rebuilding them
 // from one, and the editor's reset, copy and clone of instruments.
 #include <atomic>
-#include <mutex>
+#include <utility>
 
 #include "instruments/instrument.h"
 #include "synth/quaxel2.h"
@@ -29,26 +29,28 @@ VstInt32 Quaxel2::getProgram() { return std::atomic_ref<VstInt32>(curProgram).lo
 
 void Quaxel2::setProgram(VstInt32 program) {
     if (program < 0 || program >= kNumPrograms) return;
-    std::lock_guard<std::recursive_mutex> structure(structureMutex);
-    freeRemovedInstruments();
+    Locked<StructureMutex> structure(programs.lock());
+    engine.freeRemovedInstruments();
     copyStateToProgram(&programs[curProgram]);
     std::unique_ptr<Rack> built = buildProgramRack(programs[program]);
     std::unique_ptr<Rack> old;
     {
-        std::lock_guard<EngineMutex> engine(engineLock);
+        Locked<EngineMutex> lock(engine.mutex());
         std::atomic_ref<VstInt32>(curProgram).store(program, std::memory_order_relaxed);
+        engine.setMasters(&programs[program]);
         old = publishRack(std::move(built), programs[program]);
     }
 }
 
 void Quaxel2::copyStateToProgram(Program* program) {
-    std::lock_guard<std::recursive_mutex> structure(structureMutex);
+    Locked<StructureMutex> structure(programs.lock());
     std::array<InstrumentState, Rack::kCapacity> states;
     std::array<float, DelayProgram::kValues> delayValues{};
     int count = 0;
     {
-        std::lock_guard<EngineMutex> engine(engineLock);
-        const Rack& rack = *racks[0];
+        Locked<EngineMutex> lock(engine.mutex());
+        const Rack& rack = *engine.getRack(0);
+        const Delay& delay = engine.getDelay();
         count = rack.getCount();
         for (int i = 0; i < count; i++) {
             Instrument& instrument = *rack.getInstrumentAt(i);
@@ -58,15 +60,15 @@ void Quaxel2::copyStateToProgram(Program* program) {
             state.type = instrument.type;
             // The channel the editor shows (and may have changed) is the one kept.
             state.midiChannel = instrument.data ? readShared(instrument.data->midiChannel) : instrument.midiChannel;
-            state.storeStart = instrument.type != 1;
+            state.storeStart = instrument.type != Instrument::kFromCatalogueWithoutMarkers;
             state.storeLoop = state.storeStart && instrument.getParameter(Instrument::kLoop) == 1.0f;
             const Sample* sample = instrument.getSample(0, -1, -1);
             state.startPlay = sample->startPlay;
             state.loopStart = sample->loopStart;
             state.loopEnd = sample->loopEnd;
         }
-        for (int j = 0; j < delay->getParameterCount() && j < DelayProgram::kValues; j++)
-            delayValues[j] = delay->getParameter(j);
+        for (int j = 0; j < delay.getParameterCount() && j < DelayProgram::kValues; j++)
+            delayValues[j] = delay.getParameter(j);
     }
     // Names and paths never change once an instrument is in the rack, and
     // only holders of structureMutex free instruments.
@@ -89,11 +91,11 @@ void Quaxel2::copyStateToProgram(Program* program) {
 }
 
 void Quaxel2::copyStateFromProgram() {
-    std::lock_guard<std::recursive_mutex> structure(structureMutex);
+    Locked<StructureMutex> structure(programs.lock());
     std::unique_ptr<Rack> built = buildProgramRack(programs[curProgram]);
     std::unique_ptr<Rack> old;
     {
-        std::lock_guard<EngineMutex> engine(engineLock);
+        Locked<EngineMutex> lock(engine.mutex());
         old = publishRack(std::move(built), programs[curProgram]);
     }
 }
@@ -103,9 +105,9 @@ std::unique_ptr<Rack> Quaxel2::buildProgramRack(const Program& program) {
     for (int e = 0; e < program.instrumentCount; e++) {
         const InstrumentProgram& entry = program.instruments[e];
         std::unique_ptr<Instrument> instrument;
-        if (entry.type == 0 || entry.type == 1)
+        if (entry.type == Instrument::kFromCatalogue || entry.type == Instrument::kFromCatalogueWithoutMarkers)
             instrument = makeInstrumentFromString(entry.name);
-        else if (entry.type == 2 && !(instrument = makeInstrumentFromPath(entry.path)))
+        else if (entry.type == Instrument::kFromPath && !(instrument = makeInstrumentFromPath(entry.path)))
             instrument = makeMissingInstrument(entry);
         if (!instrument) continue;  // its place goes to the next one
         instrument->name = entry.name;
@@ -114,7 +116,7 @@ std::unique_ptr<Rack> Quaxel2::buildProgramRack(const Program& program) {
         instrument->type = entry.type;
         for (int j = 0; j < instrument->getParameterCount() && j < InstrumentProgram::kValues; j++)
             instrument->setParameter(j, entry.values[j]);
-        if (entry.type != 1 && !instrument->missing) {
+        if (entry.type != Instrument::kFromCatalogueWithoutMarkers && !instrument->missing) {
             Sample* sample = instrument->getSample(0, -1, -1);
             sample->setStartPlay(entry.startPlay);
             if (instrument->getParameter(Instrument::kLoop) == 1.0f) {
@@ -128,56 +130,60 @@ std::unique_ptr<Rack> Quaxel2::buildProgramRack(const Program& program) {
 }
 
 std::unique_ptr<Rack> Quaxel2::publishRack(std::unique_ptr<Rack> built, const Program& program) {
-    Rack& leaving = *racks[0];
+    Rack& leaving = *engine.getRack(0);
     for (int i = 0; i < leaving.getCount(); i++) {
         Instrument* instrument = leaving.getInstrumentAt(i);
         if (instrument->data) writeShared(instrument->data->id, -1);  // free for the newcomers
         instrument->data = nullptr;
     }
-    racks[0].swap(built);
-    Rack& arriving = *racks[0];
+    std::unique_ptr<Rack> old = engine.replaceRack(std::move(built));
     // Binding shows each instrument's values, channel, loop and markers.
-    for (int i = 0; i < arriving.getCount(); i++) attachInstruData(arriving.getInstrumentAt(i));
-    for (int j = 0; j < delay->getParameterCount() && j < DelayProgram::kValues; j++)
-        delay->setParameter(j, program.delay.values[j]);
-    return built;
+    Rack& arriving = *engine.getRack(0);
+    for (int i = 0; i < arriving.getCount(); i++) regions.attach(arriving.getInstrumentAt(i));
+    Delay& delay = engine.getDelay();
+    for (int j = 0; j < delay.getParameterCount() && j < DelayProgram::kValues; j++)
+        delay.setParameter(j, program.delay.values[j]);
+    return old;
 }
 
-// The editor's operations below run with structureMutex held by the caller,
-// so that the instruments they are given stay alive.
+// The values an instrument's reset gives, in the order they are set; the
+// editor switches 4 and 6 to 9 keep theirs.
+constexpr std::pair<int, float> kResetValues[] = {
+    {Instrument::kVolume, 1.0f},  {Instrument::kPan, 0.5f},      {Instrument::kTune, 0.5f},
+    {Instrument::kFinetune, 0.5f}, {Instrument::kLoop, 0.0f},    {Instrument::kVolA, 0.0f},
+    {Instrument::kVolD, 0.0f},    {Instrument::kVolS, 1.0f},     {Instrument::kVolR, 0.0f},
+    {Instrument::kPitchA, 0.0f},  {Instrument::kPitchD, 0.0f},   {Instrument::kPitchR, 0.0f},
+    {Instrument::kPitchEg, 0.5f}, {Instrument::kReverse, 0.0f},  {Instrument::kInterpolate, 0.0f},
+    {Instrument::kGrain, 0.0f},   {Instrument::kGrainAdvance, Instrument::kGrainAdvanceDefault},
+};
+
 void Quaxel2::resetParameters(Instrument* instrument) {
     if (!instrument) return;
+    Locked<StructureMutex> structure(programs.lock());
     int base;
     {
-        std::lock_guard<EngineMutex> engine(engineLock);  // ids move when instruments leave
+        Locked<EngineMutex> lock(engine.mutex());  // ids move when instruments leave
         if (instrument->data && readShared(instrument->data->deleteRequest)) return;
-        base = instrument->id * instrument->getParameterCount();
+        base = instrument->id * kInstrumentStride;
     }
-    const std::pair<int, float> defaults[] = {
-        {Instrument::kVolume, 1.0f},  {Instrument::kPan, 0.5f},      {Instrument::kTune, 0.5f},
-        {Instrument::kFinetune, 0.5f}, {Instrument::kLoop, 0.0f},    {Instrument::kVolA, 0.0f},
-        {Instrument::kVolD, 0.0f},    {Instrument::kVolS, 1.0f},     {Instrument::kVolR, 0.0f},
-        {Instrument::kPitchA, 0.0f},  {Instrument::kPitchD, 0.0f},   {Instrument::kPitchR, 0.0f},
-        {Instrument::kPitchEg, 0.5f}, {Instrument::kReverse, 0.0f},  {Instrument::kInterpolate, 0.0f},
-        {Instrument::kGrain, 0.0f},   {Instrument::kGrainAdvance, 0.82f},
-    };
-    for (auto [number, value] : defaults) setParameterAutomated(base + number, value);
-    if (instrument->type == 1 || instrument->missing) return;
-    std::lock_guard<EngineMutex> engine(engineLock);
+    for (auto [number, value] : kResetValues) setParameterAutomated(base + number, value);
+    if (instrument->type == Instrument::kFromCatalogueWithoutMarkers || instrument->missing) return;
+    Locked<EngineMutex> lock(engine.mutex());
     instrument->getSample(0, -1, -1)->setStartPlay(0);
 }
 
 void Quaxel2::copyParameterFrom(Instrument* source, Instrument* destination) {
     if (!source || !destination) return;
+    Locked<StructureMutex> structure(programs.lock());
     const int count = destination->getParameterCount();
     int base;
     {
-        std::lock_guard<EngineMutex> engine(engineLock);
-        base = destination->id * count;
+        Locked<EngineMutex> lock(engine.mutex());
+        base = destination->id * kInstrumentStride;
     }
     for (int j = 0; j < count; j++) setParameterAutomated(base + j, source->getParameter(j));
-    if (source->type == 1 || destination->missing) return;
-    std::lock_guard<EngineMutex> engine(engineLock);
+    if (source->type == Instrument::kFromCatalogueWithoutMarkers || destination->missing) return;
+    Locked<EngineMutex> lock(engine.mutex());
     const Sample* from = source->getSample(0, -1, -1);
     Sample* to = destination->getSample(0, -1, -1);
     to->setStartPlay(from->startPlay);
@@ -194,6 +200,6 @@ void Quaxel2::copyParameterFrom(Instrument* source, Instrument* destination) {
 
 Instrument* Quaxel2::cloneInstrument(Instrument* instrument) {
     if (!instrument) return nullptr;
-    return instrument->type == 2 ? createInstrumentFromPath(instrument->path)
-                                 : createInstrumentFromString(instrument->name);
+    return instrument->type == Instrument::kFromPath ? createInstrumentFromPath(instrument->path)
+                                                     : createInstrumentFromString(instrument->name);
 }

@@ -33,10 +33,10 @@ AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {
 }
 
 Quaxel2::Quaxel2(audioMasterCallback audioMaster)
-    : AudioEffectX(audioMaster, kNumPrograms, kNumParams),  // 1. the frame
-      instanceNumber(instanceCounter.fetch_add(1)),         // 3. (after 2, below)
-      delay(std::make_unique<Delay>(44100)) {               // 2. the delay; the programs are members
-    // 4. What the host sees of us.
+    : AudioEffectX(audioMaster, kNumPrograms, kNumParams),  // the frame; the programs and the delay are members
+      instanceNumber(instanceCounter.fetch_add(1)),
+      regions(instanceNumber) {  // created, cleared, every slot free
+    // What the host sees of us.
     setNumInputs(0);
     isSynth(true);
     setUniqueID(kUniqueId);
@@ -44,81 +44,90 @@ Quaxel2::Quaxel2(audioMasterCallback audioMaster)
     canProcessReplacing(true);
     programsAreChunks(true);
 
-    // 5. Process-wide tables.
+    // Process-wide tables.
     makeFrequencyTab();
     makeName();
 
-    // 6. Voices, then racks; only rack 0 is ever filled.
-    for (int i = 0; i < kNumVoices; i++) voices[i] = std::make_unique<Voice>(i, this);
-    for (auto& rack : racks) rack = std::make_unique<Rack>();
-    rackCount = 1;
-
-    // 7.-9. The regions the editor program maps by name.
-    const std::string suffix = std::to_string(instanceNumber);
-    if (instrumentMemory.create("/instrument.mmap" + suffix, kInstrumentRegionSize)) {
-        instrumentRegion = static_cast<unsigned char*>(instrumentMemory.data());
-        const int32_t freeSlot = -1;
-        for (int slot = 0; slot < kInstrumentSlots; slot++)
-            std::memcpy(instrumentRegion + slot * kInstrumentSlotSize, &freeSlot, sizeof freeSlot);
-    } else {
-        std::printf("Quaxel2VST > failed to map plugin shared memory \n");
+    // The voices play by the master values of the current program; the
+    // delay keeps its parameters in the instrument region, after the slots.
+    Delay& delay = engine.getDelay();
+    {
+        Locked<EngineMutex> lock(engine.mutex());
+        engine.setMasters(&programs.masters(0));
+        delay.setSharedRecords(regions.delayRecords());
     }
-    if (sampleMemory.create("/sample.mmap" + suffix, kSampleRegionSize))
-        sampleRegion = static_cast<unsigned char*>(sampleMemory.data());
-    else
-        std::printf("Quaxel2VST > failed to map sample shared memory \n");
-    std::fflush(stdout);
-
-    // 10. The note table starts empty (member initialiser).
-    // 11. The delay keeps its parameters in the instrument region, after the slots.
-    delay->setSharedRecords(instrumentRegion
-                                ? reinterpret_cast<ParameterRecord*>(instrumentRegion + kDelayBlockOffset)
-                                : nullptr);
-    delay->initData();
-    delay->setParameter(0, 0.625f);
-    delay->setParameter(1, 0.25f);
-    delay->setParameter(2, 0.41f);
-    // 12. Tempos, sample-position parameters and grain size are member initialisers.
-    // 13. The factory bank fills all programs and builds program 0.
+    delay.initData();
+    delay.setParameter(Delay::kTime, 0.625f);
+    delay.setParameter(Delay::kFeedback, 0.25f);
+    delay.setParameter(Delay::kVolume, 0.41f);
+    // The factory bank fills all programs and builds program 0.
     setChunk2(const_cast<unsigned char*>(bank), bank_size, false);
-    // 14. Editor object: arrives with the editor bridge.
+    // The editor object arrives with the editor bridge.
 }
 
-Quaxel2::~Quaxel2() {
-    // Instruments mark their shared records free and the delay holds a
-    // pointer into the region: both go before the regions are unmapped.
-    freeRemovedInstruments();
-    for (auto& rack : racks) rack.reset();
-    delay.reset();
+// The engine goes first: its instruments mark their shared records free and
+// the delay points into the region (the members' order sees to it).
+Quaxel2::~Quaxel2() = default;
+
+// ---- audio and MIDI --------------------------------------------------------------
+
+VstInt32 Quaxel2::processEvents(VstEvents* events) {
+    engine.keepEvents(events);
+    return 1;
 }
 
-
-double Quaxel2::renderSampleRate() const {
-    return sampleRate > 0.0f && std::isfinite(sampleRate) ? sampleRate : 44100.0;
+void Quaxel2::processReplacing(float** /*inputs*/, float** outputs, VstInt32 sampleFrames) {
+    if (!outputs || !outputs[0] || !outputs[1]) return;
+    // The host is asked for its tempo before the engine is locked: a host
+    // that calls back into the plug-in from there must not find it held.
+    const VstTimeInfo* time = getTimeInfo(kVstTempoValid);
+    const double tempo = time ? time->tempo : 0.0;
+    engine.render(outputs, sampleFrames, time ? &tempo : nullptr);
 }
 
-int Quaxel2::getRenderBlockSize() const {
-    if (blockSize <= 0) return kDefaultBlockSize;
-    return blockSize < kMaxBlockSize ? blockSize : kMaxBlockSize;
+void Quaxel2::setBlockSize(VstInt32 size) {
+    Locked<StructureMutex> structure(programs.lock());
+    engine.freeRemovedInstruments();
+    AudioEffect::setBlockSize(size);
+    engine.setBlockSize(size);
+}
+
+void Quaxel2::setSampleRate(float rate) {
+    Locked<StructureMutex> structure(programs.lock());
+    AudioEffect::setSampleRate(rate);
+    engine.setSampleRate(rate);
+}
+
+void Quaxel2::setGrainSize(int size) {
+    if (size < 200 || size > 2000) return;
+    Locked<EngineMutex> lock(engine.mutex());
+    engine.setGrainSize(size);
+    Rack& rack = *engine.getRack(0);
+    for (int i = 0; i < rack.getCount(); i++) {
+        Instrument* instrument = rack.getInstrumentAt(i);
+        instrument->grainPeriod = size;
+        applyParameter(instrument->id * kInstrumentStride + Instrument::kGrainAdvance,
+                       instrument->getParameter(Instrument::kGrainAdvance));
+    }
 }
 
 // ---- programs ----------------------------------------------------------------
 
 void Quaxel2::setProgramName(char* name) {
-    std::lock_guard<std::recursive_mutex> structure(structureMutex);
+    Locked<StructureMutex> structure(programs.lock());
     char bounded[kMaxProgramNameLength + 1];
     copyText(bounded, name, kMaxProgramNameLength);
     programs[curProgram].name = bounded;
 }
 
 void Quaxel2::getProgramName(char* name) {
-    std::lock_guard<std::recursive_mutex> structure(structureMutex);
+    Locked<StructureMutex> structure(programs.lock());
     copyText(name, programs[curProgram].name.c_str(), kMaxProgramNameLength);
 }
 
 bool Quaxel2::getProgramNameIndexed(VstInt32 /*category*/, VstInt32 index, char* text) {
     if (index < 0 || index >= kNumPrograms) return false;
-    std::lock_guard<std::recursive_mutex> structure(structureMutex);
+    Locked<StructureMutex> structure(programs.lock());
     copyText(text, programs[index].name.c_str(), kMaxProgramNameLength);
     return true;
 }

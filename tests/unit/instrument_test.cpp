@@ -24,12 +24,12 @@ TEST_F(InstrumentTest, ConstructionDefaults) {
     EXPECT_EQ(instrument.pitchEgDepth, 0.0);
     EXPECT_FLOAT_EQ(instrument.grainAdvanceF, 91.64f);
     EXPECT_EQ(instrument.meterBuffer.size(), 64u);
-    const ADSR& volume = instrument.volumeEnvelope[7];
+    const ADSR& volume = instrument.volumeShape;
     EXPECT_EQ(volume.attackRate, 0.0f);
     EXPECT_EQ(volume.decayRate, 0.0f);
     EXPECT_EQ(volume.sustainLevel, 1.0f);
     EXPECT_EQ(volume.releaseRate, 44100.0f * 0.25f);
-    const ADSR& pitch = instrument.pitchEnvelope[3];
+    const ADSR& pitch = instrument.pitchShape;
     EXPECT_EQ(pitch.sustainLevel, 0.0f);
     EXPECT_EQ(pitch.attackRate, 0.0f);
     EXPECT_EQ(instrument.getParameterName(19), "interpolate");
@@ -61,10 +61,10 @@ TEST_F(InstrumentTest, ParameterEffects) {
         {17, 0.0f, [](const Instrument& i) { return i.pitchEgDepth; }, -0.5},
         {21, 1.0f, [](const Instrument& i) { return i.grainAdvanceF; }, 2.0},
         {21, 0.0f, [](const Instrument& i) { return i.grainAdvanceF; }, 500.0},
-        {10, 0.0f, [](const Instrument& i) { return i.volumeEnvelope[0].attackRate; }, 0.0},
-        {10, 1.0f, [](const Instrument& i) { return i.volumeEnvelope[15].attackRate; }, 44100.0 * 1.5},
-        {13, 0.0f, [](const Instrument& i) { return i.volumeEnvelope[2].releaseRate; }, 11025.0},
-        {15, 0.5f, [](const Instrument& i) { return i.pitchEnvelope[9].decayRate; }, 44100.0 * 4},
+        {10, 0.0f, [](const Instrument& i) { return i.volumeShape.attackRate; }, 0.0},
+        {10, 1.0f, [](const Instrument& i) { return i.volumeShape.attackRate; }, 44100.0 * 1.5},
+        {13, 0.0f, [](const Instrument& i) { return i.volumeShape.releaseRate; }, 11025.0},
+        {15, 0.5f, [](const Instrument& i) { return i.pitchShape.decayRate; }, 44100.0 * 4},
         {1, 0.25f, [](const Instrument& i) { return i.pan; }, 0.25},
         {18, 0.6f, [](const Instrument& i) { return i.reverse; }, 1},
         {18, 0.5f, [](const Instrument& i) { return i.reverse; }, 0},

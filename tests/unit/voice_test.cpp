@@ -23,7 +23,7 @@ TEST(Voice, PitchFollowsTheNoteAndInterpolationReadsBetweenFrames) {
     auto [left, right] = f.render(200);
     const double ratio = steps(12);  // not exactly 2
     for (int k : {0, 1, 7, 150, 199}) EXPECT_NEAR(left[k], k * ratio / 1000.0, 2e-6) << k;
-    EXPECT_NEAR(instrument->position[0], 200 * ratio, 1e-9);
+    EXPECT_NEAR(f.plugin->getVoice(0)->playbackOf(0).position, 200 * ratio, 1e-9);
 }
 
 TEST(Voice, WithoutInterpolationTheTruncatedFrameIsPlayedUnchanged) {
@@ -50,25 +50,33 @@ TEST(Voice, PanGains) {
 }
 
 TEST(Voice, VelocityCurveAndPitchBend) {
-    PluginFixture f;
-    Voice& voice = *f.plugin->getVoice(0);
     const double c = std::log(1.0 / 0.05);
-    EXPECT_FLOAT_EQ(voice.velocityToLevel(127), 1.0f);
-    EXPECT_FLOAT_EQ(voice.velocityToLevel(1), 0.05f);
-    EXPECT_NEAR(voice.velocityToLevel(64), std::exp(std::pow(63.0 / 126.0, 0.8) * c) * 0.05, 1e-6);
-    f.plugin->setParameter(Quaxel2::kVelocitySensitivity, 0.0f);
-    EXPECT_FLOAT_EQ(voice.velocityToLevel(1), 1.0f);
+    EXPECT_FLOAT_EQ(Voice::velocityToLevel(127, 1.0f), 1.0f);
+    EXPECT_FLOAT_EQ(Voice::velocityToLevel(1, 1.0f), 0.05f);
+    EXPECT_NEAR(Voice::velocityToLevel(64, 1.0f), std::exp(std::pow(63.0 / 126.0, 0.8) * c) * 0.05, 1e-6);
+    EXPECT_FLOAT_EQ(Voice::velocityToLevel(1, 0.0f), 1.0f);
 
     // Range 0.5 is 12 semitones: full down halves, the centre is 1, full up just under 2.
+    Voice voice(0, 64);
     const struct {
         int lsb, msb;
         double ratio;
     } bends[] = {{0, 0, 0.5}, {0, 64, 1.0}, {127, 127, std::pow(2.0, 8191.0 / 8192.0)}};
     for (auto b : bends) {
-        voice.setPitchBend(b.lsb, b.msb);
+        voice.setPitchBend(b.lsb, b.msb, 0.5f);
         EXPECT_NEAR(voice.bendRatio, b.ratio, 1e-6) << b.lsb << " " << b.msb;
     }
     EXPECT_LT(voice.bendRatio, 2.0);
+
+    // The plug-in plays by the current program's values.
+    PluginFixture f;
+    f.addInstrument(constant(500, 0.5f));
+    f.plugin->setParameter(Quaxel2::kVelocitySensitivity, 0.0f);
+    f.plugin->setParameter(Quaxel2::kPitchBendRange, 1.0f);  // 24 semitones
+    f.midi(0x90, 60, 1);
+    f.midi(0xE0, 0, 0);
+    EXPECT_FLOAT_EQ(f.plugin->getVoice(0)->velocityLevel, 1.0f);
+    EXPECT_NEAR(f.plugin->getVoice(0)->bendRatio, 0.25, 1e-6);
 }
 
 TEST(Voice, ReversedOneShotStartsAtTheEndAndPlaysDown) {
@@ -76,7 +84,7 @@ TEST(Voice, ReversedOneShotStartsAtTheEndAndPlaysDown) {
     Instrument* instrument = f.addInstrument(ramp(100));
     instrument->setParameter(Instrument::kReverse, 1.0f);
     f.midi(0x90, 60, 127);
-    EXPECT_EQ(instrument->position[0], 100.0);
+    EXPECT_EQ(f.plugin->getVoice(0)->playbackOf(0).position, 100.0);
     auto [left, right] = f.render(64);
     EXPECT_FLOAT_EQ(left[0], 0.0f);  // the guard frame at the length repeats frame 0
     EXPECT_FLOAT_EQ(left[1], 0.099f);
@@ -84,7 +92,7 @@ TEST(Voice, ReversedOneShotStartsAtTheEndAndPlaysDown) {
     auto rest = f.render(64).first;
     EXPECT_FLOAT_EQ(rest[35], 0.001f);
     EXPECT_FLOAT_EQ(rest[36], 0.0f);  // reached 0: the sample has ended
-    EXPECT_EQ(instrument->volumeEnvelope[0].state, ADSR::envIdle);
+    EXPECT_EQ(f.plugin->getVoice(0)->playbackOf(0).volumeEnvelope.state, ADSR::envIdle);
 }
 
 TEST(Voice, LoopsWrapAndAnOverlongStepLandsOnTheLoopStart) {
@@ -102,7 +110,7 @@ TEST(Voice, LoopsWrapAndAnOverlongStepLandsOnTheLoopStart) {
 
     sample->setLoopEnd(13);  // loop of 3 frames, step of 4 frames
     instrument->setParameter(Instrument::kTune, 24.0f / 48.0f + 2.0f / 48.0f);
-    instrument->position[0] = 12.0;
+    f.plugin->getVoice(0)->playbackOf(0).position = 12.0;
     left = f.render(3).first;
     EXPECT_FLOAT_EQ(left[0], 0.012f);
     EXPECT_FLOAT_EQ(left[1], 0.010f);  // 16 wraps to 13, still at the end: the start
@@ -110,11 +118,11 @@ TEST(Voice, LoopsWrapAndAnOverlongStepLandsOnTheLoopStart) {
 
 TEST(Voice, ANoteBeyondTheBlockStartsAtFrameZeroOfTheNext) {
     PluginFixture f;
-    Instrument* instrument = f.addInstrument(constant(1000, 0.5f));
+    f.addInstrument(constant(1000, 0.5f));
     f.midi(0x90, 60, 127, 100);
     auto first = f.render(64).first;
     for (float x : first) EXPECT_EQ(x, 0.0f);
-    EXPECT_EQ(instrument->volumeEnvelope[0].state, ADSR::envDecay);  // gated on and stepped once
+    EXPECT_EQ(f.plugin->getVoice(0)->playbackOf(0).volumeEnvelope.state, ADSR::envDecay);  // gated on and stepped once
     auto second = f.render(64).first;
     EXPECT_FLOAT_EQ(second[0], 0.5f);
 }
@@ -153,15 +161,15 @@ TEST(Voice, EnvelopeTiming) {
     // Pitch attack of ~88 frames runs at twice the speed: two steps per frame.
     instrument->setParameter(Instrument::kPitchA, 88.2f / (44100.0f * 2.0f));
     ADSR volumeReference;
-    volumeReference.setAttackRate(instrument->volumeEnvelope[0].attackRate);
+    volumeReference.setAttackRate(instrument->volumeShape.attackRate);
     volumeReference.gate(true);
     f.midi(0x90, 60, 127);
     f.render(40);
     for (int i = 0; i < 41; i++) volumeReference.step();
-    EXPECT_EQ(instrument->volumeEnvelope[0].output, volumeReference.output);
-    EXPECT_EQ(instrument->pitchEnvelope[0].state, ADSR::envAttack);
+    EXPECT_EQ(f.plugin->getVoice(0)->playbackOf(0).volumeEnvelope.output, volumeReference.output);
+    EXPECT_EQ(f.plugin->getVoice(0)->playbackOf(0).pitchEnvelope.state, ADSR::envAttack);
     f.render(8);
-    EXPECT_NE(instrument->pitchEnvelope[0].state, ADSR::envAttack);
+    EXPECT_NE(f.plugin->getVoice(0)->playbackOf(0).pitchEnvelope.state, ADSR::envAttack);
 }
 
 TEST(Voice, GrainsFadeInAndOutAndJumpBack) {
@@ -175,8 +183,8 @@ TEST(Voice, GrainsFadeInAndOutAndJumpBack) {
     EXPECT_FLOAT_EQ(left[500], 0.5f);
     EXPECT_FLOAT_EQ(left[999], 0.5f * 1 / 50);
     EXPECT_EQ(left[1000], 0.0f);  // a new grain starts
-    EXPECT_DOUBLE_EQ(instrument->grainStart[0], 91.0);  // moved on by the advance only
-    EXPECT_DOUBLE_EQ(instrument->position[0], 91.0 + 200);
+    EXPECT_DOUBLE_EQ(f.plugin->getVoice(0)->playbackOf(0).grainStart, 91.0);  // moved on by the advance only
+    EXPECT_DOUBLE_EQ(f.plugin->getVoice(0)->playbackOf(0).position, 91.0 + 200);
 }
 
 TEST(Voice, ReleasedVoiceFreesItselfWhenItsEnvelopesEnd) {
@@ -226,10 +234,10 @@ TEST(Voice, SwitchesMidNoteNeverReadOutsideTheSample) {
     instrument->setParameter(Instrument::kTune, 1.0f);  // four frames a step
     f.midi(0x90, 60, 127);
     f.render(64);
-    instrument->position[0] = -7.5;
+    f.plugin->getVoice(0)->playbackOf(0).position = -7.5;
     instrument->setParameter(Instrument::kReverse, 0.0f);
     instrument->setParameter(Instrument::kLoop, 1.0f);
-    instrument->volumeEnvelope[0].gate(true);
+    f.plugin->getVoice(0)->playbackOf(0).volumeEnvelope.gate(true);
     auto left = f.render(64).first;
     EXPECT_FLOAT_EQ(left[0], 0.0f);  // clamped to frame 0
     for (float x : left) EXPECT_TRUE(std::isfinite(x));

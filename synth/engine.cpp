@@ -1,16 +1,14 @@
-// MIDI from the host and the editor, voice allocation, and the audio
-// callback that renders the voices, meters the instruments and runs the delay.
+#include "synth/engine.h"
+
 #include <xmmintrin.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstring>
 #include <mutex>
-#include <vector>
 
+#include "dsp/pitch_tables.h"
 #include "instruments/instrument.h"
-#include "synth/quaxel2.h"
 
 namespace {
 
@@ -28,18 +26,36 @@ private:
 };
 
 bool validNote(int note) { return note >= 0 && note < 128; }
+bool isAllNotesOff(int status, int controller) {
+    return (status & 0xF0) == 0xB0 && (controller == 123 || controller == 126);
+}
 
 // Holders of the engine lock do only short work, so the audio thread may
 // wait for it a little; a holder that is itself held up costs one silent
 // block rather than a late one.
 constexpr std::chrono::microseconds kLongestWait{1000};
 
+int boundedBlockSize(int size) {
+    return size <= 0 ? Engine::kDefaultBlockSize : std::min(size, Engine::kMaxBlockSize);
+}
+
 }  // namespace
 
-// Events are kept until the next rendered block applies them: that block
-// may not get the engine, and no note may be lost then.
-VstInt32 Quaxel2::processEvents(VstEvents* events) {
-    if (!events) return 1;
+Engine::Engine() : delay(std::make_unique<Delay>(44100)) {
+    for (int i = 0; i < kNumVoices; i++) voices[i] = std::make_unique<Voice>(i, renderBlockSize);
+    for (auto& rack : racks) rack = std::make_unique<Rack>();
+    block.layers = layers.data();
+}
+
+Engine::~Engine() {
+    freeRemovedInstruments();
+    for (auto& rack : racks) rack.reset();
+}
+
+// ---- MIDI ----------------------------------------------------------------------
+
+void Engine::keepEvents(const VstEvents* events) noexcept {
+    if (!events) return;
     for (VstInt32 e = 0; e < events->numEvents; e++) {
         const VstEvent* event = events->events[e];
         if (!event || event->type != kVstMidiType) continue;
@@ -47,7 +63,6 @@ VstInt32 Quaxel2::processEvents(VstEvents* events) {
         keepEvent({static_cast<signed char>(midi->midiData[0]), static_cast<signed char>(midi->midiData[1]),
                    static_cast<signed char>(midi->midiData[2]), midi->deltaFrames, false});
     }
-    return 1;
 }
 
 // Only what the engine acts on is kept, so that no flood of controllers can
@@ -55,12 +70,12 @@ VstInt32 Quaxel2::processEvents(VstEvents* events) {
 // the latest value. When the store is full, a further note-on is dropped, and
 // a release is remembered apart and applied after the stored events, so that
 // no note is left hanging and none is released that was not asked to be.
-void Quaxel2::keepEvent(const PendingEvent& event) {
+void Engine::keepEvent(const PendingEvent& event) noexcept {
     const int kind = event.status & 0xF0;
     const int channel = event.status & 0x0F;
     const bool noteOn = kind == 0x90 && event.data2 != 0;
     const bool noteOff = kind == 0x80 || (kind == 0x90 && event.data2 == 0);
-    const bool allOff = kind == 0xB0 && (event.data1 == 123 || event.data1 == 126);
+    const bool allOff = isAllNotesOff(event.status, event.data1);
     if (kind == 0xE0) {
         pendingBend = event;
         bendPending = true;
@@ -70,7 +85,7 @@ void Quaxel2::keepEvent(const PendingEvent& event) {
     if (!allOff && !validNote(event.data1)) return;
     if (allOff && pendingCount > 0) {
         const PendingEvent& last = pendingEvents[pendingCount - 1];
-        if ((last.status & 0xF0) == 0xB0 && (last.data1 == 123 || last.data1 == 126)) return;  // said already
+        if (isAllNotesOff(last.status, last.data1)) return;  // said already
     }
     if (pendingCount < kMaxPendingEvents) {
         pendingEvents[pendingCount++] = event;
@@ -83,7 +98,7 @@ void Quaxel2::keepEvent(const PendingEvent& event) {
     }
 }
 
-void Quaxel2::applyEvent(const PendingEvent& event, int deltaFrames) {
+void Engine::applyEvent(const PendingEvent& event, int deltaFrames) noexcept {
     const int kind = event.status & 0xF0;
     const int channel = event.status & 0x0F;
     switch (kind) {
@@ -91,13 +106,15 @@ void Quaxel2::applyEvent(const PendingEvent& event, int deltaFrames) {
             if (event.data2 != 0)
                 noteOn(event.data1, event.data2, deltaFrames, channel);
             else
-                noteOff(event.data1, 0, deltaFrames, channel);
+                noteOff(event.data1, channel);
             break;
-        case 0x80: noteOff(event.data1, event.data2, deltaFrames, channel); break;
-        case 0xB0: allNoteOff(deltaFrames, channel); break;
-        case 0xE0:
-            for (auto& voice : voices) voice->setPitchBend(event.data1 & 0x7F, event.data2 & 0x7F);
+        case 0x80: noteOff(event.data1, channel); break;
+        case 0xB0: allNoteOff(); break;
+        case 0xE0: {
+            const float range = masters ? static_cast<float>(masters->pitchBendRange) : 0.5f;
+            for (auto& voice : voices) voice->setPitchBend(event.data1 & 0x7F, event.data2 & 0x7F, range);
             break;
+        }
         default: break;
     }
 }
@@ -105,7 +122,7 @@ void Quaxel2::applyEvent(const PendingEvent& event, int deltaFrames) {
 // Applies the kept events that fall before `pieceEnd`, at their offsets
 // within the piece that starts at `pieceStart`; the last piece of a call
 // takes all that are left.
-void Quaxel2::applyPendingEvents(int pieceStart, int pieceEnd, bool lastPiece) {
+void Engine::applyPendingEvents(int pieceStart, int pieceEnd, bool lastPiece) noexcept {
     auto due = [&](const PendingEvent& event) { return lastPiece || event.deltaFrames < pieceEnd; };
     auto offset = [&](const PendingEvent& event) { return std::max(event.deltaFrames - pieceStart, 0); };
     for (int e = 0; e < pendingCount; e++) {
@@ -124,15 +141,15 @@ void Quaxel2::applyPendingEvents(int pieceStart, int pieceEnd, bool lastPiece) {
     for (int note = 0; note < 128; note++)
         for (int channel = 0; channel < 16; channel++)
             if (overflowReleases[note][channel]) {
-                noteOff(note, 0, 0, channel);
+                noteOff(note, channel);
                 overflowReleases[note][channel] = false;
             }
-    if (overflowAllOff) allNoteOff(0, 0);
+    if (overflowAllOff) allNoteOff();
     overflowAllOff = false;
     releasesOverflowed = false;
 }
 
-void Quaxel2::forgetVoice(Voice* voice) {
+void Engine::forgetVoice(Voice* voice) noexcept {
     if (!validNote(voice->note)) return;
     for (Voice*& entry : noteTable[voice->note])
         if (entry == voice) entry = nullptr;
@@ -141,39 +158,42 @@ void Quaxel2::forgetVoice(Voice* voice) {
 // Releases the voice of this key from this source, and the editor's voices
 // on the key. Those are forgotten too, so that the editor's own note-off
 // cannot later release what they play by then.
-void Quaxel2::releaseKey(int note, int velocity, int deltaFrames, int column) {
+void Engine::releaseKey(int note, int column) noexcept {
     Voice*& own = noteTable[note][column];
     if (own) {
-        own->doRelease(note, velocity, deltaFrames, column);
+        own->doRelease(block);
         own = nullptr;
     }
     for (Voice*& entry : noteTable[note]) {
         if (entry && entry->channel == -1) {
             Voice* voice = entry;
-            voice->doRelease(note, velocity, deltaFrames, column);
+            voice->doRelease(block);
             forgetVoice(voice);
         }
     }
 }
 
-void Quaxel2::play(int note, int velocity, int deltaFrames, int channel) {
+void Engine::play(int note, int velocity, int deltaFrames, int channel) {
     std::lock_guard<EngineMutex> engine(engineLock);
+    gatherLayers();
     noteOn(note, velocity, deltaFrames, channel);
 }
 
-void Quaxel2::stop(int note, int velocity, int deltaFrames, int channel) {
+void Engine::stop(int note, int /*velocity*/, int /*deltaFrames*/, int channel) {
     std::lock_guard<EngineMutex> engine(engineLock);
-    noteOff(note, velocity, deltaFrames, channel);
+    gatherLayers();
+    noteOff(note, channel);
 }
 
-void Quaxel2::noteOn(int note, int velocity, int deltaFrames, int channel) {
+void Engine::noteOn(int note, int velocity, int deltaFrames, int channel) noexcept {
     if (!validNote(note) || channel < -1 || channel > 15) return;
     const int column = channel == -1 ? kEditorColumn : channel;
-    releaseKey(note, velocity, deltaFrames, column);
+    releaseKey(note, column);
+    const float sensitivity = masters ? static_cast<float>(masters->velocitySensitivity) : 1.0f;
     Voice*& entry = noteTable[note][column];
     for (auto& voice : voices) {
         if (!voice->active) {
-            voice->play(note, velocity, deltaFrames, column);
+            voice->play(note, velocity, deltaFrames, column, block, sensitivity);
             entry = voice.get();
             return;
         }
@@ -185,23 +205,110 @@ void Quaxel2::noteOn(int note, int velocity, int deltaFrames, int channel) {
             quietest = voice.get();
     if (!quietest) return;
     forgetVoice(quietest);
-    quietest->stop(quietest->note, 0, 0, column);
-    quietest->play(note, velocity, deltaFrames, column);
+    quietest->stop(block);
+    quietest->play(note, velocity, deltaFrames, column, block, sensitivity);
     entry = quietest;
 }
 
-void Quaxel2::noteOff(int note, int velocity, int deltaFrames, int channel) {
+void Engine::noteOff(int note, int channel) noexcept {
     if (!validNote(note) || channel < -1 || channel > 15) return;
-    releaseKey(note, velocity, deltaFrames, channel == -1 ? kEditorColumn : channel);
+    releaseKey(note, channel == -1 ? kEditorColumn : channel);
 }
 
-void Quaxel2::allNoteOff(int deltaFrames, int /*channel*/) {
+void Engine::allNoteOff() noexcept {
     for (auto& voice : voices)
-        if (voice->active) voice->doRelease(0, 0, deltaFrames, -1);
+        if (voice->active) voice->doRelease(block);
     for (auto& row : noteTable) row.fill(nullptr);
 }
 
-void Quaxel2::resetInstruBuffer() {
+// ---- rendering -----------------------------------------------------------------
+
+void Engine::gatherLayers() noexcept {
+    const Rack& rack = *racks[0];
+    int count = 0;
+    for (int i = 0; i < rack.getCount(); i++) {
+        Instrument& instrument = *rack.getInstrumentAt(i);
+        if (instrument.missing) continue;
+        const Sample& sample = *instrument.getSample(0, -1, -1);
+        VoiceLayer& layer = layers[count++];
+        layer.owner = instrument.serial;
+        layer.left = sample.getBuffer(0);
+        layer.right = sample.channels > 1 ? sample.getBuffer(1) : layer.left;
+        layer.length = sample.length;
+        layer.loopStart = sample.loopStart;
+        layer.loopEnd = sample.loopEnd;
+        layer.looping = sample.loopStyle != NoLoop;
+        layer.startPlay = sample.startPlay;
+        layer.sampleRate = sample.samplerate;
+        layer.rootRatio = instrument.rootRatio;
+        layer.tuneRatio = instrument.tuneRatio;
+        layer.pan = instrument.pan;
+        layer.volume = instrument.volume;
+        layer.pitchEgDepth = instrument.pitchEgDepth;
+        layer.reverse = instrument.reverse;
+        layer.interpolate = instrument.interpolate;
+        layer.grain = instrument.grain;
+        layer.grainPeriod = grainSize;
+        layer.grainAdvance = static_cast<int>(instrument.grainAdvanceF);
+        // The channel the editor shows (and may have changed) is the one obeyed.
+        layer.channel = instrument.data ? readShared(instrument.data->midiChannel) : instrument.midiChannel;
+        layer.volumeShape = &instrument.volumeShape;
+        layer.pitchShape = &instrument.pitchShape;
+        layer.meter = instrument.meterBuffer.data();
+    }
+    block.layerCount = count;
+    block.masterVolume = masters ? normalised(masters->masterVolume) : 1.0f;  // NaN plays as silence
+    block.masterTune = masters ? paramToPitch(masters->masterTune) : 1.0;
+    block.outputRate = outputRate;
+}
+
+void Engine::render(float** outputs, int frames, const double* hostTempo) noexcept {
+    std::unique_lock<EngineMutex> engine(engineLock, std::defer_lock);
+    if (!engine.try_lock_for(kLongestWait)) {
+        // Another thread is publishing a change: this block is silent and
+        // its events wait for the next one.
+        skippedBlocks.fetch_add(1, std::memory_order_relaxed);
+        if (frames > 0) {
+            std::fill_n(outputs[0], frames, 0.0f);
+            std::fill_n(outputs[1], frames, 0.0f);
+        }
+        return;
+    }
+    DenormalsOff denormalsOff;
+    gatherLayers();
+    if (frames <= 0) {
+        // Hosts send empty blocks; the events are due, and the work between
+        // blocks still happens.
+        applyPendingEvents(0, 0, true);
+        if (hostTempo) updateTempo(*hostTempo);
+        for (auto& voice : voices) voice->finishIfEnded(block);
+        processDeletion();
+        return;
+    }
+    // Buffers hold one block; a call for more is rendered in pieces.
+    for (int done = 0; done < frames; done += renderBlockSize) {
+        const int piece = std::min(renderBlockSize, frames - done);
+        // Each event starts in the piece that holds its frame.
+        applyPendingEvents(done, done + piece, done + piece >= frames);
+        float* part[2] = {outputs[0] + done, outputs[1] + done};
+        renderBlock(part, piece, hostTempo);
+    }
+}
+
+void Engine::renderBlock(float** outputs, int frames, const double* hostTempo) noexcept {
+    std::fill_n(outputs[0], frames, 0.0f);
+    std::fill_n(outputs[1], frames, 0.0f);
+    resetInstruBuffer();
+    for (auto& voice : voices) voice->process(outputs, frames, block);
+    meterInstruments(frames);
+    if (hostTempo) updateTempo(*hostTempo);
+    delay->process(outputs, frames);
+    processDeletion();
+    // What a removal changed is what the next piece plays.
+    gatherLayers();
+}
+
+void Engine::resetInstruBuffer() noexcept {
     for (int r = 0; r < rackCount; r++)
         for (int i = 0; i < racks[r]->getCount(); i++) {
             std::vector<float>& meter = racks[r]->getInstrumentAt(i)->meterBuffer;
@@ -209,51 +316,7 @@ void Quaxel2::resetInstruBuffer() {
         }
 }
 
-void Quaxel2::processReplacing(float** /*inputs*/, float** outputs, VstInt32 sampleFrames) {
-    if (!outputs || !outputs[0] || !outputs[1]) return;
-    // The host is asked for its tempo before the engine is locked: a host
-    // that calls back into the plug-in from there must not find it held.
-    const VstTimeInfo* time = getTimeInfo(kVstTempoValid);
-    const bool hostTempoKnown = time != nullptr;
-    const double hostTempo = time ? time->tempo : 0.0;
-    std::unique_lock<EngineMutex> engine(engineLock, std::defer_lock);
-    if (!engine.try_lock_for(kLongestWait)) {
-        // Another thread is publishing a change: this block is silent and
-        // its events wait for the next one.
-        skippedBlocks.fetch_add(1, std::memory_order_relaxed);
-        if (sampleFrames > 0) {
-            std::fill_n(outputs[0], sampleFrames, 0.0f);
-            std::fill_n(outputs[1], sampleFrames, 0.0f);
-        }
-        return;
-    }
-    DenormalsOff denormalsOff;
-    if (sampleFrames <= 0) {
-        // Hosts send empty blocks; the events are due, and the work between
-        // blocks still happens.
-        applyPendingEvents(0, 0, true);
-        if (hostTempoKnown) updateTempo(hostTempo);
-        for (auto& voice : voices) voice->finishIfEnded();
-        processDeletion();
-        return;
-    }
-    // Buffers hold one block; a host that asks for more gets it in pieces.
-    const int piece = getRenderBlockSize();
-    for (int done = 0; done < sampleFrames; done += piece) {
-        const int frames = std::min(piece, sampleFrames - done);
-        // Each event starts in the piece that holds its frame.
-        applyPendingEvents(done, done + frames, done + frames >= sampleFrames);
-        float* part[2] = {outputs[0] + done, outputs[1] + done};
-        renderBlock(part, frames, hostTempoKnown, hostTempo);
-    }
-}
-
-void Quaxel2::renderBlock(float** outputs, int frames, bool hostTempoKnown, double hostTempo) {
-    std::fill_n(outputs[0], frames, 0.0f);
-    std::fill_n(outputs[1], frames, 0.0f);
-    resetInstruBuffer();
-    for (auto& voice : voices) voice->process(outputs, frames);
-
+void Engine::meterInstruments(int frames) noexcept {
     for (int r = 0; r < rackCount; r++)
         for (int i = 0; i < racks[r]->getCount(); i++) {
             Instrument* instrument = racks[r]->getInstrumentAt(i);
@@ -265,17 +328,22 @@ void Quaxel2::renderBlock(float** outputs, int frames, bool hostTempoKnown, doub
             }
             instrument->data->peak = std::max(max, -min);
         }
-
-    if (hostTempoKnown) updateTempo(hostTempo);
-    delay->process(outputs, frames);
-    processDeletion();
 }
 
-void Quaxel2::processDeletion() {
+void Engine::updateTempo(double hostTempo) noexcept {
+    currentTempo = hostTempo;
+    if (currentTempo != appliedTempo || std::isnan(currentTempo) || std::isnan(appliedTempo))
+        delay->setSamplePerBeat(currentTempo, delay->getSampleRate());
+    appliedTempo = currentTempo;
+}
+
+void Engine::processDeletion() noexcept {
     removedCount += racks[0]->processDeletion(removed.data() + removedCount, kMaxRemoved - removedCount);
 }
 
-void Quaxel2::freeRemovedInstruments() {
+// ---- structure and format ------------------------------------------------------
+
+void Engine::freeRemovedInstruments() {
     std::array<Instrument*, kMaxRemoved> toFree{};
     int count = 0;
     {
@@ -286,22 +354,18 @@ void Quaxel2::freeRemovedInstruments() {
     for (int i = 0; i < count; i++) delete toFree[i];
 }
 
-void Quaxel2::updateTempo(double hostTempo) {
-    currentTempo = hostTempo;
-    if (currentTempo != appliedTempo || std::isnan(currentTempo) || std::isnan(appliedTempo))
-        delay->setSamplePerBeat(currentTempo, delay->getSampleRate());
-    appliedTempo = currentTempo;
+std::unique_ptr<Rack> Engine::replaceRack(std::unique_ptr<Rack> built) {
+    racks[0].swap(built);
+    return built;
 }
 
-void Quaxel2::setBlockSize(VstInt32 size) {
-    std::lock_guard<std::recursive_mutex> structure(structureMutex);
-    freeRemovedInstruments();
-    const int frames = size <= 0 ? kDefaultBlockSize : std::min(size, kMaxBlockSize);
+void Engine::setBlockSize(int size) {
+    const int frames = boundedBlockSize(size);
     // New buffers are made here and swapped in under the engine lock; the
     // old ones go when this function returns.
     std::vector<std::vector<float>> buffers(2 * kNumVoices + Rack::kCapacity, std::vector<float>(frames, 0.0f));
     std::lock_guard<EngineMutex> engine(engineLock);
-    AudioEffect::setBlockSize(size);
+    renderBlockSize = frames;
     int next = 0;
     for (auto& voice : voices) {
         // A voice cut off here no longer plays its note: forget it.
@@ -313,30 +377,16 @@ void Quaxel2::setBlockSize(VstInt32 size) {
     for (int i = 0; i < rack.getCount(); i++) rack.getInstrumentAt(i)->adjustBufferSize(buffers[next++]);
 }
 
-void Quaxel2::setSampleRate(float rate) {
-    std::lock_guard<std::recursive_mutex> structure(structureMutex);
+void Engine::setSampleRate(float rate) {
     // Out-of-range rates reach the instruments and the delay as 0, which
     // they replace by 44100.
     const int whole = rate >= 1.0f && rate <= 1e7f ? static_cast<int>(rate) : 0;
     // The delay's new line is made here; the old one goes when this returns.
     std::vector<float> line(static_cast<std::size_t>(Delay::lineFramesFor(whole)));
     std::lock_guard<EngineMutex> engine(engineLock);
-    AudioEffect::setSampleRate(rate);
+    outputRate = rate > 0.0f && std::isfinite(rate) ? rate : 44100.0;
     for (int r = 0; r < rackCount; r++)
         for (int i = 0; i < racks[r]->getCount(); i++) racks[r]->getInstrumentAt(i)->setSamplerate(whole);
     delay->setSampleRate(whole, line);
     delay->setSamplePerBeat(appliedTempo, delay->getSampleRate());
-}
-
-void Quaxel2::setGrainSize(int size) {
-    if (size < 200 || size > 2000) return;
-    std::lock_guard<EngineMutex> engine(engineLock);
-    grainSize = size;
-    Rack& rack = *racks[0];
-    for (int i = 0; i < rack.getCount(); i++) {
-        Instrument* instrument = rack.getInstrumentAt(i);
-        instrument->grainPeriod = size;
-        const int count = instrument->getParameterCount();
-        applyParameter(instrument->id * count + 21, instrument->getParameter(21));
-    }
 }

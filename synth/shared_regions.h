@@ -1,0 +1,53 @@
+// The two shared-memory regions the editor program maps by the plug-in's
+// instance number: "/instrument.mmapN" (sixteen instrument records, then the
+// delay's block, whose entries 8 to 11 mirror the four master values) and
+// "/sample.mmapN" (the record of the sample on show).
+#pragma once
+
+#include <cstddef>
+
+#include "programs/parameter.h"
+#include "synth/shared_region.h"
+
+class Instrument;
+struct InstrumentData;
+struct SampleData;
+
+class SharedRegions {
+public:
+    static constexpr std::size_t kInstrumentSlotSize = 2680;
+    static constexpr int kInstrumentSlots = 16;
+    static constexpr std::size_t kDelayBlockOffset = 42880;
+    static constexpr std::size_t kDelayBlockEntrySize = 16;
+    static constexpr int kFirstMasterEntry = 8;
+    static constexpr std::size_t kInstrumentRegionSize = 43072;
+    static constexpr std::size_t kSampleRegionSize = 7728;
+
+    // Creates both regions, zeroed, with every instrument slot free. A
+    // region that cannot be made is reported on stdout and stays null.
+    explicit SharedRegions(int instanceNumber);
+
+    unsigned char* instrumentRegion() const { return instruments; }
+    unsigned char* sampleRegion() const { return sample; }
+    SampleData* sampleRecord() const { return reinterpret_cast<SampleData*>(sample); }
+    // The delay's eight records, or null without the region.
+    ParameterRecord* delayRecords() const;
+
+    // Callers hold the engine lock: records are handed out and taken back
+    // (by instruments being destroyed) under it.
+    // The first free instrument record in slot order, or null.
+    InstrumentData* freeInstrumentRecord() const;
+    // Gives an instrument a free record and binds its sample to the sample
+    // record; a null instrument is ignored.
+    void attach(Instrument* instrument) const;
+
+    // Shows master value `which` (0 volume, 1 tune, 2 velocity sensitivity,
+    // 3 bend range) in the delay block for the editor program; any thread.
+    void mirrorMasterValue(int which, float value) const;
+
+private:
+    SharedRegion instrumentMemory;
+    SharedRegion sampleMemory;
+    unsigned char* instruments = nullptr;
+    unsigned char* sample = nullptr;
+};
