@@ -1,10 +1,16 @@
 # Runs the sound generator twice into fresh folders and fails unless both
-# runs wrote the same files with the same bytes.
-# Usage: cmake -DSOUNDGEN=<generator> -DWORK_DIR=<scratch folder> -P compare_two_runs.cmake
+# runs wrote the same files with the same bytes. The second run has the C
+# library's random state moved before it starts (RAND_SHIFT, a preloaded
+# library), as other libraries in the process may move it.
+# Usage: cmake -DSOUNDGEN=<generator> -DWORK_DIR=<scratch folder> [-DRAND_SHIFT=<library>] -P compare_two_runs.cmake
 file(REMOVE_RECURSE ${WORK_DIR})
 foreach(run first second)
+  set(preload "")
+  if(run STREQUAL "second" AND RAND_SHIFT)
+    set(preload ${CMAKE_COMMAND} -E env LD_PRELOAD=${RAND_SHIFT})
+  endif()
   execute_process(
-    COMMAND ${SOUNDGEN} ${WORK_DIR}/${run}/data ${WORK_DIR}/${run}/include
+    COMMAND ${preload} ${SOUNDGEN} ${WORK_DIR}/${run}/data ${WORK_DIR}/${run}/include
     RESULT_VARIABLE status)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "${SOUNDGEN} failed: ${status}")

@@ -42,6 +42,7 @@ int boundedBlockSize(int size) {
 }  // namespace
 
 Engine::Engine() : delay(std::make_unique<Delay>(44100)) {
+    Locked<EngineMutex> lock(engineLock);
     for (int i = 0; i < kNumVoices; i++) voices[i] = std::make_unique<Voice>(i, renderBlockSize);
     for (auto& rack : racks) rack = std::make_unique<Rack>();
     block.layers = layers.data();
@@ -49,6 +50,7 @@ Engine::Engine() : delay(std::make_unique<Delay>(44100)) {
 
 Engine::~Engine() {
     freeRemovedInstruments();
+    Locked<EngineMutex> lock(engineLock);
     for (auto& rack : racks) rack.reset();
 }
 
@@ -174,13 +176,13 @@ void Engine::releaseKey(int note, int column) noexcept {
 }
 
 void Engine::play(int note, int velocity, int deltaFrames, int channel) {
-    std::lock_guard<EngineMutex> engine(engineLock);
+    Locked<EngineMutex> lock(engineLock);
     gatherLayers();
     noteOn(note, velocity, deltaFrames, channel);
 }
 
 void Engine::stop(int note, int /*velocity*/, int /*deltaFrames*/, int channel) {
-    std::lock_guard<EngineMutex> engine(engineLock);
+    Locked<EngineMutex> lock(engineLock);
     gatherLayers();
     noteOff(note, channel);
 }
@@ -263,8 +265,7 @@ void Engine::gatherLayers() noexcept {
 }
 
 void Engine::render(float** outputs, int frames, const double* hostTempo) noexcept {
-    std::unique_lock<EngineMutex> engine(engineLock, std::defer_lock);
-    if (!engine.try_lock_for(kLongestWait)) {
+    if (!engineLock.try_lock_for(kLongestWait)) {
         // Another thread is publishing a change: this block is silent and
         // its events wait for the next one.
         skippedBlocks.fetch_add(1, std::memory_order_relaxed);
@@ -274,6 +275,11 @@ void Engine::render(float** outputs, int frames, const double* hostTempo) noexce
         }
         return;
     }
+    renderLocked(outputs, frames, hostTempo);
+    engineLock.unlock();
+}
+
+void Engine::renderLocked(float** outputs, int frames, const double* hostTempo) noexcept {
     DenormalsOff denormalsOff;
     gatherLayers();
     if (frames <= 0) {
@@ -347,7 +353,7 @@ void Engine::freeRemovedInstruments() {
     std::array<Instrument*, kMaxRemoved> toFree{};
     int count = 0;
     {
-        std::lock_guard<EngineMutex> engine(engineLock);
+        Locked<EngineMutex> lock(engineLock);
         std::swap(toFree, removed);
         std::swap(count, removedCount);
     }
@@ -364,7 +370,7 @@ void Engine::setBlockSize(int size) {
     // New buffers are made here and swapped in under the engine lock; the
     // old ones go when this function returns.
     std::vector<std::vector<float>> buffers(2 * kNumVoices + Rack::kCapacity, std::vector<float>(frames, 0.0f));
-    std::lock_guard<EngineMutex> engine(engineLock);
+    Locked<EngineMutex> lock(engineLock);
     renderBlockSize = frames;
     int next = 0;
     for (auto& voice : voices) {
@@ -383,7 +389,7 @@ void Engine::setSampleRate(float rate) {
     const int whole = rate >= 1.0f && rate <= 1e7f ? static_cast<int>(rate) : 0;
     // The delay's new line is made here; the old one goes when this returns.
     std::vector<float> line(static_cast<std::size_t>(Delay::lineFramesFor(whole)));
-    std::lock_guard<EngineMutex> engine(engineLock);
+    Locked<EngineMutex> lock(engineLock);
     outputRate = rate > 0.0f && std::isfinite(rate) ? rate : 44100.0;
     for (int r = 0; r < rackCount; r++)
         for (int i = 0; i < racks[r]->getCount(); i++) racks[r]->getInstrumentAt(i)->setSamplerate(whole);

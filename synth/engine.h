@@ -63,27 +63,31 @@ public:
     void freeRemovedInstruments();
 
     // ---- with the engine lock held by the caller ----
-    EngineMutex& mutex() RETURN_CAPABILITY(engineLock) { return engineLock; }
+    EngineMutex& mutex() const RETURN_CAPABILITY(engineLock) { return engineLock; }
     // The program whose master values the voices play by.
-    void setMasters(const Program* program) { masters = program; }
+    void setMasters(const Program* program) REQUIRES(engineLock) { masters = program; }
     // Puts `built` in place of rack 0 and hands back the rack it replaced.
-    std::unique_ptr<Rack> replaceRack(std::unique_ptr<Rack> built);
-    void setGrainSize(int size) { grainSize = size; }
+    std::unique_ptr<Rack> replaceRack(std::unique_ptr<Rack> built) REQUIRES(engineLock);
+    void setGrainSize(int size) REQUIRES(engineLock) { grainSize = size; }
+    Rack* getRack(int index) const REQUIRES(engineLock) { return racks[index].get(); }
+    Delay& getDelay() REQUIRES(engineLock) { return *delay; }
 
-    // ---- reading ----
-    Rack* getRack(int index) const { return racks[index].get(); }
+    // ---- reading without the lock: for tests, and for values that only
+    // the threads that also change them read (structure lock held) ----
+    Rack* rackForInspection(int index) const NO_THREAD_SAFETY_ANALYSIS { return racks[index].get(); }
+    Delay& delayForInspection() NO_THREAD_SAFETY_ANALYSIS { return *delay; }
     int getRackCount() const { return rackCount; }
-    Voice* getVoice(int index) const { return voices[index].get(); }
-    Voice* getNoteTableEntry(int note, int column) const { return noteTable[note][column]; }
-    Delay& getDelay() { return *delay; }
-    int getGrainSize() const { return grainSize; }
-    double getCurrentTempo() const { return currentTempo; }
-    double getAppliedTempo() const { return appliedTempo; }
-    // The frames voices and instruments render at once.
-    int getRenderBlockSize() const { return renderBlockSize; }
+    Voice* getVoice(int index) const NO_THREAD_SAFETY_ANALYSIS { return voices[index].get(); }
+    Voice* getNoteTableEntry(int note, int column) const NO_THREAD_SAFETY_ANALYSIS { return noteTable[note][column]; }
+    int getGrainSize() const NO_THREAD_SAFETY_ANALYSIS { return grainSize; }
+    double getCurrentTempo() const NO_THREAD_SAFETY_ANALYSIS { return currentTempo; }
+    double getAppliedTempo() const NO_THREAD_SAFETY_ANALYSIS { return appliedTempo; }
+    // The frames voices and instruments render at once; changed only under
+    // the structure lock as well.
+    int getRenderBlockSize() const NO_THREAD_SAFETY_ANALYSIS { return renderBlockSize; }
     // The sample rate the sound is computed for: the host's, or 44100 while
     // the host has given none that is usable.
-    double getOutputRate() const { return outputRate; }
+    double getOutputRate() const NO_THREAD_SAFETY_ANALYSIS { return outputRate; }
     // Blocks rendered as silence because another thread held the engine.
     long getSkippedBlocks() const { return skippedBlocks.load(std::memory_order_relaxed); }
 
@@ -101,40 +105,41 @@ private:
     void keepEvent(const PendingEvent& event) noexcept;
     // Applies the kept events that fall in one piece of a call; the last
     // piece applies all that are left.
-    void applyPendingEvents(int pieceStart, int pieceEnd, bool lastPiece) noexcept;
-    void applyEvent(const PendingEvent& event, int deltaFrames) noexcept;
-    void noteOn(int note, int velocity, int deltaFrames, int channel) noexcept;
-    void noteOff(int note, int channel) noexcept;
+    void applyPendingEvents(int pieceStart, int pieceEnd, bool lastPiece) noexcept REQUIRES(engineLock);
+    void applyEvent(const PendingEvent& event, int deltaFrames) noexcept REQUIRES(engineLock);
+    void noteOn(int note, int velocity, int deltaFrames, int channel) noexcept REQUIRES(engineLock);
+    void noteOff(int note, int channel) noexcept REQUIRES(engineLock);
     // Releases every sounding voice (controllers 123 and 126, any channel).
-    void allNoteOff() noexcept;
+    void allNoteOff() noexcept REQUIRES(engineLock);
     // Clears the note-table entries that still point at a voice for its note.
-    void forgetVoice(Voice* voice) noexcept;
-    void releaseKey(int note, int column) noexcept;
+    void forgetVoice(Voice* voice) noexcept REQUIRES(engineLock);
+    void releaseKey(int note, int column) noexcept REQUIRES(engineLock);
     // What the voices play this block: rack 0's instruments and the masters.
-    void gatherLayers() noexcept;
-    void renderBlock(float** outputs, int frames, const double* hostTempo) noexcept;
+    void gatherLayers() noexcept REQUIRES(engineLock);
+    void renderLocked(float** outputs, int frames, const double* hostTempo) noexcept REQUIRES(engineLock);
+    void renderBlock(float** outputs, int frames, const double* hostTempo) noexcept REQUIRES(engineLock);
     // Clears every instrument's meter buffer for the block.
-    void resetInstruBuffer() noexcept;
-    void meterInstruments(int frames) noexcept;
+    void resetInstruBuffer() noexcept REQUIRES(engineLock);
+    void meterInstruments(int frames) noexcept REQUIRES(engineLock);
     // Follows the host's tempo; the delay recomputes its beat when it changes.
-    void updateTempo(double hostTempo) noexcept;
+    void updateTempo(double hostTempo) noexcept REQUIRES(engineLock);
     // Takes the instruments the editor asked to remove out of the rack.
-    void processDeletion() noexcept;
+    void processDeletion() noexcept REQUIRES(engineLock);
 
-    EngineMutex engineLock;
-    std::array<std::unique_ptr<Voice>, kNumVoices> voices;
-    std::array<std::unique_ptr<Rack>, kNumRacks> racks;
-    int rackCount = 1;  // only rack 0 is ever filled
-    std::array<std::array<Voice*, kNoteColumns>, 128> noteTable{};
-    std::unique_ptr<Delay> delay;
-    const Program* masters = nullptr;
-    std::array<VoiceLayer, Rack::kCapacity> layers{};
-    VoiceBlock block;
-    int grainSize = 1000;
-    double currentTempo = 120.0;
-    double appliedTempo = 120.0;
-    int renderBlockSize = kDefaultBlockSize;
-    double outputRate = 44100.0;
+    mutable EngineMutex engineLock;
+    std::array<std::unique_ptr<Voice>, kNumVoices> voices GUARDED_BY(engineLock);
+    std::array<std::unique_ptr<Rack>, kNumRacks> racks GUARDED_BY(engineLock);
+    const int rackCount = 1;  // only rack 0 is ever filled
+    std::array<std::array<Voice*, kNoteColumns>, 128> noteTable GUARDED_BY(engineLock){};
+    const std::unique_ptr<Delay> delay PT_GUARDED_BY(engineLock);
+    const Program* masters GUARDED_BY(engineLock) = nullptr;
+    std::array<VoiceLayer, Rack::kCapacity> layers GUARDED_BY(engineLock){};
+    VoiceBlock block GUARDED_BY(engineLock);
+    int grainSize GUARDED_BY(engineLock) = 1000;
+    double currentTempo GUARDED_BY(engineLock) = 120.0;
+    double appliedTempo GUARDED_BY(engineLock) = 120.0;
+    int renderBlockSize GUARDED_BY(engineLock) = kDefaultBlockSize;
+    double outputRate GUARDED_BY(engineLock) = 44100.0;
 
     // Only the audio thread touches the kept events.
     std::array<PendingEvent, kMaxPendingEvents> pendingEvents{};
@@ -148,6 +153,6 @@ private:
     std::atomic<long> skippedBlocks{0};
 
     // Instruments taken out of the rack, waiting to be freed.
-    std::array<Instrument*, kMaxRemoved> removed{};
-    int removedCount = 0;
+    std::array<Instrument*, kMaxRemoved> removed GUARDED_BY(engineLock){};
+    int removedCount GUARDED_BY(engineLock) = 0;
 };

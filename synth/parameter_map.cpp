@@ -137,6 +137,7 @@ void Quaxel2::getParameterName(VstInt32 index, char* text) {
         return;
     }
     if (isDelayIndex(index)) {
+        Locked<EngineMutex> lock(engine.mutex());
         copyText(text, "dly ", kMaxParamNameLength);
         appendText(text, engine.getDelay().getParameterName(index - kFirstDelayParam), kMaxParamNameLength);
     } else if (isMasterIndex(index)) {

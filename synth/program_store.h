@@ -24,7 +24,7 @@ public:
 
     StructureMutex& lock() RETURN_CAPABILITY(structureMutex) { return structureMutex; }
 
-    Program& operator[](int index) REQUIRES(structureMutex) { return programs[index]; }
+    Program& at(int index) REQUIRES(structureMutex) { return programs[index]; }
     // The same program without the lock, for its master values only: they
     // are relaxed atomics, and the program objects never move.
     Program& masters(int index) NO_THREAD_SAFETY_ANALYSIS { return programs[index]; }

@@ -31,14 +31,14 @@ void Quaxel2::setProgram(VstInt32 program) {
     if (program < 0 || program >= kNumPrograms) return;
     Locked<StructureMutex> structure(programs.lock());
     engine.freeRemovedInstruments();
-    copyStateToProgram(&programs[curProgram]);
-    std::unique_ptr<Rack> built = buildProgramRack(programs[program]);
+    copyStateToProgram(&programs.at(curProgram));
+    std::unique_ptr<Rack> built = buildProgramRack(programs.at(program));
     std::unique_ptr<Rack> old;
     {
         Locked<EngineMutex> lock(engine.mutex());
         std::atomic_ref<VstInt32>(curProgram).store(program, std::memory_order_relaxed);
-        engine.setMasters(&programs[program]);
-        old = publishRack(std::move(built), programs[program]);
+        engine.setMasters(&programs.at(program));
+        old = publishRack(std::move(built), programs.at(program));
     }
 }
 
@@ -92,11 +92,11 @@ void Quaxel2::copyStateToProgram(Program* program) {
 
 void Quaxel2::copyStateFromProgram() {
     Locked<StructureMutex> structure(programs.lock());
-    std::unique_ptr<Rack> built = buildProgramRack(programs[curProgram]);
+    std::unique_ptr<Rack> built = buildProgramRack(programs.at(curProgram));
     std::unique_ptr<Rack> old;
     {
         Locked<EngineMutex> lock(engine.mutex());
-        old = publishRack(std::move(built), programs[curProgram]);
+        old = publishRack(std::move(built), programs.at(curProgram));
     }
 }
 

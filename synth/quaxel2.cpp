@@ -50,16 +50,16 @@ Quaxel2::Quaxel2(audioMasterCallback audioMaster)
 
     // The voices play by the master values of the current program; the
     // delay keeps its parameters in the instrument region, after the slots.
-    Delay& delay = engine.getDelay();
     {
         Locked<EngineMutex> lock(engine.mutex());
         engine.setMasters(&programs.masters(0));
+        Delay& delay = engine.getDelay();
         delay.setSharedRecords(regions.delayRecords());
+        delay.initData();
+        delay.setParameter(Delay::kTime, 0.625f);
+        delay.setParameter(Delay::kFeedback, 0.25f);
+        delay.setParameter(Delay::kVolume, 0.41f);
     }
-    delay.initData();
-    delay.setParameter(Delay::kTime, 0.625f);
-    delay.setParameter(Delay::kFeedback, 0.25f);
-    delay.setParameter(Delay::kVolume, 0.41f);
     // The factory bank fills all programs and builds program 0.
     setChunk2(const_cast<unsigned char*>(bank), bank_size, false);
     // The editor object arrives with the editor bridge.
@@ -117,18 +117,18 @@ void Quaxel2::setProgramName(char* name) {
     Locked<StructureMutex> structure(programs.lock());
     char bounded[kMaxProgramNameLength + 1];
     copyText(bounded, name, kMaxProgramNameLength);
-    programs[curProgram].name = bounded;
+    programs.at(curProgram).name = bounded;
 }
 
 void Quaxel2::getProgramName(char* name) {
     Locked<StructureMutex> structure(programs.lock());
-    copyText(name, programs[curProgram].name.c_str(), kMaxProgramNameLength);
+    copyText(name, programs.at(curProgram).name.c_str(), kMaxProgramNameLength);
 }
 
 bool Quaxel2::getProgramNameIndexed(VstInt32 /*category*/, VstInt32 index, char* text) {
     if (index < 0 || index >= kNumPrograms) return false;
     Locked<StructureMutex> structure(programs.lock());
-    copyText(text, programs[index].name.c_str(), kMaxProgramNameLength);
+    copyText(text, programs.at(index).name.c_str(), kMaxProgramNameLength);
     return true;
 }
 

@@ -127,11 +127,11 @@ public:
 
     // ---- inspection (tests, and single-threaded use) ----
     Engine& getEngine() { return engine; }
-    Rack* getRack(int index) const { return engine.getRack(index); }
+    Rack* getRack(int index) const { return engine.rackForInspection(index); }
     int getRackCount() const { return engine.getRackCount(); }
     Voice* getVoice(int index) const { return engine.getVoice(index); }
     Voice* getNoteTableEntry(int note, int column) const { return engine.getNoteTableEntry(note, column); }
-    Delay& getDelay() { return engine.getDelay(); }
+    Delay& getDelay() { return engine.delayForInspection(); }
     int getGrainSize() const { return engine.getGrainSize(); }
     double getCurrentTempo() const { return engine.getCurrentTempo(); }
     double getAppliedTempo() const { return engine.getAppliedTempo(); }
@@ -151,28 +151,28 @@ private:
     std::unique_ptr<Instrument> makeInstrumentFromPath(const std::string& path);
     // A silent stand-in for a stored instrument whose sample file is missing.
     std::unique_ptr<Instrument> makeMissingInstrument(const InstrumentProgram& entry);
-    Instrument* addToRack(std::unique_ptr<Instrument> instrument);
+    Instrument* addToRack(std::unique_ptr<Instrument> instrument) EXCLUDES(engine.mutex());
     // Builds a program's instruments, off the audio thread's way.
     std::unique_ptr<Rack> buildProgramRack(const Program& program);
     // Puts a built rack in place of rack 0, shows it in the shared records
     // and applies the program's delay values; returns the rack it replaced,
     // for the caller to free after letting the engine lock go.
-    std::unique_ptr<Rack> publishRack(std::unique_ptr<Rack> built, const Program& program);
+    std::unique_ptr<Rack> publishRack(std::unique_ptr<Rack> built, const Program& program) REQUIRES(engine.mutex());
     // Replaces the rack by the current program's instruments, and shows the
     // master values of `mirrored`, when given, in the editor's block.
     void rebuildCurrentProgram(const Program* mirrored);
     // Applies a value with the engine lock held; false when the index has no
     // place to go (an empty rack, no such instrument).
-    bool applyParameter(VstInt32 index, float value);
+    bool applyParameter(VstInt32 index, float value) REQUIRES(engine.mutex());
     // The value stored for a global index, as given.
     float storedParameter(VstInt32 index);
     RelaxedFloat* masterField(VstInt32 index);
     // Instrument of rack 0 and parameter number that a global index below
     // 512 addresses, or null when that index is inert.
-    Instrument* instrumentParameter(VstInt32 index, int& parameter) const;
+    Instrument* instrumentParameter(VstInt32 index, int& parameter) const REQUIRES(engine.mutex());
     // Instrument of rack 0 whose sample marker a global index 640 to 767
     // addresses, or null when that index is inert.
-    Instrument* markerTarget(VstInt32 index) const;
+    Instrument* markerTarget(VstInt32 index) const REQUIRES(engine.mutex());
     void notifyEditor(VstInt32 index, float value);
 
     const int instanceNumber;

@@ -9,7 +9,7 @@
 
 VstInt32 Quaxel2::getChunk(void** data, bool isPreset) {
     Locked<StructureMutex> structure(programs.lock());
-    copyStateToProgram(&programs[curProgram]);
+    copyStateToProgram(&programs.at(curProgram));
     return programs.save(data, curProgram, isPreset);
 }
 
@@ -44,10 +44,10 @@ VstInt32 Quaxel2::setChunk2(void* data, VstInt32 byteSize, bool isPreset) {
 void Quaxel2::rebuildCurrentProgram(const Program* mirrored) {
     Locked<StructureMutex> structure(programs.lock());
     engine.freeRemovedInstruments();
-    std::unique_ptr<Rack> built = buildProgramRack(programs[curProgram]);
+    std::unique_ptr<Rack> built = buildProgramRack(programs.at(curProgram));
     std::unique_ptr<Rack> old;
     Locked<EngineMutex> lock(engine.mutex());
-    old = publishRack(std::move(built), programs[curProgram]);
+    old = publishRack(std::move(built), programs.at(curProgram));
     if (!mirrored) return;
     const float masters[] = {mirrored->masterVolume, mirrored->masterTune, mirrored->velocitySensitivity,
                              mirrored->pitchBendRange};

@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <mutex>
 #include <stdexcept>
 
@@ -34,6 +37,13 @@ int engineRate() {
     return rate;
 }
 
+unsigned utteranceSeed(const Speech& s, int rate) {
+    std::uint32_t hash = 2166136261u;
+    for (unsigned char c : s.text + "|" + s.voice + "|" + std::to_string(s.pitch) + "|" + std::to_string(rate))
+        hash = (hash ^ c) * 16777619u;
+    return hash;
+}
+
 std::vector<double> synthesise(const Speech& s, int rate) {
     std::lock_guard<std::mutex> lock(espeakMutex);
     engineRate();
@@ -43,6 +53,10 @@ std::vector<double> synthesise(const Speech& s, int rate) {
     espeak_SetParameter(espeakRATE, rate, 0);
     espeak_SetParameter(espeakPITCH, s.pitch, 0);
     espeak_SetParameter(espeakRANGE, 60, 0);
+    // The synthesiser draws the breath and roughness of some voices from the
+    // C library's rand(), whose state anything loaded into the process may
+    // have moved: each utterance starts from its own fixed seed.
+    std::srand(utteranceSeed(s, rate));
     espeak_Synth(s.text.c_str(), s.text.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, nullptr);
     espeak_Synchronize();
     collected = nullptr;
