@@ -76,12 +76,9 @@ TEST_F(SampleFiles, HeadersThatClaimTooMuchLoadTheFramesThatAreThere) {
                           {"claimsmost.flac", 2, 4410, 4410}};  // 2^36 - 1 frames claimed
     for (const Case& c : cases) {
         Sample s;
-        ASSERT_TRUE(s.load(at(c.file))) << c.file;
-        EXPECT_EQ(s.channels, c.channels) << c.file;
+        ASSERT_NO_FATAL_FAILURE(loadExpecting(s, c.file, c.channels));
         EXPECT_GE(s.length, c.minLength) << c.file;
         EXPECT_LE(s.length, c.maxLength) << c.file;
-        EXPECT_EQ(s.loopEnd, s.length - 1) << c.file;
-        expectGuardFrames(s);
         for (int ch = 0; ch < s.channels; ch++)
             for (int k = 0; k < s.length; k++)
                 ASSERT_TRUE(std::isfinite(s.buffers[ch][k]) && std::fabs(s.buffers[ch][k]) <= 1.0f) << c.file << " " << k;

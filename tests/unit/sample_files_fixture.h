@@ -79,6 +79,14 @@ protected:
     static void expectGuardFrames(const Sample& s) {
         for (int c = 0; c < s.channels; c++) EXPECT_EQ(s.buffers[c][s.length], s.buffers[c][0]) << c;
     }
+    // Loads `file` and checks what any loaded sample has: the channels
+    // expected, loopEnd on the last frame, guard frames.
+    static void loadExpecting(Sample& s, const char* file, int channels) {
+        ASSERT_TRUE(s.load(at(file))) << file;
+        EXPECT_EQ(s.channels, channels) << file;
+        EXPECT_EQ(s.loopEnd, s.length - 1) << file;
+        expectGuardFrames(s);
+    }
     static void release(Sample& s) {
         if (s.buffers[1] != s.buffers[0]) delete[] s.buffers[1];
         delete[] s.buffers[0];
