@@ -1,39 +1,21 @@
-// Decodes a whole MP3 file (or a WAV file carrying MPEG Layer III data) with
-// libmad into two float channel buffers.
+// Decodes an MP3 stream with libmad, reading an open file in slices. A WAVE
+// file carrying MPEG Layer III data decodes the same way: libmad skips its
+// RIFF header as it would any junk before the first frame.
 #pragma once
 
 #include <cstdint>
-#include <string>
-#include <vector>
 
-class Mp3File {
-public:
-    explicit Mp3File(const std::string& path);
-    ~Mp3File();
-    Mp3File(const Mp3File&) = delete;
-    Mp3File& operator=(const Mp3File&) = delete;
+#include "instruments/channel_buffers.h"
+#include "instruments/regular_file.h"
 
-    // Hands over channel buffer `channel` (new[]-allocated, length + 1
-    // frames with a guard frame); the caller owns it afterwards.
-    float* takeBuffer(int channel);
+// MP3 files larger than 512 MiB are refused unread: at any standard bit rate
+// (at least 0.4 frames a byte) that many bytes decode to more than
+// kMaxSampleFrames frames.
+inline constexpr int64_t kMaxMp3FileBytes = int64_t{1} << 29;
 
-    uint32_t sampleRate = 0;
-    bool stereo = false;
-    int32_t channels = 2;
-    int32_t length = 0;
-    float* buffers[2] = {nullptr, nullptr};
-    int32_t growthStep = 230400;
-    std::vector<unsigned char> image;
-    std::size_t imageSize = 0;
-    int32_t written = 0;
-    int32_t capacity = 0;
-    bool error = false;
-
-private:
-    void decode();
-    bool grow();
-    void finish();
-
-    friend struct Mp3Callbacks;
-    bool imageHanded = false;
-};
+// Decodes the bytes `file` had when opened into `out`: one channel while the
+// frames are mono, two from the first stereo frame on (the mono part then
+// plays on both sides). Stops when `out` takes no more frames, and marks a
+// file past kMaxMp3FileBytes too long without reading it. Damaged frames are
+// skipped. Answers the stream's sample rate, 0 when no frame decoded.
+uint32_t decodeMp3(const RegularFile& file, ChannelBuffers& out);

@@ -1,8 +1,9 @@
 // Filling samples from the RIFF WAVE images compiled into the plug-in.
-#include <new>
 #include <string>
 
+#include "instruments/channel_buffers.h"
 #include "instruments/sample.h"
+#include "instruments/sample_limits.h"
 #include "instruments/wave_file.h"
 #include "resources/builtin_resources.h"
 
@@ -32,24 +33,14 @@ void Sample::adjustRootNote(const std::string& name) {
 bool Sample::loadFromResource(const std::string& name) {
     const EmbeddedResource* resource = findResource(name);
     if (!resource) return false;
-    WaveFile wave(resource->data, static_cast<std::size_t>(resource->size));
-    channels = wave.channels;
-    length = wave.frames;
-    samplerate = wave.sampleRate;
-    if (wave.frames <= 0 || wave.channels <= 0 || !wave.supported()) return false;
-    float* filled[2] = {nullptr, nullptr};
-    for (int c = 0; c < wave.channels; c++) {
-        filled[c] = new (std::nothrow) float[static_cast<std::size_t>(wave.frames) + 16]();
-        if (!filled[c]) {
-            delete[] filled[0];
-            return false;
-        }
-        wave.read(filled[c], wave.frames, c);
-        filled[c][wave.frames] = filled[c][0];
-    }
-    for (int c = 0; c < wave.channels; c++) buffers[c] = filled[c];
-    loopEnd = length - 1;
-    ownsBuffers = true;
+    const WaveFile wave(resource->data, static_cast<std::size_t>(resource->size));
+    if (wave.tooLong) reportSampleTooLong(name);
+    if (wave.frames <= 0 || !wave.supported()) return false;
+    ChannelBuffers frames(wave.channels, wave.frames);
+    if (!frames.makeRoom(wave.frames)) return false;
+    for (int c = 0; c < wave.channels; c++) wave.read(frames.next(c), wave.frames, c);
+    frames.advance(wave.frames);
+    if (!frames.giveTo(*this, wave.sampleRate, name)) return false;
     adjustRootNote(name);
     return true;
 }

@@ -30,9 +30,13 @@ public:
     // frames + 1 floats: voices read one guard frame past the end.
     void loadFromHeader(const float* data, int frames, int channel);
 
-    // Loaders: each fills an empty sample once and answers whether it could.
-    // On success every channel buffer (new[]-allocated, owned by the
-    // instrument the sample goes to) ends with a guard frame equal to frame 0.
+    // Loaders: each fills an empty sample once and answers whether it could;
+    // none throws. A path is opened once, without blocking, and read only if
+    // it is then a regular file. Buffers grow with the frames really read; a
+    // sample past kMaxSampleFrames (sample_limits.h) is refused with one line
+    // on stdout. On success every channel buffer (new[]-allocated, owned by
+    // the instrument the sample goes to) ends with a guard frame equal to
+    // frame 0.
     bool load(const std::string& path);
     bool loadFromMp3(const std::string& path);
     bool loadFromResource(const std::string& name);

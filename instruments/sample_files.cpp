@@ -1,123 +1,115 @@
 // Filling samples from files on disk: libsndfile for most formats, libmad
-// for MP3 files and for WAVE files that carry MPEG Layer III data.
+// for MP3 files and for WAVE files that carry MPEG Layer III data. Each path
+// is opened once; everything after that reads the open descriptor.
 #include <sndfile.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <new>
-#include <vector>
 
+#include "instruments/channel_buffers.h"
 #include "instruments/mp3_file.h"
 #include "instruments/path_names.h"
+#include "instruments/regular_file.h"
 #include "instruments/sample.h"
 
 namespace {
 
 constexpr int kMaxLoadedChannels = 2;
 
-float* newBuffer(std::size_t frames) { return new (std::nothrow) float[frames](); }
+struct SoundCloser {
+    void operator()(SNDFILE* sound) const { sf_close(sound); }
+};
+using Sound = std::unique_ptr<SNDFILE, SoundCloser>;
 
-// Only regular files are read: a device or a pipe named in a chunk or
-// dropped on an instrument could block the reading thread for ever.
-bool isRegularFile(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+bool carriesMp3(const RegularFile& file) {
+    unsigned char header[22];
+    return file.readAt(header, sizeof header, 0) == sizeof header && (header[20] | (header[21] << 8)) == 85;
+}
+
+bool loadMp3(Sample& sample, const RegularFile& file, const std::string& path) {
+    ChannelBuffers decoded(1);
+    const uint32_t rate = decodeMp3(file, decoded);
+    return decoded.giveTo(sample, static_cast<int>(rate), path);
+}
+
+// Bytes a frame takes in the encodings whose frame count libsndfile derives
+// from the data's size; 0 for compressed ones, whose headers state it.
+int64_t bytesPerFrame(const SF_INFO& info) {
+    switch (info.format & SF_FORMAT_SUBMASK) {
+        case SF_FORMAT_PCM_S8:
+        case SF_FORMAT_PCM_U8:
+        case SF_FORMAT_ULAW:
+        case SF_FORMAT_ALAW: return info.channels;
+        case SF_FORMAT_PCM_16: return 2 * info.channels;
+        case SF_FORMAT_PCM_24: return 3 * info.channels;
+        case SF_FORMAT_PCM_32:
+        case SF_FORMAT_FLOAT: return 4 * info.channels;
+        case SF_FORMAT_DOUBLE: return 8 * info.channels;
+        default: return 0;
+    }
+}
+
+// The frame count libsndfile gives when the file is large enough to hold
+// it; 0 when that cannot be told (a compressed FLAC header may claim 2^36).
+int64_t framesTheFileHolds(const SF_INFO& info, int64_t fileBytes) {
+    const int64_t perFrame = bytesPerFrame(info);
+    return perFrame > 0 && info.frames <= fileBytes / perFrame ? info.frames : 0;
+}
+
+// Reads interleaved slices and keeps the first channels, as many as `out` has.
+void readFrames(SNDFILE* sound, int channels, ChannelBuffers& out) {
+    const sf_count_t sliceFrames = std::max(1, 65536 / channels);
+    const std::unique_ptr<float[]> slice(new (std::nothrow) float[static_cast<std::size_t>(sliceFrames * channels)]);
+    out.outOfMemory = !slice;
+    if (!slice) return;
+    for (sf_count_t got; (got = sf_readf_float(sound, slice.get(), sliceFrames)) > 0;) {
+        if (!out.makeRoom(got)) return;
+        for (int c = 0; c < out.channelCount(); c++) {
+            float* to = out.next(c);
+            for (sf_count_t f = 0; f < got; f++) to[f] = slice[static_cast<std::size_t>(f * channels + c)];
+        }
+        out.advance(got);
+    }
+}
+
+bool loadThroughLibrary(Sample& sample, SNDFILE* sound, const SF_INFO& info, const RegularFile& file, const std::string& path) {
+    if (info.channels <= 0) return false;
+    // Allocation follows the frames that arrive, or a count the file's size
+    // bears out; such a count past the limit is refused before any reading.
+    ChannelBuffers frames(std::min(info.channels, kMaxLoadedChannels), framesTheFileHolds(info, file.size()));
+    if (!frames.tooLong) readFrames(sound, info.channels, frames);
+    return frames.giveTo(sample, info.samplerate, path);
 }
 
 }  // namespace
 
 bool Sample::isWavMp3(const std::string& path) {
-    if (!isRegularFile(path)) return false;
-    FILE* in = std::fopen(path.c_str(), "rb");
-    if (!in) return false;
-    unsigned char header[22];
-    const bool complete = std::fread(header, 1, sizeof header, in) == sizeof header;
-    std::fclose(in);
-    return complete && (header[20] | (header[21] << 8)) == 85;
+    const RegularFile file(path);
+    return file.isOpen() && carriesMp3(file);
 }
 
 bool Sample::load(const std::string& path) {
-    if (path.empty() || !isRegularFile(path)) return false;
-    if (endsWithMp3(path)) return loadFromMp3(path);
+    const RegularFile file(path);
+    if (!file.isOpen()) return false;
+    if (endsWithMp3(path)) return loadMp3(*this, file, path);
 
     SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    const int error = sf_error(file);
-    if (error != SF_ERR_NO_ERROR) {
-        if (file) sf_close(file);
-        // A library that refuses MPEG data in a WAVE file leaves it to
-        // libmad; which error code it gives for that differs by version.
-        return isWavMp3(path) && loadFromMp3(path);
-    }
-    // Libraries that decode it themselves would bypass libmad: route such
-    // files to it anyway, so that they load the same everywhere.
-    if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV && isWavMp3(path)) {
-        sf_close(file);
-        return loadFromMp3(path);
-    }
-    if (info.frames <= 0 || info.channels <= 0 || info.frames >= INT32_MAX - 16) {
-        sf_close(file);
-        return false;
-    }
-    const std::size_t frames = static_cast<std::size_t>(info.frames);
-    const int kept = std::min(info.channels, kMaxLoadedChannels);
-    std::unique_ptr<float[]> channelData[kMaxLoadedChannels];
-    for (int c = 0; c < kept; c++) {
-        channelData[c].reset(newBuffer(frames + 1));
-        if (!channelData[c]) {
-            sf_close(file);
-            return false;
-        }
-    }
-    // Read interleaved, in slices, and keep the first two channels of files
-    // that have more. A file shorter than its header says reads as silence.
-    constexpr std::size_t kSlice = 16384;
-    std::vector<float> slice;
-    try {
-        slice.resize(kSlice * static_cast<std::size_t>(info.channels));
-    } catch (const std::bad_alloc&) {
-        sf_close(file);
-        return false;
-    }
-    for (std::size_t done = 0; done < frames;) {
-        const sf_count_t want = static_cast<sf_count_t>(std::min(kSlice, frames - done));
-        const sf_count_t got = sf_readf_float(file, slice.data(), want);
-        if (got <= 0) break;
-        for (sf_count_t f = 0; f < got; f++)
-            for (int c = 0; c < kept; c++)
-                channelData[c][done + static_cast<std::size_t>(f)] = slice[static_cast<std::size_t>(f) * info.channels + c];
-        done += static_cast<std::size_t>(got);
-    }
-    sf_close(file);
-
-    length = static_cast<int32_t>(frames);
-    channels = kept;
-    samplerate = info.samplerate;
-    for (int c = 0; c < kept; c++) {
-        channelData[c][frames] = channelData[c][0];
-        buffers[c] = channelData[c].release();
-    }
-    loopEnd = length - 1;
-    ownsBuffers = true;
-    return true;
+    // libsndfile closes the descriptor it is given even when it fails to
+    // open the file, whatever it is told: it gets a duplicate to close.
+    const int duplicate = file.duplicate();
+    const Sound sound(duplicate >= 0 ? sf_open_fd(duplicate, SFM_READ, &info, SF_TRUE) : nullptr);
+    // A library that refuses MPEG data in a WAVE file leaves it to libmad;
+    // which error it gives for that differs by version. Libraries that
+    // decode it themselves would bypass libmad: route such files to it
+    // anyway, so that they load the same everywhere.
+    const bool wave = sound && (info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV;
+    if ((!sound || wave) && carriesMp3(file)) return loadMp3(*this, file, path);
+    return sound && loadThroughLibrary(*this, sound.get(), info, file, path);
 }
 
 bool Sample::loadFromMp3(const std::string& path) {
-    Mp3File decoded(path);
-    // A stream without a single decodable frame is no sound at all.
-    if (decoded.error || decoded.length <= 0) return false;
-    length = decoded.length;
-    channels = decoded.channels;
-    samplerate = static_cast<int32_t>(decoded.sampleRate);
-    for (int c = 0; c < channels; c++) {
-        buffers[c] = decoded.takeBuffer(c);
-        if (!buffers[c]) return false;
-    }
-    loopEnd = length - 1;
-    ownsBuffers = true;
-    return true;
+    const RegularFile file(path);
+    return file.isOpen() && loadMp3(*this, file, path);
 }
-

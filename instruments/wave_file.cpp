@@ -1,6 +1,9 @@
 #include "instruments/wave_file.h"
 
 #include <cstring>
+#include <new>
+
+#include "instruments/sample_limits.h"
 
 namespace {
 
@@ -29,9 +32,17 @@ WaveFile::WaveFile(const unsigned char* image, std::size_t size) {
             // A chunk that claims more than the image holds keeps what is there.
             const std::size_t available = size - (at + 8);
             const std::size_t bytes = chunkSize < available ? chunkSize : available;
-            dataSize = static_cast<int32_t>(bytes);
-            if (blockAlign > 0) frames = static_cast<int32_t>(bytes / static_cast<std::size_t>(blockAlign));
-            data.assign(image + at + 8, image + at + 8 + bytes);
+            const std::size_t count = blockAlign > 0 ? bytes / static_cast<std::size_t>(blockAlign) : 0;
+            if (count > static_cast<std::size_t>(kMaxSampleFrames)) {
+                tooLong = true;
+                return;
+            }
+            try {
+                data.assign(image + at + 8, image + at + 8 + bytes);
+            } catch (const std::bad_alloc&) {
+                return;  // no frames
+            }
+            frames = static_cast<int32_t>(count);
             return;
         }
         at += 8 + static_cast<std::size_t>(chunkSize);
