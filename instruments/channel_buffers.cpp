@@ -1,6 +1,7 @@
 #include "instruments/channel_buffers.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -77,6 +78,13 @@ bool ChannelBuffers::giveTo(Sample& sample, int rate, const std::string& name) {
     if (tooLong || outOfMemory || frames == 0 || rate < 1) return false;
     if (capacity > frames + 1) reallocate(frames + 1);  // failing that, the larger buffers serve as well
     for (int c = 0; c < channels; c++) {
+        // A floating-point file may hold anything: what is not a number
+        // plays as silence, and no frame is loud enough for a mix of them
+        // to overflow.
+        for (int64_t i = 0; i < frames; i++) {
+            float& x = data[c][i];
+            x = std::isfinite(x) ? std::clamp(x, -kLoudestFrame, kLoudestFrame) : 0.0f;
+        }
         data[c][frames] = data[c][0];
         sample.buffers[c] = data[c];
         data[c] = nullptr;

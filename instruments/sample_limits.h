@@ -14,3 +14,6 @@ inline constexpr int64_t kMaxSampleFrames = int64_t{1} << 27;
 inline void reportSampleTooLong(const std::string& name) {
     std::printf("Quaxel2VST > sample too long, not loaded: %s\n", name.c_str());
 }
+
+// Loaded frames are kept within this magnitude; real recordings stay near 1.
+inline constexpr float kLoudestFrame = 1e6f;

@@ -12,9 +12,11 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <future>
 #include <iterator>
+#include <limits>
 #include <string>
 
 #include "instruments/channel_buffers.h"
@@ -187,3 +189,24 @@ TEST(WaveImages, AnImagePastTheFrameLimitIsRefusedUncopied) {
 }
 
 }  // namespace
+
+// A floating-point file may carry values no recording has: they must not
+// reach the output as NaN, infinity or an overflowing mix.
+TEST_F(SampleFiles, NonFiniteAndHugeFramesPlayWithinBounds) {
+    const float frames[] = {0.5f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                            -std::numeric_limits<float>::infinity(), 3e38f, -0.25f};
+    const uint32_t dataBytes = sizeof frames;
+    const uint32_t fields[] = {0x46464952, 36 + dataBytes, 0x45564157, 0x20746d66, 16,
+                               3u | 1u << 16, 44100, 44100 * 4, 4u | 32u << 16, 0x61746164, dataBytes};
+    const std::string path = at("wild.wav");
+    std::ofstream file(path, std::ios::binary);
+    file.write(reinterpret_cast<const char*>(fields), sizeof fields);
+    file.write(reinterpret_cast<const char*>(frames), sizeof frames);
+    file.close();
+    Sample sample;
+    ASSERT_TRUE(sample.load(path));
+    ASSERT_EQ(sample.length, 6);
+    const float expected[] = {0.5f, 0.0f, 0.0f, 0.0f, 1e6f, -0.25f};
+    for (int i = 0; i < 6; i++) EXPECT_EQ(sample.buffers[0][i], expected[i]) << i;
+    sample.releaseOwnedBuffers();
+}
