@@ -1,5 +1,7 @@
 #include "instruments/instrument.h"
 
+#include "instruments/instrument_parameters.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -11,31 +13,7 @@ namespace {
 
 std::atomic<std::uint64_t> nextSerial{0};
 
-struct ParameterDefault {
-    const char* name;
-    int steps;
-    int offset;
-    int mark;
-    float value;
-};
-
-// Names, display hints and defaults of parameters 0 to 20; parameter 21
-// keeps the defaults every Parameter starts with.
-constexpr ParameterDefault kParameterDefaults[21] = {
-    {"volume", 99, 0, 99, 1.0f},      {"pan", 100, -50, 0, 0.5f},     {"tune", 48, -24, 0, 0.5f},
-    {"finetune", 200, -100, 0, 0.5f}, {"showwave", 1, 0, 0, 0.0f},    {"loop", 1, 0, 0, 0.0f},
-    {"global", 1, 0, 0, 1.0f},        {"voleg", 1, 0, 0, 0.0f},       {"piteg", 1, 0, 0, 0.0f},
-    {"special", 1, 0, 0, 0.0f},       {"vol A", 100, 0, 0, 0.0f},     {"vol D", 100, 0, 0, 0.0f},
-    {"vol S", 100, 100, 100, 1.0f},   {"vol R", 100, 0, 0, 0.0f},     {"pitch A", 100, 0, 0, 0.0f},
-    {"pitch D", 100, 0, 0, 0.0f},     {"pitch R", 100, 0, 0, 0.0f},   {"pitch EG", 100, 0, 50, 0.5f},
-    {"reverse", 1, 0, 0, 0.0f},       {"interpolate", 1, 0, 0, 0.0f}, {"grain", 1, 0, 0, 0.0f},
-};
-
-// Parameter 21, the grain advance, has no entry above: its value is set by
-// the constructor.
-float defaultValue(int index) {
-    return index < 21 ? kParameterDefaults[index].value : Instrument::kGrainAdvanceDefault;
-}
+float defaultValue(int index) { return kInstrumentParameters[index].value; }
 
 // Index into a ratio table of `steps` + 1 entries for a normalised value.
 int tableIndex(float x, int steps) { return static_cast<int>(normalised(x) * static_cast<float>(steps)); }
@@ -55,8 +33,8 @@ Instrument::Instrument(int blockSize, int sampleRate) : serial(nextSerial.fetch_
     defaultSample.loadFromHeader(coin, coinFrames, 0);
     createParameters(kParameterCount);
     samplerate = supportedRate(sampleRate);
-    const float initial[] = {0, 0, 1.0f, 0, 0, 0, 0, 0.5f, 0, 0, 0, kGrainAdvanceDefault};
-    for (int i = kVolA; i <= kGrainAdvance; i++) setParameter(i, initial[i - kVolA]);
+    // Parameters 0 to 9 already hold what their values mean.
+    for (int i = kVolA; i <= kGrainAdvance; i++) setParameter(i, kInstrumentParameters[i].value);
 }
 
 Instrument::~Instrument() {
@@ -179,8 +157,8 @@ float Instrument::getParameter(int index) const {
 
 void Instrument::createParameters(int count) {
     parameters.assign(static_cast<std::size_t>(std::max(count, 0)), Parameter{});
-    for (int i = 0; i < count && i < 21; i++) {
-        const ParameterDefault& d = kParameterDefaults[i];
+    for (int i = 0; i < count && i < kInstrumentParameterCount; i++) {
+        const InstrumentParameterInfo& d = kInstrumentParameters[i];
         parameters[i] = Parameter{d.steps, d.offset, d.mark, d.value, d.name};
     }
     parameterCount = count;

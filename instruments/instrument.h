@@ -15,7 +15,7 @@
 
 class Instrument {
 public:
-    static constexpr int kParameterCount = 22;
+    static constexpr int kParameterCount = 22;  // described in instrument_parameters.h
     static constexpr int kSampleCapacity = 256;
 
     // How an instrument was made, which says how programs remake it.
@@ -24,7 +24,6 @@ public:
         kFromCatalogueWithoutMarkers = 1,  // the same, its loop switch and markers neither applied nor kept
         kFromPath = 2,                 // around a sample file or embedded sound; owns its buffers
     };
-    static constexpr float kGrainAdvanceDefault = 0.82f;
 
     // Parameter numbers.
     enum : int {

@@ -1,9 +1,9 @@
 // Programs: storing the live rack and delay into a program, rebuilding them
 // from one, and the editor's reset, copy and clone of instruments.
 #include <atomic>
-#include <utility>
 
 #include "instruments/instrument.h"
+#include "instruments/instrument_parameters.h"
 #include "synth/quaxel2.h"
 
 namespace {
@@ -146,15 +146,13 @@ std::unique_ptr<Rack> Quaxel2::publishRack(std::unique_ptr<Rack> built, const Pr
     return old;
 }
 
-// The values an instrument's reset gives, in the order they are set; the
-// editor switches 4 and 6 to 9 keep theirs.
-constexpr std::pair<int, float> kResetValues[] = {
-    {Instrument::kVolume, 1.0f},  {Instrument::kPan, 0.5f},      {Instrument::kTune, 0.5f},
-    {Instrument::kFinetune, 0.5f}, {Instrument::kLoop, 0.0f},    {Instrument::kVolA, 0.0f},
-    {Instrument::kVolD, 0.0f},    {Instrument::kVolS, 1.0f},     {Instrument::kVolR, 0.0f},
-    {Instrument::kPitchA, 0.0f},  {Instrument::kPitchD, 0.0f},   {Instrument::kPitchR, 0.0f},
-    {Instrument::kPitchEg, 0.5f}, {Instrument::kReverse, 0.0f},  {Instrument::kInterpolate, 0.0f},
-    {Instrument::kGrain, 0.0f},   {Instrument::kGrainAdvance, Instrument::kGrainAdvanceDefault},
+// The parameters a reset returns to their first values, in the order they
+// are set; the editor switches 4 and 6 to 9 keep theirs.
+constexpr int kResetParameters[] = {
+    Instrument::kVolume, Instrument::kPan,    Instrument::kTune,    Instrument::kFinetune,    Instrument::kLoop,
+    Instrument::kVolA,   Instrument::kVolD,   Instrument::kVolS,    Instrument::kVolR,        Instrument::kPitchA,
+    Instrument::kPitchD, Instrument::kPitchR, Instrument::kPitchEg, Instrument::kReverse,     Instrument::kInterpolate,
+    Instrument::kGrain,  Instrument::kGrainAdvance,
 };
 
 void Quaxel2::resetParameters(Instrument* instrument) {
@@ -166,7 +164,7 @@ void Quaxel2::resetParameters(Instrument* instrument) {
         if (instrument->data && readShared(instrument->data->deleteRequest)) return;
         base = instrument->id * kInstrumentStride;
     }
-    for (auto [number, value] : kResetValues) setParameterAutomated(base + number, value);
+    for (int number : kResetParameters) setParameterAutomated(base + number, kInstrumentParameters[number].value);
     if (instrument->type == Instrument::kFromCatalogueWithoutMarkers || instrument->missing) return;
     Locked<EngineMutex> lock(engine.mutex());
     instrument->getSample(0, -1, -1)->setStartPlay(0);
