@@ -20,6 +20,8 @@
 #include "resources/builtin_resources.h"
 #include "bench_host.h"
 #include "synth/quaxel2.h"
+#include "tests/support/midi_events.h"
+#include "tests/support/plugin_state.h"
 
 namespace {
 
@@ -59,11 +61,8 @@ void BM_WorstBlockUnderLoad(benchmark::State& state) {
         };
         spawn([&](std::mt19937& r) { plugin.setProgram(static_cast<int>(r() % 4)); });
         spawn([&](std::mt19937& r) {
-            void* data = nullptr;
             const bool isPreset = r() % 2;
-            const VstInt32 size = plugin.getChunk(&data, isPreset);
-            std::vector<unsigned char> copy(static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
-            plugin.setChunk(copy.data(), size, isPreset);
+            loadChunk(plugin, savedChunk(plugin, isPreset), isPreset);
         });
         spawn([&](std::mt19937& r) {
             for (int index = 0; index < Quaxel2::kNumParams; index++)
@@ -81,25 +80,16 @@ void BM_WorstBlockUnderLoad(benchmark::State& state) {
         float* outputs[2] = {left.data(), right.data()};
         std::vector<double> micros;
         micros.reserve(kBlocks);
-        std::vector<unsigned char> eventBlock(sizeof(VstEvents) + 2 * sizeof(VstEvent*));
-        VstMidiEvent events[2] = {};
+        MidiEvents events;
         const auto period = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
             std::chrono::duration<double>(kBlock / 44100.0 / kPace));
         auto deadline = std::chrono::steady_clock::now();
         for (int b = 0; b < kBlocks; b++) {
             deadline += period;
             std::this_thread::sleep_until(deadline);
-            auto* list = reinterpret_cast<VstEvents*>(eventBlock.data());
-            list->numEvents = 2;
-            for (int e = 0; e < 2; e++) {
-                events[e] = VstMidiEvent{};
-                events[e].type = kVstMidiType;
-                events[e].deltaFrames = e * 100;
-                events[e].midiData[0] = static_cast<char>(e == 0 ? 0x90 : 0x80);
-                events[e].midiData[1] = static_cast<char>(40 + (b + e * 8) % 32);
-                events[e].midiData[2] = 100;
-                list->events[e] = reinterpret_cast<VstEvent*>(&events[e]);
-            }
+            events.clear();
+            events.add(0x90, 40 + b % 32, 100, 0).add(0x80, 40 + (b + 8) % 32, 100, 100);
+            VstEvents* list = events.list();
             const auto start = std::chrono::steady_clock::now();
             plugin.processEvents(list);
             plugin.processReplacing(nullptr, outputs, kBlock);

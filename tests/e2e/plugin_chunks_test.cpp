@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/vst2.h"
+#include "tests/support/midi_events.h"
 
 namespace {
 
@@ -62,22 +63,10 @@ public:
         std::vector<float> out, left(256), right(256);
         float* outputs[2] = {left.data(), right.data()};
         for (int block = 0; block < 60; block++) {
-            std::vector<VstMidiEvent> events;
+            MidiEvents events;
             if (block == 0 || block == 30)
-                for (int note : {48, 55, 64}) {
-                    VstMidiEvent e{};
-                    e.type = kVstMidiType;
-                    e.deltaFrames = 17;
-                    e.midiData[0] = static_cast<char>(block == 0 ? 0x90 : 0x80);
-                    e.midiData[1] = static_cast<char>(note);
-                    e.midiData[2] = 100;
-                    events.push_back(e);
-                }
-            Bytes list(sizeof(VstEvents) + events.size() * sizeof(VstEvent*));
-            auto* vstEvents = reinterpret_cast<VstEvents*>(list.data());
-            vstEvents->numEvents = static_cast<VstInt32>(events.size());
-            for (std::size_t i = 0; i < events.size(); i++) vstEvents->events[i] = reinterpret_cast<VstEvent*>(&events[i]);
-            call(effProcessEvents, 0, 0, vstEvents);
+                for (int note : {48, 55, 64}) events.add(block == 0 ? 0x90 : 0x80, note, 100, 17);
+            call(effProcessEvents, 0, 0, events.list());
             effect->processReplacing(effect, nullptr, outputs, 256);
             out.insert(out.end(), left.begin(), left.end());
             out.insert(out.end(), right.begin(), right.end());

@@ -18,6 +18,8 @@
 #include "instruments/instrument.h"
 #include "resources/builtin_resources.h"
 #include "synth/quaxel2.h"
+#include "tests/support/midi_events.h"
+#include "tests/support/plugin_state.h"
 
 namespace {
 
@@ -37,30 +39,6 @@ std::chrono::milliseconds runTime() {
     const char* seconds = std::getenv("QUAXEL2_STRESS_SECONDS");
     return std::chrono::milliseconds(static_cast<int>(1000 * (seconds ? std::atof(seconds) : 4.0)));
 }
-
-struct MidiBlock {
-    std::vector<VstMidiEvent> events;
-    std::vector<unsigned char> block;
-
-    void send(Quaxel2& plugin) {
-        block.assign(sizeof(VstEvents) + events.size() * sizeof(VstEvent*), 0);
-        auto* list = reinterpret_cast<VstEvents*>(block.data());
-        list->numEvents = static_cast<VstInt32>(events.size());
-        for (std::size_t i = 0; i < events.size(); i++) list->events[i] = reinterpret_cast<VstEvent*>(&events[i]);
-        plugin.processEvents(list);
-        events.clear();
-    }
-    void add(int status, int data1, int data2, int delta) {
-        VstMidiEvent e{};
-        e.type = kVstMidiType;
-        e.byteSize = sizeof e;
-        e.deltaFrames = delta;
-        e.midiData[0] = static_cast<char>(status);
-        e.midiData[1] = static_cast<char>(data1);
-        e.midiData[2] = static_cast<char>(data2);
-        events.push_back(e);
-    }
-};
 
 TEST(ThreadStress, EverythingAtOnceThenNoStuckNote) {
     Quaxel2 plugin(host);
@@ -82,11 +60,8 @@ TEST(ThreadStress, EverythingAtOnceThenNoStuckNote) {
 
     spawn([&](std::mt19937& r) { plugin.setProgram(static_cast<int>(r() % 8)); }, 1);
     spawn([&](std::mt19937& r) {
-        void* data = nullptr;
         const bool isPreset = r() % 2;
-        const VstInt32 size = plugin.getChunk(&data, isPreset);
-        std::vector<unsigned char> copy(static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
-        plugin.setChunk(copy.data(), size, isPreset);
+        loadChunk(plugin, savedChunk(plugin, isPreset), isPreset);
     }, 2);
     spawn([&](std::mt19937& r) {
         char name[64];
@@ -125,7 +100,7 @@ TEST(ThreadStress, EverythingAtOnceThenNoStuckNote) {
     std::mt19937 random(7);
     std::vector<float> left(2048), right(2048);
     float* outputs[2] = {left.data(), right.data()};
-    MidiBlock midi;
+    MidiEvents midi;
     const auto end = std::chrono::steady_clock::now() + runTime();
     while (std::chrono::steady_clock::now() < end) {
         const int frames = 1 + static_cast<int>(random() % 1024);
@@ -136,7 +111,8 @@ TEST(ThreadStress, EverythingAtOnceThenNoStuckNote) {
                      static_cast<int>(random() % static_cast<unsigned>(frames)));
         }
         if (random() % 50 == 0) midi.add(0xE0, 0, static_cast<int>(random() % 128), 0);
-        midi.send(plugin);
+        plugin.processEvents(midi.list());
+        midi.clear();
         plugin.processReplacing(nullptr, outputs, frames);
         for (int i = 0; i < frames; i++)
             if (!std::isfinite(left[i]) || !std::isfinite(right[i])) badSample = true;
@@ -151,7 +127,8 @@ TEST(ThreadStress, EverythingAtOnceThenNoStuckNote) {
     // frames at the highest rate used) and a little more.
     plugin.setBlockSize(512);
     midi.add(0xB0, 123, 0, 0);
-    midi.send(plugin);
+    plugin.processEvents(midi.list());
+    midi.clear();
     for (int block = 0; block < 4 * 48000 / 512 + 8; block++) plugin.processReplacing(nullptr, outputs, 512);
     for (int v = 0; v < Quaxel2::kNumVoices; v++) EXPECT_FALSE(plugin.getVoice(v)->active) << "voice " << v;
 }

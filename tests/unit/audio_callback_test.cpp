@@ -245,16 +245,8 @@ TEST(AudioCallback, NotesInHugeBlocksStartAtTheirOwnFrame) {
         SCOPED_TRACE(delta);
         f.midi(0xB0, 123, 0);
         f.render(100000);
-        VstMidiEvent on{};
-        on.type = kVstMidiType;
-        on.deltaFrames = delta;
-        on.midiData[0] = static_cast<char>(0x90);
-        on.midiData[1] = 60;
-        on.midiData[2] = 100;
-        VstEvents list{};
-        list.numEvents = 1;
-        list.events[0] = reinterpret_cast<VstEvent*>(&on);
-        f.plugin->processEvents(&list);
+        MidiEvents on;
+        f.plugin->processEvents(on.add(0x90, 60, 100, delta).list());
         auto left = f.render(100000).first;
         const auto first = std::find_if(left.begin(), left.end(), [](float x) { return x != 0.0f; });
         EXPECT_EQ(first - left.begin(), delta);
@@ -264,28 +256,17 @@ TEST(AudioCallback, NotesInHugeBlocksStartAtTheirOwnFrame) {
 // Hosts send floods of controllers (a mod wheel, automation lanes): they
 // must neither crowd out a note nor turn into a release.
 TEST(AudioCallback, ControllerFloodsNeverCostANote) {
-    auto flood = [](int count, int status, int data1, std::vector<VstMidiEvent>& events) {
-        for (int i = 0; i < count; i++) {
-            VstMidiEvent e{};
-            e.type = kVstMidiType;
-            e.midiData[0] = static_cast<char>(status);
-            e.midiData[1] = static_cast<char>(data1);
-            e.midiData[2] = static_cast<char>(i % 128);
-            events.push_back(e);
-        }
+    auto flood = [](int count, int status, int data1, MidiEvents& events) {
+        for (int i = 0; i < count; i++) events.add(status, data1, i % 128);
     };
-    auto send = [](Fixture& f, std::vector<VstMidiEvent>& events) {
-        std::vector<unsigned char> block(sizeof(VstEvents) + events.size() * sizeof(VstEvent*));
-        auto* list = reinterpret_cast<VstEvents*>(block.data());
-        list->numEvents = static_cast<VstInt32>(events.size());
-        for (std::size_t i = 0; i < events.size(); i++) list->events[i] = reinterpret_cast<VstEvent*>(&events[i]);
-        f.plugin->processEvents(list);
+    auto send = [](Fixture& f, MidiEvents& events) {
+        f.plugin->processEvents(events.list());
         f.render(64);
     };
     {
         Fixture f;
         f.midi(0x90, 60, 100);
-        std::vector<VstMidiEvent> events;
+        MidiEvents events;
         flood(2100, 0xB5, 1, events);  // mod wheel on channel 6
         flood(3000, 0xE5, 64, events);  // and pitch bend
         send(f, events);
@@ -294,10 +275,9 @@ TEST(AudioCallback, ControllerFloodsNeverCostANote) {
     }
     {
         Fixture f;
-        std::vector<VstMidiEvent> events;
+        MidiEvents events;
         flood(2048, 0xB0, 7, events);
-        flood(1, 0x90, 64, events);  // a note after them
-        events.back().midiData[2] = 100;
+        events.add(0x90, 64, 100);  // a note after them
         send(f, events);
         EXPECT_NE(f.entry(64, 0), nullptr);
     }
@@ -306,7 +286,7 @@ TEST(AudioCallback, ControllerFloodsNeverCostANote) {
         // none is made up for the note held on another channel.
         Fixture f;
         f.midi(0x90, 60, 100);
-        std::vector<VstMidiEvent> events;
+        MidiEvents events;
         for (int status : {0x91, 0x81})
             for (int i = 0; i < 2048; i++) flood(1, status, i % 128, events);
         send(f, events);
@@ -377,18 +357,9 @@ TEST(AudioCallback, EventsAndRenderingAllocateNothing) {
     f.plugin->getDelay().setActive(true);
     std::vector<float> left(64), right(64);
     float* outputs[2] = {left.data(), right.data()};
-    VstMidiEvent events[40];
-    VstEvents* block = static_cast<VstEvents*>(std::malloc(sizeof(VstEvents) + 40 * sizeof(VstEvent*)));
-    block->numEvents = 40;
-    for (int i = 0; i < 40; i++) {
-        events[i] = VstMidiEvent{};
-        events[i].type = kVstMidiType;
-        events[i].deltaFrames = i;
-        events[i].midiData[0] = static_cast<char>(i % 3 == 2 ? 0x80 : 0x90);
-        events[i].midiData[1] = static_cast<char>(40 + i % 20);
-        events[i].midiData[2] = 100;
-        block->events[i] = reinterpret_cast<VstEvent*>(&events[i]);
-    }
+    MidiEvents events;
+    for (int i = 0; i < 40; i++) events.add(i % 3 == 2 ? 0x80 : 0x90, 40 + i % 20, 100, i);
+    VstEvents* block = events.list();
     {
         AllocationCounter selfCheck;  // the counter does see allocations
         static int* volatile kept;
@@ -406,26 +377,15 @@ TEST(AudioCallback, EventsAndRenderingAllocateNothing) {
         }
         allocations = counter.count();
     }
-    std::free(block);
     EXPECT_EQ(allocations, 0);
 }
 
 TEST(AudioCallback, EventsPilingUpNeverLoseWhatEndsNotes) {
     Fixture f;
-    std::vector<VstMidiEvent> events(3000);
-    std::vector<unsigned char> block(sizeof(VstEvents) + events.size() * sizeof(VstEvent*));
-    auto* list = reinterpret_cast<VstEvents*>(block.data());
-    list->numEvents = static_cast<VstInt32>(events.size());
-    for (std::size_t i = 0; i < events.size(); i++) {
-        events[i] = VstMidiEvent{};
-        events[i].type = kVstMidiType;
-        const bool last = i == events.size() - 1;
-        events[i].midiData[0] = static_cast<char>(last ? 0xB0 : 0x90);  // many note-ons, then all notes off
-        events[i].midiData[1] = static_cast<char>(last ? 123 : 30 + i % 60);
-        events[i].midiData[2] = static_cast<char>(last ? 0 : 100);
-        list->events[i] = reinterpret_cast<VstEvent*>(&events[i]);
-    }
-    f.plugin->processEvents(list);  // more than a block can keep, and no block between
+    MidiEvents events;
+    for (int i = 0; i < 2999; i++) events.add(0x90, 30 + i % 60, 100);  // many note-ons,
+    events.add(0xB0, 123, 0);                                              // then all notes off
+    f.plugin->processEvents(events.list());  // more than a block can keep, and no block between
     f.render(64);
     for (int v = 0; v < Quaxel2::kNumVoices; v++) EXPECT_TRUE(!f.voice(v)->active || f.voice(v)->released) << v;
 }

@@ -55,24 +55,10 @@ std::uint64_t renderProgram(int program, int block) {
     std::size_t next = 0;
     for (int start = 0; start < kFrames; start += block) {
         const int frames = std::min(block, kFrames - start);
-        std::vector<VstMidiEvent> events;
-        for (; next < std::size(kScore) && kScore[next].frame < start + frames; next++) {
-            VstMidiEvent e{};
-            e.type = kVstMidiType;
-            e.byteSize = sizeof e;
-            e.deltaFrames = kScore[next].frame - start;
-            e.midiData[0] = static_cast<char>(kScore[next].status);
-            e.midiData[1] = static_cast<char>(kScore[next].data1);
-            e.midiData[2] = static_cast<char>(kScore[next].data2);
-            events.push_back(e);
-        }
-        if (!events.empty()) {
-            std::vector<unsigned char> list(sizeof(VstEvents) + events.size() * sizeof(VstEvent*));
-            auto* vstEvents = reinterpret_cast<VstEvents*>(list.data());
-            vstEvents->numEvents = static_cast<VstInt32>(events.size());
-            for (std::size_t i = 0; i < events.size(); i++) vstEvents->events[i] = reinterpret_cast<VstEvent*>(&events[i]);
-            f.plugin->processEvents(vstEvents);
-        }
+        MidiEvents events;
+        for (; next < std::size(kScore) && kScore[next].frame < start + frames; next++)
+            events.add(kScore[next].status, kScore[next].data1, kScore[next].data2, kScore[next].frame - start);
+        if (!events.empty()) f.plugin->processEvents(events.list());
         auto [l, r] = f.render(frames);
         left.insert(left.end(), l.begin(), l.end());
         right.insert(right.end(), r.begin(), r.end());

@@ -7,15 +7,9 @@
 #include <vector>
 
 #include "instruments/instrument.h"
-#include "programs/chunk.h"
 #include "synth/quaxel2.h"
-
-// Replaces the factory bank by 128 empty programs: a bare plug-in.
-inline void loadBlankBank(Quaxel2& plugin) {
-    std::vector<unsigned char> blank;
-    for (int i = 0; i < Quaxel2::kNumPrograms; i++) writeProgramRecord(blank, Program{});
-    plugin.setChunk(blank.data(), static_cast<VstInt32>(blank.size()), false);
-}
+#include "tests/support/midi_events.h"
+#include "tests/support/plugin_state.h"
 
 struct PluginFixture {
     static inline double hostTempo = 120.0;
@@ -65,21 +59,11 @@ struct PluginFixture {
     }
 
     void midi(int status, int data1, int data2, int delta = 0) {
-        VstMidiEvent event{};
-        event.type = kVstMidiType;
-        event.byteSize = sizeof event;
-        event.deltaFrames = delta;
-        event.midiData[0] = static_cast<char>(status);
-        event.midiData[1] = static_cast<char>(data1);
-        event.midiData[2] = static_cast<char>(data2);
-        VstEvents events{};
-        events.numEvents = 1;
-        events.events[0] = reinterpret_cast<VstEvent*>(&event);
-        plugin->processEvents(&events);
+        MidiEvents events;
+        plugin->processEvents(events.add(status, data1, data2, delta).list());
         // An empty block applies the event now, as the next block would.
-        float* outputs[2] = {nullptr, nullptr};
         float none = 0.0f;
-        outputs[0] = outputs[1] = &none;
+        float* outputs[2] = {&none, &none};
         plugin->processReplacing(nullptr, outputs, 0);
     }
 
