@@ -1,5 +1,10 @@
 // The ordered instruments the plug-in plays. An instrument's id is always
 // its position; the rack owns what it holds.
+//
+// Threads: the rack in play belongs to the engine, so every operation on it
+// runs with the engine lock held, on any thread; processDeletion is the
+// audio thread's. A rack being built for a program is its builder's alone
+// until it is published (the structure lock is held throughout).
 #pragma once
 
 #include <array>
@@ -15,6 +20,7 @@ public:
     Rack(const Rack&) = delete;
     Rack& operator=(const Rack&) = delete;
 
+    // Null outside 0 to count - 1.
     Instrument* getInstrumentAt(int index) const;
     Instrument* getInstrumentById(int id) const;
     // False when full; the caller then keeps the instrument.
@@ -28,6 +34,7 @@ public:
     // their records and returns how many it took: the caller destroys them,
     // which the audio thread that calls this must not do itself.
     int processDeletion(Instrument** removed, int capacity);
+    // Destroys every instrument: never on the audio thread.
     void clear();
     int getCount() const { return count; }
 

@@ -22,6 +22,8 @@ class ProgramStore {
 public:
     static constexpr int kNumPrograms = 128;
 
+    // Every operation below runs on a thread other than the audio thread
+    // with this lock held (the compiler checks it).
     StructureMutex& lock() RETURN_CAPABILITY(structureMutex) { return structureMutex; }
 
     Program& at(int index) REQUIRES(structureMutex) { return programs[index]; }
