@@ -5,7 +5,6 @@ get_filename_component(image_dir ${IMAGE} DIRECTORY)
 file(MAKE_DIRECTORY ${image_dir})
 file(COPY_FILE ${PROGRAM} ${IMAGE})
 file(SIZE ${IMAGE} size)
-get_filename_component(image_name ${IMAGE} NAME)
 file(WRITE ${ASM}
 "/* Generated at build time: the editor program's image. */
 \t.section .rodata
@@ -13,7 +12,7 @@ file(WRITE ${ASM}
 \t.type uifile, @object
 \t.balign 16
 uifile:
-\t.incbin \"${image_name}\"
+\t.incbin \"${IMAGE}\"
 \t.size uifile, . - uifile
 \t.globl uifile_size
 \t.type uifile_size, @object

@@ -3,37 +3,44 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <initializer_list>
 
 namespace {
 
 using LayoutTable = std::array<MessageLayout, 256>;
+struct LayoutEntry {
+    uint8_t opcode;
+    MessageLayout layout;  // size without text, where the text's length stands
+};
 
-// Opcode, size without text, where the text's length stands.
-constexpr LayoutTable toUiLayouts = [] {
-    LayoutTable t{};
-    t[toUiParameter] = {9, 0};
-    t[toUiInstrumentAdded] = {10, 5};
-    t[toUiMidi] = {4, 0};
-    t[toUiReload] = {1, 0};
-    t[toUiReattach] = {6, 1};
-    t[toUiQuit] = {2, 0};
-    t[toUiWaveformReady] = {1, 0};
-    return t;
-}();
+// Opcodes not listed stay invalid.
+constexpr LayoutTable layoutsOf(std::initializer_list<LayoutEntry> entries) {
+    LayoutTable table{};
+    for (const LayoutEntry& entry : entries) table[entry.opcode] = entry.layout;
+    return table;
+}
 
-constexpr LayoutTable fromUiLayouts = [] {
-    LayoutTable t{};
-    t[fromUiParameter] = {9, 0};
-    t[fromUiLoadString] = {6, 1};
-    t[fromUiLoadPath] = {6, 1};
-    t[fromUiMidi] = {4, 0};
-    t[fromUiResetParameters] = {5, 0};
-    t[fromUiCopyParameters] = {9, 0};
-    t[fromUiClone] = {5, 0};
-    t[fromUiShowWaveform] = {5, 0};
-    t[fromUiRefreshPeaks] = {1, 0};
-    return t;
-}();
+constexpr LayoutTable toUiLayouts = layoutsOf({
+    {toUiParameter, {9, 0}},
+    {toUiInstrumentAdded, {10, 5}},
+    {toUiMidi, {4, 0}},
+    {toUiReload, {1, 0}},
+    {toUiReattach, {6, 1}},
+    {toUiQuit, {2, 0}},
+    {toUiWaveformReady, {1, 0}},
+});
+
+constexpr LayoutTable fromUiLayouts = layoutsOf({
+    {fromUiParameter, {9, 0}},
+    {fromUiLoadString, {6, 1}},
+    {fromUiLoadPath, {6, 1}},
+    {fromUiMidi, {4, 0}},
+    {fromUiResetParameters, {5, 0}},
+    {fromUiCopyParameters, {9, 0}},
+    {fromUiClone, {5, 0}},
+    {fromUiShowWaveform, {5, 0}},
+    {fromUiRefreshPeaks, {1, 0}},
+});
 
 // The longest part of any message that comes before its text, terminator included.
 constexpr std::size_t kMaxFixedSize = 10;

@@ -93,7 +93,7 @@ TEST(UiMessages, BytesOfEveryMessage) {
         Bytes expected;
     };
     const Case cases[] = {
-        // The worked examples.
+        // Examples whose bytes are known by heart.
         {"parameter 3 = 0.5", toUi::parameter(3, 0.5f), {0x01, 0x03, 0, 0, 0, 0, 0, 0, 0x3F}},
         {"note on 60 velocity 100", toUi::midi(144, 60, 100), {0x04, 0x90, 0x3C, 0x64}},
         {"instrument 7 named abc", toUi::instrumentAdded(7, "abc"), {0x02, 7, 0, 0, 0, 3, 0, 0, 0, 'a', 'b', 'c', 0}},
