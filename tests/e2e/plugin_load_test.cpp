@@ -139,7 +139,8 @@ TEST(SharedObject, ExportsOnlyItsPublicNames) {
     ASSERT_EQ(pclose(pipe), 0);
 
     const std::set<std::string> names = {"VSTPluginMain", "SampleAddInt", "SampleFunction1", "SampleFunction2",
-                                         "semitonesTab",  "centsTab",        "internalInstrumentName", "bank", "bank_size"};
+                                         "semitonesTab",  "centsTab",        "internalInstrumentName", "bank", "bank_size",
+                                         "uifile", "uifile_size"};
     for (const std::string& name : names) EXPECT_EQ(exported.count(name), 1u) << name;
     for (const std::string& name : exported) {
         bool capability = name.rfind("_ZN10PlugCanDos", 0) == 0 || name.rfind("_ZN10HostCanDos", 0) == 0;

@@ -1,0 +1,7 @@
+#include "editor-program/parent_watch.h"
+
+#include <unistd.h>
+
+ParentWatch::ParentWatch() : parent(getppid()) {}
+
+bool ParentWatch::gone() const { return getppid() != parent; }

@@ -1,0 +1,56 @@
+// The editor program's side of the bridge: the two FIFOs and the two
+// shared-memory regions of one plug-in object, named by its instance
+// number. `processMessageFromPlugin` reads what the plug-in wrote and hands
+// it to the window; `send` writes one message to the plug-in.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "editor/ui_decoder.h"
+#include "editor/ui_messages.h"
+
+class EditorWindow;
+struct InstrumentData;
+struct SampleData;
+
+class UICommunication : private ToUiHandler {
+public:
+    // Opens both FIFOs and maps both regions, printing a line for each that
+    // fails; the program carries on without it.
+    UICommunication(int instance, EditorWindow& window);
+    ~UICommunication() override;
+    UICommunication(const UICommunication&) = delete;
+    UICommunication& operator=(const UICommunication&) = delete;
+
+    // The 20 ms poll: one read of at most the pipe's capacity.
+    void processMessageFromPlugin();
+    // One write; false when it failed (pipe full, FIFO not open).
+    bool send(const UiMessage& message);
+
+    InstrumentData* instrumentRegion() const { return instruments; }
+    SampleData* sampleRegion() const { return sample; }
+    // The slot that carries the instrument id, or null.
+    InstrumentData* findInstrument(int32_t id) const;
+
+private:
+    void parameter(int32_t index, float value) override;
+    void instrumentAdded(int32_t id, std::string_view name) override;
+    void midi(uint8_t status, uint8_t data1, uint8_t data2) override;
+    void reload() override;
+    void reattach(std::string_view window) override;
+    void quit() override;
+    void waveformReady() override;
+    void unhandled(uint8_t opcode) override;
+
+    EditorWindow& window;
+    int uiFifo = -1;      // we write
+    int pluginFifo = -1;  // we read
+    int readSize = 0;
+    InstrumentData* instruments = nullptr;
+    SampleData* sample = nullptr;
+    std::vector<unsigned char> readBuffer;
+    ToUiDecoder decoder;
+};

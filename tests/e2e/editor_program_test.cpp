@@ -1,0 +1,127 @@
+// The editor program as the plug-in runs it: started from the image that
+// quaxel2.so carries, with the host's window and the instance number, and
+// spoken to through the real FIFOs and shared memory.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/prctl.h>
+
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "editor_harness.h"
+
+namespace {
+
+using namespace editor_test;
+using Bytes = std::vector<unsigned char>;
+
+void settle(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+TEST(EditorProgram, TheSharedObjectCarriesTheProgramOfTheSameBuild) {
+    std::ifstream built(QUAXEL2_BINARY_DIR "/UIQuaxel2VST", std::ios::binary);
+    const Bytes program((std::istreambuf_iterator<char>(built)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(program.empty());
+    EXPECT_TRUE(embeddedImage() == program);
+}
+
+TEST(EditorProgram, HandlesThePluginsMessagesUntilQuit) {
+    PluginSide plugin(uniqueInstance(0), PluginSide::fullRegions);
+    plugin.setSlotId(2, 7);
+    EditorProcess editor(plugin.writeExecutable(), {"255", std::to_string(plugin.instance)});
+    ASSERT_EQ(editor.nextLine(), "Quaxel2UI > embed into window 255");
+    settle(100);
+    EXPECT_TRUE(plugin.received().empty());  // nothing is sent at start-up
+
+    plugin.send({0x05,                                                  // reload
+                 0x01, 0x03, 0, 0, 0, 0, 0, 0, 0x3F,                    // parameter 3 = 0.5
+                 0x02, 7, 0, 0, 0, 3, 0, 0, 0, 'a', 'b', 'c', 0,        // instrument 7, in slot 2
+                 0x02, 8, 0, 0, 0, 2, 0, 0, 0, 'z', 'z', 0,             // instrument 8, in no slot
+                 0x04, 0x90, 0x3C, 0x64,                                // note on 60, velocity 100
+                 0x10,                                                  // waveform ready
+                 0x06, 4, 0, 0, 0, '4', '2', '4', '2', 0});             // re-attach to window 4242
+    for (const char* line : {"reload", "parameter 3 = 0.5", "instrument 7 added: abc",
+                             "instrument 8 added: zz (no record)", "midi 144 60 100", "waveform ready",
+                             "embed into window 4242"})
+        EXPECT_EQ(editor.nextLine(), std::string("Quaxel2UI > ") + line);
+
+    // A message cut between two polls.
+    plugin.send({0x01, 0xBC, 0x02});
+    settle(60);
+    plugin.send({0, 0, 0, 0, 0x80, 0x3E});
+    EXPECT_EQ(editor.nextLine(), "Quaxel2UI > parameter 700 = 0.25");
+
+    // An opcode the plug-in never sends drops the rest of its read only.
+    plugin.send({0x03, 0x05});
+    EXPECT_EQ(editor.nextLine(), "Quaxel2UI > processMessageFromPlugin : unhandled opcode");
+    plugin.send({0x05});
+    EXPECT_EQ(editor.nextLine(), "Quaxel2UI > reload");
+
+    plugin.send({0x07, 0x00, 0x05});
+    EXPECT_EQ(editor.nextLine(), "Quaxel2UI > terminating QApplication");
+    EXPECT_EQ(editor.exitStatus(1000), 0);
+    EXPECT_EQ(editor.nextLine(), "<end>");
+}
+
+TEST(EditorProgram, ReportsWhatItCannotOpenAndCarriesOnUntilTerminated) {
+    struct Case {
+        bool pluginExists;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {false,
+         {"ERROR can't open UI FIFO", "ERROR can't open Plugin FIFO", "error can't open plugin shared memory",
+          "error can't open sample shared memory"}},
+        // FIFOs, and regions that were never sized.
+        {true,
+         {"error can't allocate / read plugin shared memory", "error can't allocate / read sample shared memory"}},
+    };
+    int k = 1;
+    for (const Case& c : cases) {
+        PluginSide plugin(uniqueInstance(k++), PluginSide::emptyRegions);
+        const std::string path = plugin.writeExecutable();
+        const int instance = c.pluginExists ? plugin.instance : uniqueInstance(3);
+        EditorProcess editor(path, {"1", std::to_string(instance)});
+        for (const std::string& line : c.lines) EXPECT_EQ(editor.nextLine(), "Quaxel2UI > " + line);
+        EXPECT_EQ(editor.nextLine(), "Quaxel2UI > embed into window 1");
+        settle(60);
+        EXPECT_EQ(editor.exitStatus(0), -1);
+        kill(editor.pid, SIGTERM);
+        EXPECT_EQ(editor.nextLine(), "Quaxel2UI > terminating on signal 15");
+        EXPECT_EQ(editor.exitStatus(1000), 0);
+    }
+}
+
+TEST(EditorProgram, RefusesABadCommandLine) {
+    PluginSide plugin(uniqueInstance(0), PluginSide::fullRegions);
+    const std::string path = plugin.writeExecutable();
+    const std::vector<std::string> cases[] = {
+        {}, {"255"}, {"255", "0", "extra"}, {"ff", "0"}, {"255", "-1"}, {"255", "2147483648"}, {"", "0"}};
+    for (const auto& args : cases) {
+        EditorProcess editor(path, args);
+        EXPECT_EQ(editor.nextLine(), "Quaxel2UI > usage: UIQuaxel2VST WINDOW INSTANCE (both decimal)");
+        EXPECT_EQ(editor.exitStatus(2000), 2);
+    }
+}
+
+TEST(EditorProgram, EndsWithinASecondWhenTheHostProcessDies) {
+    PluginSide plugin(uniqueInstance(0), PluginSide::fullRegions);
+    // Orphans come to this process, which can then reap the editor program.
+    ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    {
+        EditorProcess editor(plugin.writeExecutable(), {"255", std::to_string(plugin.instance)},
+                             EditorProcess::throughIntermediate);
+        ASSERT_GT(editor.pid, 0);
+        ASSERT_EQ(editor.nextLine(), "Quaxel2UI > embed into window 255");
+        settle(50);
+        EXPECT_EQ(editor.exitStatus(0), -1);
+
+        editor.killParent();  // as kill -9 would end a host
+        EXPECT_EQ(editor.exitStatus(1000), 0);
+        EXPECT_EQ(editor.nextLine(), "Quaxel2UI > plugin process is gone, terminating");
+    }
+    prctl(PR_SET_CHILD_SUBREAPER, 0);
+}
+
+}  // namespace
