@@ -5,10 +5,8 @@
 
 #include "instruments/instrument.h"
 #include "instruments/sample_data.h"
-#include "synth/quaxel2.h"
 
-SampleDisplay::SampleDisplay(Quaxel2* plugin)
-    : plugin(plugin), record(reinterpret_cast<SampleData*>(plugin->getSampleRegion())) {
+SampleDisplay::SampleDisplay(SampleData* record) : record(record) {
     if (!record) return;
     record->columns = kColumns;
     record->viewStart = 0;

@@ -4,7 +4,6 @@
 
 #include <vector>
 
-class Quaxel2;
 class Instrument;
 struct SampleData;
 
@@ -12,7 +11,8 @@ class SampleDisplay {
 public:
     static constexpr int kColumns = 407;
 
-    explicit SampleDisplay(Quaxel2* plugin);
+    // Draws into `record`, the plug-in's sample region (null: nothing to draw into).
+    explicit SampleDisplay(SampleData* record);
 
     // Shows the instrument's first sample: its markers, a zoom that fits it
     // whole, and its columns.
@@ -29,7 +29,6 @@ private:
     // Empties the columns from `column` on, which the reduction did not reach.
     void clearColumnsFrom(int column);
 
-    Quaxel2* plugin;
     SampleData* record;
     // The display keeps its own copy of the first channel: the instrument
     // whose sample it shows may be destroyed while the editor still zooms.

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "editor/quaxel2_editor.h"
 #include "host/textcopy.h"
 #include "instruments/instrument.h"
 #include "synth/quaxel2.h"
@@ -92,8 +93,11 @@ bool Quaxel2::applyParameter(VstInt32 index, float value) {
     return true;
 }
 
-// The editor program hears of every change that got this far.
-void Quaxel2::notifyEditor(VstInt32 /*index*/, float /*value*/) {}
+// The editor program hears of every change that got this far, while it is
+// open; any thread, the audio thread included (the editor only queues it).
+void Quaxel2::notifyEditor(VstInt32 index, float value) {
+    if (uiEditor) uiEditor->setParameter(index, value);
+}
 
 // Stored values are kept as given (a state may carry any float); the host
 // always reads a number within 0..1.

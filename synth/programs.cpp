@@ -2,6 +2,7 @@
 // from one, and the editor's reset, copy and clone of instruments.
 #include <atomic>
 
+#include "editor/quaxel2_editor.h"
 #include "instruments/instrument.h"
 #include "instruments/instrument_parameters.h"
 #include "synth/quaxel2.h"
@@ -32,6 +33,7 @@ void Quaxel2::setProgram(VstInt32 program) {
     Locked<StructureMutex> structure(programs.lock());
     engine.freeRemovedInstruments();
     copyStateToProgram(&programs.at(curProgram));
+    if (uiEditor) uiEditor->clearView();
     std::unique_ptr<Rack> built = buildProgramRack(programs.at(program));
     std::unique_ptr<Rack> old;
     {
@@ -40,6 +42,7 @@ void Quaxel2::setProgram(VstInt32 program) {
         engine.setMasters(&programs.at(program));
         old = publishRack(std::move(built), programs.at(program));
     }
+    reloadEditor();
 }
 
 void Quaxel2::copyStateToProgram(Program* program) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "dsp/pitch_tables.h"
+#include "editor/quaxel2_editor.h"
 #include "host/export.h"
 #include "host/textcopy.h"
 #include "instruments/catalogue.h"
@@ -18,10 +19,12 @@
 extern "C" QX_EXPORT const unsigned char bank[];
 extern "C" QX_EXPORT const int32_t bank_size;
 
-namespace {
-// Serial number of the next plug-in object in this process; never reused.
-std::atomic<int> instanceCounter{0};
-}  // namespace
+// The plug-in makes its editor itself; a caller of the factory gets that one,
+// as a second editor would fight the first over the same FIFOs.
+QX_EXPORT AEffEditor* createEditor(AudioEffectX* effect) {
+    auto* plugin = dynamic_cast<Quaxel2*>(effect);
+    return plugin ? plugin->getEditor() : nullptr;
+}
 
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {
     // A host gets null rather than an exception when no object can be made.
@@ -34,7 +37,7 @@ AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {
 
 Quaxel2::Quaxel2(audioMasterCallback audioMaster)
     : AudioEffectX(audioMaster, kNumPrograms, kNumParams),  // the frame; the programs and the delay are members
-      instanceNumber(instanceCounter.fetch_add(1)),
+      instanceNumber(claim.number()),
       regions(instanceNumber) {  // created, cleared, every slot free
     // What the host sees of us.
     setNumInputs(0);
@@ -60,18 +63,42 @@ Quaxel2::Quaxel2(audioMasterCallback audioMaster)
         delay.setParameter(Delay::kFeedback, 0.25f);
         delay.setParameter(Delay::kVolume, 0.41f);
     }
-    // The factory bank fills all programs and builds program 0.
+    // The factory bank fills all programs and builds program 0; no editor
+    // exists yet to be told.
     setChunk2(const_cast<unsigned char*>(bank), bank_size, false);
-    // The editor object arrives with the editor bridge.
+    // The editor registers itself with the frame, which owns it.
+    uiEditor = new Quaxel2Editor(this, instanceNumber, regions.sampleRecord(), &requests);
 }
 
-// The engine goes first: its instruments mark their shared records free and
-// the delay points into the region (the members' order sees to it).
-Quaxel2::~Quaxel2() = default;
+// The editor goes first: its poll may be carrying out a request on this
+// object. Then the engine: its instruments mark their shared records free
+// and the delay points into the region (the members' order sees to that).
+Quaxel2::~Quaxel2() {
+    AEffEditor* bridge = editor;
+    setEditor(nullptr);
+    uiEditor = nullptr;
+    delete bridge;
+}
+
+void Quaxel2::reloadEditor() {
+    if (uiEditor) uiEditor->send(toUi::reload());
+}
 
 // ---- audio and MIDI --------------------------------------------------------------
 
 VstInt32 Quaxel2::processEvents(VstEvents* events) {
+    // The editor program lights its keys for the host's notes, played or not.
+    if (events && uiEditor) {
+        for (VstInt32 e = 0; e < events->numEvents; e++) {
+            const VstEvent* event = events->events[e];
+            if (!event || event->type != kVstMidiType) continue;
+            const auto* bytes = reinterpret_cast<const VstMidiEvent*>(event)->midiData;
+            const int kind = bytes[0] & 0xF0, note = static_cast<signed char>(bytes[1]);
+            const int velocity = static_cast<signed char>(bytes[2]);
+            if (kind == 0x90 && velocity != 0) uiEditor->sendMidiMessage(144, note, velocity);
+            if ((kind == 0x90 && velocity == 0) || kind == 0x80) uiEditor->sendMidiMessage(128, note, velocity);
+        }
+    }
     engine.keepEvents(events);
     return 1;
 }

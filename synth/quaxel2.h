@@ -21,12 +21,15 @@
 #include <memory>
 #include <string>
 
+#include "editor/instance_claim.h"
 #include "host/audioeffectx.h"
+#include "synth/editor_requests.h"
 #include "synth/engine.h"
 #include "synth/program_store.h"
 #include "synth/shared_regions.h"
 
 class Instrument;
+class Quaxel2Editor;
 struct InstrumentData;
 
 class Quaxel2 : public AudioEffectX {
@@ -125,6 +128,25 @@ public:
     void freeRemovedInstruments() { engine.freeRemovedInstruments(); }
     void setGrainSize(int size);
 
+    // ---- the editor bridge ----
+    Quaxel2Editor* getEditorBridge() const { return uiEditor; }
+    StructureMutex& structureLock() { return programs.lock(); }
+    // Calls `act` with the instruments of rack 0 that carry the ids `first`
+    // and `second` (null where none does), with the structure lock held so
+    // that they stay alive, and without the engine lock.
+    template <typename Act>
+    void withInstruments(int first, int second, Act act) {
+        Locked<StructureMutex> structure(programs.lock());
+        Instrument* a;
+        Instrument* b;
+        {
+            Locked<EngineMutex> lock(engine.mutex());
+            a = engine.getRack(0)->getInstrumentById(first);
+            b = engine.getRack(0)->getInstrumentById(second);
+        }
+        act(a, b);
+    }
+
     // ---- inspection (tests, and single-threaded use) ----
     Engine& getEngine() { return engine; }
     Rack* getRack(int index) const { return engine.rackForInspection(index); }
@@ -175,9 +197,15 @@ private:
     Instrument* markerTarget(VstInt32 index) const REQUIRES(engine.mutex());
     void notifyEditor(VstInt32 index, float value);
 
+    // Tells the editor program to rebuild what it shows.
+    void reloadEditor();
+
+    InstanceClaim claim;  // holds the instance number while the object lives
     const int instanceNumber;
-    SharedRegions regions;  // first made, last gone: instruments free their records into it
+    SharedRegions regions;  // made before and gone after the instruments, which free their records into it
     ProgramStore programs;
     Engine engine;
+    EditorRequests requests{*this};
+    Quaxel2Editor* uiEditor = nullptr;  // owned by the frame; ended first in the destructor
     bool samplePositionParams = true;
 };

@@ -3,13 +3,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <string>
 
+#include "editor/bridge_names.h"
 #include "instruments/instrument.h"
 
 SharedRegions::SharedRegions(int instanceNumber) {
-    const std::string suffix = std::to_string(instanceNumber);
-    if (instrumentMemory.create("/instrument.mmap" + suffix, kInstrumentRegionSize)) {
+    if (instrumentMemory.create(bridge::instrumentRegionName(instanceNumber), kInstrumentRegionSize)) {
         instruments = static_cast<unsigned char*>(instrumentMemory.data());
         const int32_t freeSlot = -1;
         for (int slot = 0; slot < kInstrumentSlots; slot++)
@@ -17,7 +16,7 @@ SharedRegions::SharedRegions(int instanceNumber) {
     } else {
         std::printf("Quaxel2VST > failed to map plugin shared memory \n");
     }
-    if (sampleMemory.create("/sample.mmap" + suffix, kSampleRegionSize))
+    if (sampleMemory.create(bridge::sampleRegionName(instanceNumber), kSampleRegionSize))
         sample = static_cast<unsigned char*>(sampleMemory.data());
     else
         std::printf("Quaxel2VST > failed to map sample shared memory \n");

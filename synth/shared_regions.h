@@ -6,22 +6,21 @@
 
 #include <cstddef>
 
+#include "editor/bridge_names.h"
 #include "programs/parameter.h"
 #include "synth/shared_region.h"
 
 class Instrument;
-struct InstrumentData;
-struct SampleData;
 
 class SharedRegions {
 public:
-    static constexpr std::size_t kInstrumentSlotSize = 2680;
-    static constexpr int kInstrumentSlots = 16;
-    static constexpr std::size_t kDelayBlockOffset = 42880;
-    static constexpr std::size_t kDelayBlockEntrySize = 16;
+    static constexpr std::size_t kInstrumentSlotSize = sizeof(InstrumentData);
+    static constexpr int kInstrumentSlots = bridge::kInstrumentSlots;
+    static constexpr std::size_t kDelayBlockOffset = bridge::kDelayBlockOffset;
+    static constexpr std::size_t kDelayBlockEntrySize = sizeof(ParameterRecord);
     static constexpr int kFirstMasterEntry = 8;
-    static constexpr std::size_t kInstrumentRegionSize = 43072;
-    static constexpr std::size_t kSampleRegionSize = 7728;
+    static constexpr std::size_t kInstrumentRegionSize = bridge::kInstrumentRegionSize;
+    static constexpr std::size_t kSampleRegionSize = bridge::kSampleRegionSize;
 
     // Creates both regions, zeroed, with every instrument slot free. A
     // region that cannot be made is reported on stdout and stays null.

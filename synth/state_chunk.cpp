@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "editor/quaxel2_editor.h"
 #include "synth/quaxel2.h"
 
 VstInt32 Quaxel2::getChunk(void** data, bool isPreset) {
@@ -27,6 +28,7 @@ VstInt32 Quaxel2::setChunk(void* data, VstInt32 byteSize, bool isPreset) {
         case ProgramStore::Load::Refused: return 0;
     }
     rebuildCurrentProgram(nullptr);
+    reloadEditor();
     return 1;
 }
 
@@ -38,6 +40,7 @@ VstInt32 Quaxel2::setChunk2(void* data, VstInt32 byteSize, bool isPreset) {
     if (!last) return 0;
     // The editor's block shows the master values of the last record read.
     rebuildCurrentProgram(last);
+    reloadEditor();
     return 1;
 }
 

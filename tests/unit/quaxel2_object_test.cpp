@@ -58,7 +58,7 @@ TEST(Quaxel2Object, RecordAsTheHostSeesIt) {
     EXPECT_EQ(r.numParams, 768);
     EXPECT_EQ(r.numInputs, 0);
     EXPECT_EQ(r.numOutputs, 2);
-    EXPECT_EQ(r.flags, 0x130);
+    EXPECT_EQ(r.flags, 0x131);
     EXPECT_EQ(r.uniqueID, 0x51584C32);  // "QXL2"
     EXPECT_EQ(r.version, 1);
     EXPECT_EQ(r.ioRatio, 1.0f);

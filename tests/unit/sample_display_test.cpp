@@ -16,7 +16,7 @@ struct DisplayFixture : PluginFixture {
         for (float& x : record().minPeaks) x = kUntouched;
     }
     SampleData& record() { return *reinterpret_cast<SampleData*>(plugin->getSampleRegion()); }
-    SampleDisplay display{plugin.get()};
+    SampleDisplay display{reinterpret_cast<SampleData*>(plugin->getSampleRegion())};
 };
 
 // A wave whose frame k is known without the code under test.

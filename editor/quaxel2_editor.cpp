@@ -1,0 +1,209 @@
+#include "editor/quaxel2_editor.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "editor/bridge_names.h"
+#include "host/audioeffect.h"
+
+namespace {
+
+// What the creation of a FIFO failed on, as the line after the failure line.
+const char* fifoFailure(int error) {
+    switch (error) {
+        case ENOENT:
+            return "A component of the path prefix specified by path does not name an existing directory or path is "
+                   "an empty string.";
+        case EACCES:
+            return "A component of the path prefix denies search permission, or write permission is denied on the "
+                   "parent directory of the FIFO to be created.";
+        case EEXIST: return "The named file already exists.";
+        case ENOTDIR: return "A component of the path prefix is not a directory.";
+        case ENOSPC:
+            return "The directory that would contain the new file cannot be extended or the file system is out of "
+                   "file-allocation resources.";
+        case EROFS: return "The named file resides on a read-only file system.";
+        case ENAMETOOLONG:
+            return "The length of the path argument exceeds {PATH_MAX} or a pathname component is longer than "
+                   "{NAME_MAX}.";
+        case ELOOP: return "A loop exists in symbolic links encountered during resolution of the path argument.";
+        default: return nullptr;
+    }
+}
+
+void printLine(const char* line) {
+    std::printf("%s\n", line);
+    std::fflush(stdout);
+}
+
+// A FIFO of ours that no one else may read or write, opened read-write and
+// non-blocking; -1 for anything else under that name.
+int openOwnFifo(const char* path) {
+    const int fd = open(path, O_RDWR | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISFIFO(info.st_mode) || info.st_uid != getuid() || (info.st_mode & 077) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+}  // namespace
+
+Quaxel2Editor::Quaxel2Editor(AudioEffect* effect, int instanceNumber, SampleData* sampleRecord,
+                             FromUiHandler* requests)
+    : AEffEditor(effect), instanceNumber(instanceNumber), waveform(sampleRecord), requests(requests) {
+    if (effect) effect->setEditor(this);
+    uiExecutablePath = bridge::uiExecutablePath(instanceNumber);
+    prepareFifo();
+    timer.callbackFunction = processFifoMessageCallback;
+    timer.userData = this;
+}
+
+Quaxel2Editor::~Quaxel2Editor() {
+    timer.stop();  // waits for a poll that is running
+    if (uiFifo >= 0) ::close(uiFifo);
+    unlink(uiFifoPath.c_str());
+    // Quit goes out after whatever is still queued.
+    outgoing.push(toUi::quit());
+    outgoing.writeTo(pluginFifo);
+    unlink(pluginFifoPath.c_str());
+    if (pluginFifo >= 0) ::close(pluginFifo);
+    launcher.finish(1000);
+    if (executableWritten) unlink(uiExecutablePath.c_str());
+}
+
+bool Quaxel2Editor::copyUIExecutable() {
+    executableWritten = launcher.writeExecutable(uiExecutablePath, uifile, static_cast<std::size_t>(uifile_size));
+    return executableWritten;
+}
+
+bool Quaxel2Editor::prepareFifo() {
+    // A write to a pipe whose reader is gone fails instead of ending the host.
+    signal(SIGPIPE, SIG_IGN);
+    uiFifoPath = bridge::uiFifoPath(instanceNumber);
+    createFifo(uiFifoPath.c_str());
+    pluginFifoPath = bridge::pluginFifoPath(instanceNumber);
+    createFifo(pluginFifoPath.c_str());
+    return true;
+}
+
+bool Quaxel2Editor::createFifo(const char* path) {
+    if (mkfifo(path, bridge::kFifoMode) == 0) return true;
+    const int error = errno;
+    printLine("Quaxel2VST >  ERROR FIFO creation failed : ");
+    if (const char* why = fifoFailure(error)) printLine(why);
+    return error == EEXIST;
+}
+
+bool Quaxel2Editor::openUiFifo(const char* path) {
+    if (uiFifo != -1) return false;
+    uiFifo = openOwnFifo(path);
+    if (uiFifo < 0) {
+        printLine("Quaxel2VST > ERROR opening FIFO for read");
+        return false;
+    }
+    readSize = fcntl(uiFifo, F_GETPIPE_SZ);
+    return true;
+}
+
+bool Quaxel2Editor::openPluginFifo(const char* path) {
+    if (pluginFifo != -1) return false;
+    pluginFifo = openOwnFifo(path);
+    if (pluginFifo < 0) {
+        printLine("Quaxel2VST >  ERROR opening FIFO for write");
+        return false;
+    }
+    readSize = fcntl(pluginFifo, F_GETPIPE_SZ);
+    return true;
+}
+
+void Quaxel2Editor::openUI(void* window) {
+    const std::string windowText = std::to_string(reinterpret_cast<std::uintptr_t>(window));
+    const std::string numberText = std::to_string(instanceNumber);
+    // A program that has died is started again rather than told of a window.
+    if (!firstOpen && !launcher.running()) firstOpen = true;
+    if (firstOpen) {
+        // Written when first needed, not for every object a host makes (a
+        // host's scan makes many), and removed with the editor.
+        if (!executableWritten) copyUIExecutable();
+        printLine("Quaxel2VST > starting child process !");
+        if (!launcher.start(windowText, numberText)) printLine("Quaxel2VST > error : child process can't start ");
+        if (uiFifo == -1) openUiFifo(uiFifoPath.c_str());
+        if (pluginFifo == -1) openPluginFifo(pluginFifoPath.c_str());
+        if (readSize > 0 && !decoder) {
+            readBuffer.assign(static_cast<std::size_t>(readSize), 0);
+            decoder = std::make_unique<FromUiDecoder>(readSize, *requests);
+        }
+        firstOpen = false;
+    } else if (pluginFifo == -1) {
+        printLine("Quaxel2VST > open : plugin fifo handle is not valid");
+    } else {
+        // What waited while the editor was closed is stale; the program
+        // rebuilds what it shows from the reload that follows the re-attach.
+        unsigned char discard[4096];
+        while (outgoing.pop(discard, sizeof discard) > 0) {
+        }
+        const UiMessage reattach = toUi::reattach(windowText);
+        if (write(pluginFifo, reattach.bytes, static_cast<std::size_t>(reattach.size)) < 0) {
+            std::printf("Quaxel2VST > open message FAILED to write to plugin FIFO  err= %d\n", errno);
+            std::fflush(stdout);
+        }
+        send(toUi::reload());
+    }
+    timer.start(kPollMilliseconds);
+}
+
+bool Quaxel2Editor::open(void* window) {
+    systemWindow = window;
+    openUI(window);
+    editorOpen.store(true, std::memory_order_relaxed);
+    return true;
+}
+
+void Quaxel2Editor::close() {
+    if (!editorOpen.load(std::memory_order_relaxed)) return;
+    timer.stop();
+    editorOpen.store(false, std::memory_order_relaxed);
+}
+
+bool Quaxel2Editor::getRect(ERect** rect) {
+    *rect = &rectangle;
+    return true;
+}
+
+void Quaxel2Editor::dispatcher(int opcode, int index, int value, float opt, const std::string& text, void* /*ptr*/) {
+    switch (opcode) {
+        case toUiParameter: send(toUi::parameter(index, opt)); break;
+        case toUiInstrumentAdded: send(toUi::instrumentAdded(index, text)); break;
+        case toUiMidi: send(toUi::midi(index, value, std::isfinite(opt) ? static_cast<int>(opt) : 0)); break;
+        case toUiReload: send(toUi::reload()); break;
+        case toUiWaveformReady: send(toUi::waveformReady()); break;
+        default: break;
+    }
+}
+
+void Quaxel2Editor::setParameter(int index, float value) {
+    if (isEditorOpen()) send(toUi::parameter(index, value));
+}
+
+void Quaxel2Editor::sendMidiMessage(int status, int data1, int data2) { send(toUi::midi(status, data1, data2)); }
+
+void Quaxel2Editor::processMessageFromUI() {
+    if (readSize <= 0 || !decoder) return;
+    const ssize_t count = read(uiFifo, readBuffer.data(), readBuffer.size());
+    if (count > 0) decoder->feed(readBuffer.data(), static_cast<std::size_t>(count));
+    outgoing.writeTo(pluginFifo);
+    launcher.running();  // reaps a program that has ended
+}
+
+void processFifoMessageCallback(void* editor) { static_cast<Quaxel2Editor*>(editor)->processMessageFromUI(); }

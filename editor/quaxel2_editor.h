@@ -1,0 +1,105 @@
+// The plug-in's editor: the separate editor program, started as a child the
+// first time the host opens the editor, with two FIFOs to talk over (the UI
+// FIFO it writes, the plugin FIFO it reads) and a 10 ms poll of the UI FIFO.
+//
+// Threads. The host's dispatcher threads construct, open, close and destroy
+// it. The poll runs on the timer's own thread, one poll at a time; close and
+// the destructor stop the timer and wait for a running poll before touching
+// the descriptors. Messages to the program may be sent from any thread, the
+// audio thread included: they go into a lock-free queue that the poll
+// writes to the plugin FIFO, in order, every 10 ms. Decoded requests go to
+// the handler the plug-in gives, on the poll thread.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editor/editor_launcher.h"
+#include "editor/outgoing_queue.h"
+#include "editor/sample_display.h"
+#include "editor/timer.h"
+#include "editor/ui_decoder.h"
+#include "host/aeffeditor.h"
+
+class AudioEffect;
+struct SampleData;
+
+// The editor program's image as the plug-in carries it.
+extern "C" const unsigned char uifile[];
+extern "C" const int32_t uifile_size;
+
+class Quaxel2Editor : public AEffEditor {
+public:
+    static constexpr int kWidth = 820;
+    static constexpr int kHeight = 505;
+    static constexpr int kPollMilliseconds = 10;
+
+    // Registers itself as the effect's editor and makes the two FIFOs;
+    // starts nothing. `requests` handles what the
+    // program asks for, on the poll thread.
+    Quaxel2Editor(AudioEffect* effect, int instanceNumber, SampleData* sampleRecord, FromUiHandler* requests);
+    // Stops the poll, removes the FIFOs and the program's file, tells the
+    // program to quit and reaps it.
+    ~Quaxel2Editor() override;
+
+    bool getRect(ERect** rect) override;
+    // The first open writes the program's image and starts it; later ones
+    // tell it the new window (or start it again if it has died). Either way
+    // the poll is armed.
+    bool open(void* window) override;
+    // Disarms the poll; the program keeps running.
+    void close() override;
+    void idle() override {}
+    void resize(int /*width*/, int /*height*/) {}
+    int clearView() { return 0; }
+
+    // ---- messages to the program (any thread) ----
+    // Encodes opcodes 1 (index, opt), 2 (index as id, text), 4 (the low bytes
+    // of index, value and opt), 5 and 16; others write nothing.
+    void dispatcher(int opcode, int index, int value, float opt, const std::string& text, void* ptr);
+    // toUiParameter, while the editor is open.
+    void setParameter(int index, float value);
+    void sendMidiMessage(int status, int data1, int data2);
+    void send(const UiMessage& message) { outgoing.push(message); }
+
+    // The poll: reads and executes what the program wrote, then writes the
+    // queued messages.
+    void processMessageFromUI();
+    SampleDisplay& display() { return waveform; }
+    bool isEditorOpen() const { return editorOpen.load(std::memory_order_relaxed); }
+    pid_t programPid() const { return launcher.pid(); }
+
+    // ---- the steps of construction and opening ----
+    bool copyUIExecutable();
+    bool prepareFifo();
+    bool createFifo(const char* path);
+    bool openUiFifo(const char* path);
+    bool openPluginFifo(const char* path);
+    void openUI(void* window);
+
+private:
+    ERect rectangle{0, 0, kHeight, kWidth};
+    std::atomic<bool> editorOpen{false};
+    const int instanceNumber;
+    bool firstOpen = true;
+    std::string uiExecutablePath;
+    bool executableWritten = false;
+    std::string uiFifoPath;
+    int uiFifo = -1;
+    int readSize = 0;
+    std::string pluginFifoPath;
+    int pluginFifo = -1;
+    Timer timer;
+    SampleDisplay waveform;
+
+    FromUiHandler* requests;
+    std::unique_ptr<FromUiDecoder> decoder;  // made once the FIFOs are open
+    std::vector<unsigned char> readBuffer;
+    OutgoingQueue outgoing;
+    EditorLauncher launcher;
+};
+
+// The poll timer's callback: `editor` is the Quaxel2Editor.
+void processFifoMessageCallback(void* editor);

@@ -1,0 +1,76 @@
+#include "synth/editor_requests.h"
+
+#include <cstdio>
+#include <string>
+
+#include "editor/quaxel2_editor.h"
+#include "instruments/instrument.h"
+#include "synth/quaxel2.h"
+
+void EditorRequests::parameter(int32_t index, float value) { plugin.setParameterAutomated(index, value); }
+
+void EditorRequests::announce(Instrument* instrument) {
+    if (!instrument) return;
+    Quaxel2Editor* editor = plugin.getEditorBridge();
+    if (!editor) return;
+    int id;
+    std::string name;
+    {
+        Locked<StructureMutex> structure(plugin.structureLock());  // the instrument stays while it is read
+        id = instrument->id;
+        name = instrument->name;
+    }
+    editor->send(toUi::instrumentAdded(id, name));
+}
+
+void EditorRequests::loadString(std::string_view text) {
+    announce(plugin.createInstrumentFromString(std::string(text)));
+}
+
+void EditorRequests::loadPath(std::string_view path) { announce(plugin.createInstrumentFromPath(std::string(path))); }
+
+// Notes of the editor's keyboard take the engine's path for notes, on the
+// channel of their own; they are not echoed back.
+void EditorRequests::midi(uint8_t status, uint8_t note, uint8_t velocity) {
+    if (status == 144) plugin.play(note, velocity, 0, -1);
+    if (status == 128) plugin.stop(note, velocity, 0, -1);
+}
+
+void EditorRequests::resetParameters(int32_t id) {
+    plugin.withInstruments(id, -1, [&](Instrument* instrument, Instrument*) { plugin.resetParameters(instrument); });
+}
+
+void EditorRequests::copyParameters(int32_t source, int32_t destination) {
+    plugin.withInstruments(source, destination,
+                           [&](Instrument* from, Instrument* to) { plugin.copyParameterFrom(from, to); });
+}
+
+void EditorRequests::clone(int32_t id) {
+    Instrument* copy = nullptr;
+    plugin.withInstruments(id, -1, [&](Instrument* instrument, Instrument*) {
+        copy = plugin.cloneInstrument(instrument);
+        if (copy) plugin.copyParameterFrom(instrument, copy);
+    });
+    announce(copy);
+}
+
+void EditorRequests::showWaveform(int32_t id) {
+    Quaxel2Editor* editor = plugin.getEditorBridge();
+    if (!editor) return;
+    plugin.withInstruments(id, -1, [&](Instrument* instrument, Instrument*) {
+        if (instrument) editor->display().setWaveform(instrument);
+    });
+    editor->send(toUi::waveformReady());
+}
+
+void EditorRequests::refreshPeaks() {
+    Quaxel2Editor* editor = plugin.getEditorBridge();
+    if (!editor) return;
+    editor->display().processPeak();
+    editor->send(toUi::waveformReady());
+}
+
+void EditorRequests::unhandled(uint8_t opcode) {
+    std::printf("Quaxel2VST > processMessageFromUI : unhandled opcode %x\n", static_cast<int>(static_cast<signed char>(opcode)));
+    std::fflush(stdout);
+}

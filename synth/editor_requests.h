@@ -1,0 +1,31 @@
+// What the editor program asks of the plug-in, carried out on the poll
+// thread: parameters set as if automated, notes of its keyboard, new,
+// reset, copied and cloned instruments, and the waveform on show. Replies
+// go back through the editor's queue.
+#pragma once
+
+#include "editor/ui_decoder.h"
+
+class Instrument;
+class Quaxel2;
+
+class EditorRequests : public FromUiHandler {
+public:
+    explicit EditorRequests(Quaxel2& plugin) : plugin(plugin) {}
+
+    void parameter(int32_t index, float value) override;
+    void loadString(std::string_view text) override;
+    void loadPath(std::string_view path) override;
+    void midi(uint8_t status, uint8_t note, uint8_t velocity) override;
+    void resetParameters(int32_t id) override;
+    void copyParameters(int32_t source, int32_t destination) override;
+    void clone(int32_t id) override;
+    void showWaveform(int32_t id) override;
+    void refreshPeaks() override;
+    void unhandled(uint8_t opcode) override;
+
+private:
+    void announce(Instrument* instrument);
+
+    Quaxel2& plugin;
+};
