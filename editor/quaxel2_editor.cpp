@@ -138,12 +138,7 @@ void Quaxel2Editor::openUI(void* window) {
         if (!executableWritten) copyUIExecutable();
         printLine("Quaxel2VST > starting child process !");
         if (!launcher.start(windowText, numberText)) printLine("Quaxel2VST > error : child process can't start ");
-        if (uiFifo == -1) openUiFifo(uiFifoPath.c_str());
-        if (pluginFifo == -1) openPluginFifo(pluginFifoPath.c_str());
-        if (readSize > 0 && !decoder) {
-            readBuffer.assign(static_cast<std::size_t>(readSize), 0);
-            decoder = std::make_unique<FromUiDecoder>(readSize, *requests);
-        }
+        connect();
         firstOpen = false;
     } else if (pluginFifo == -1) {
         printLine("Quaxel2VST > open : plugin fifo handle is not valid");
@@ -161,6 +156,15 @@ void Quaxel2Editor::openUI(void* window) {
         send(toUi::reload());
     }
     timer.start(kPollMilliseconds);
+}
+
+void Quaxel2Editor::connect() {
+    if (uiFifo == -1) openUiFifo(uiFifoPath.c_str());
+    if (pluginFifo == -1) openPluginFifo(pluginFifoPath.c_str());
+    if (readSize > 0 && !decoder) {
+        readBuffer.assign(static_cast<std::size_t>(readSize), 0);
+        decoder = std::make_unique<FromUiDecoder>(readSize, *requests);
+    }
 }
 
 bool Quaxel2Editor::open(void* window) {

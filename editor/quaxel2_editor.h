@@ -78,6 +78,9 @@ public:
     bool openUiFifo(const char* path);
     bool openPluginFifo(const char* path);
     void openUI(void* window);
+    // Opens both FIFOs (read-write, non-blocking) and readies the decoder;
+    // the first open does it after starting the program.
+    void connect();
 
 private:
     ERect rectangle{0, 0, kHeight, kWidth};

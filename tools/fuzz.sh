@@ -2,7 +2,9 @@
 # Builds the libFuzzer targets with clang and runs each for a bounded time:
 # the chunk reader for FUZZ_SECONDS (default 60) from chunks the plug-in
 # itself saves, then each sample loader for LOADER_FUZZ_SECONDS (default
-# half of that) from small sound files made here.
+# half of that) from small sound files made here, then the decoder of each
+# direction of the editor's messages for FUZZ_EDITOR_SECONDS (default half)
+# from the protocol's example messages.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/deps.sh
@@ -10,7 +12,8 @@ build=${FUZZ_BUILD_DIR:-build-fuzz}
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUAXEL2_FUZZ=ON \
   -DQUAXEL2_SANITIZE=ON -DQUAXEL2_BUILD_TESTS=OFF -DQUAXEL2_BUILD_BENCH=OFF
 loaders=(sample_file_fuzz mp3_file_fuzz wave_image_fuzz)
-cmake --build "$build" -j"$(nproc)" --target chunk_fuzz "${loaders[@]}" make_seeds
+decoders=(to_ui_decoder_fuzz from_ui_decoder_fuzz)
+cmake --build "$build" -j"$(nproc)" --target chunk_fuzz "${loaders[@]}" "${decoders[@]}" make_seeds
 
 # Sound files the seed chunks name, so they stay at this path: chunks kept
 # in the corpus name them too. They also seed the loaders.
@@ -33,10 +36,11 @@ mkdir -p "$seeds" "$build/fuzz-corpus"
 
 # A run's output goes to a log; the end of it is shown when a target fails.
 run() {
-  local target=$1 log="$build/$1.log"
+  local target=$1 log="$build/$1.log" folder=tests/fuzz
   shift
+  [[ $target == *_decoder_fuzz ]] && folder=tests/fuzz-editor
   echo "Fuzzing $target"
-  if ! "$build/tests/fuzz/$target" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 "$@" >"$log" 2>&1; then
+  if ! "$build/$folder/$target" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 "$@" >"$log" 2>&1; then
     tail -n 150 "$log"
     echo "$target failed; its log: $log"
     return 1
@@ -50,4 +54,19 @@ for target in "${loaders[@]}"; do
   mkdir -p "$build/fuzz-corpus-$target"
   run "$target" -max_total_time="${LOADER_FUZZ_SECONDS:-$((seconds / 2))}" -max_len=8192 \
     -dict=tests/fuzz/sample_files.dict "$build/fuzz-corpus-$target" "$samples"
+done
+
+# An editor seed is a byte for the pipe capacity / 4, a byte for the read
+# sizes, then messages.
+editorSeeds="$build/fuzz-editor-seeds"
+mkdir -p "$editorSeeds"
+printf '\x10\x03\x01\x03\x00\x00\x00\x00\x00\x00\x3f\x04\x90\x3c\x64' >"$editorSeeds/parameter_and_note"
+printf '\x10\x05\x02\x07\x00\x00\x00\x03\x00\x00\x00abc\x00\x06\x03\x00\x00\x00255\x00\x05\x10\x07\x00' \
+  >"$editorSeeds/announce_reattach_quit"
+printf '\x10\x01\x04\x90\x3c\x64\x11\x02\x03\x00\x00\x00abc\x00\x03\x02\x00\x00\x00/a\x00' >"$editorSeeds/note_refresh_loads"
+printf '\x10\x02\x0a\x07\x00\x00\x00\x0b\x01\x00\x00\x00\x02\x00\x00\x00\x0c\x07\x00\x00\x00\x10\x07\x00\x00\x00' \
+  >"$editorSeeds/instrument_requests"
+for target in "${decoders[@]}"; do
+  mkdir -p "$build/fuzz-corpus-$target"
+  run "$target" -max_total_time="${FUZZ_EDITOR_SECONDS:-$((seconds / 2))}" "$build/fuzz-corpus-$target" "$editorSeeds"
 done

@@ -15,6 +15,6 @@ tsan=${TSAN_BUILD_DIR:-build-tsan}
 BUILD_DIR=$tsan bash tools/build.sh -DQUAXEL2_TSAN=ON -DQUAXEL2_BUILD_BENCH=OFF
 (cd "$tsan" && ctest --output-on-failure -R ThreadStress)
 
-# The chunk reader against a minute of fuzzing, and each sample loader
-# against half a minute.
+# The chunk reader against a minute of fuzzing, each sample loader and each
+# direction's editor message decoder against half a minute.
 FUZZ_SECONDS=${FUZZ_SECONDS:-60} bash tools/fuzz.sh
