@@ -1,6 +1,8 @@
 // UIQuaxel2VST WINDOW INSTANCE: the editor program of one plug-in object.
 // WINDOW is the host's window handle in decimal, INSTANCE the plug-in's
 // instance number, which names the FIFOs and shared-memory regions.
+#include <sys/prctl.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -26,6 +28,9 @@ bool parseDecimal(const char* text, unsigned long long limit, unsigned long long
 int main(int argc, char** argv) {
     // First of all, before the parent has much chance to end.
     const ParentWatch parent;
+    // Started from an open file, the process would be named after its
+    // descriptor; it goes by its own name.
+    prctl(PR_SET_NAME, "UIQuaxel2VST");
     // Lines reach the host's output (or a pipe) as they are printed.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     unsigned long long window = 0, instance = 0;

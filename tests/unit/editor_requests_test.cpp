@@ -1,0 +1,133 @@
+// The editor program's requests reaching the plug-in through the real UI
+// FIFO, and the replies it finds on the plugin FIFO.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "editor/bridge_names.h"
+#include "editor/quaxel2_editor.h"
+#include "instruments/catalogue.h"
+#include "plugin_fixture.h"
+#include "resources/builtin_resources.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+Bytes bytesOf(const UiMessage& m) { return Bytes(m.bytes, m.bytes + m.size); }
+
+// The editor's FIFOs connected, with the test in the editor program's place.
+struct EditorFixture : PluginFixture {
+    EditorFixture() {
+        editor().connect();
+        toPlugin = open(bridge::uiFifoPath(plugin->getInstanceNumber()).c_str(), O_WRONLY | O_NONBLOCK);
+        fromPlugin = open(bridge::pluginFifoPath(plugin->getInstanceNumber()).c_str(), O_RDONLY | O_NONBLOCK);
+        EXPECT_EQ(ask(Bytes{}), bytesOf(toUi::reload()));  // the fixture's bank was loaded
+    }
+    ~EditorFixture() {
+        close(toPlugin);
+        close(fromPlugin);
+    }
+    Quaxel2Editor& editor() { return *plugin->getEditorBridge(); }
+    // Writes a request as one read will see it, lets the editor poll once,
+    // and returns what it answered.
+    Bytes ask(const Bytes& request) {
+        EXPECT_EQ(write(toPlugin, request.data(), request.size()), static_cast<ssize_t>(request.size()));
+        editor().processMessageFromUI();
+        Bytes answer(65536);
+        const ssize_t got = read(fromPlugin, answer.data(), answer.size());
+        answer.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+        return answer;
+    }
+    Bytes ask(const UiMessage& request) { return ask(bytesOf(request)); }
+    Instrument* at(int i) { return plugin->getRack(0)->getInstrumentAt(i); }
+
+    int toPlugin = -1, fromPlugin = -1;
+};
+
+TEST(EditorRequests, EachRequestReachesThePlugin) {
+    EditorFixture f;
+    Instrument* first = f.addInstrument(constant(5000, 0.5f));
+
+    EXPECT_EQ(f.ask(fromUi::parameter(0, 0.25f)), Bytes{});  // not echoed while the editor is closed
+    EXPECT_EQ(first->getParameter(Instrument::kVolume), 0.25f);
+
+    const std::string bell = internalInstrumentName[13];
+    EXPECT_EQ(f.ask(fromUi::loadString(bell)), bytesOf(toUi::instrumentAdded(1, bell)));
+    ASSERT_EQ(f.plugin->getRack(0)->getCount(), 2);
+    const std::string sound = kEmbeddedResources[0].name;
+    const Bytes added = f.ask(fromUi::loadPath(sound));
+    ASSERT_NE(f.at(2), nullptr);
+    EXPECT_EQ(added, bytesOf(toUi::instrumentAdded(2, f.at(2)->name)));
+    EXPECT_EQ(f.ask(fromUi::loadPath("/no/such/file.wav")), Bytes{});
+    EXPECT_EQ(f.plugin->getRack(0)->getCount(), 3);
+
+    f.at(1)->setParameter(Instrument::kPan, 0.1f);
+    EXPECT_EQ(f.ask(fromUi::copyParameters(1, 0)), Bytes{});
+    EXPECT_EQ(first->getParameter(Instrument::kPan), 0.1f);
+    EXPECT_EQ(f.ask(fromUi::resetParameters(0)), Bytes{});
+    EXPECT_EQ(first->getParameter(Instrument::kPan), 0.5f);
+    EXPECT_EQ(first->getParameter(Instrument::kVolume), 1.0f);
+
+    f.at(1)->setParameter(Instrument::kTune, 0.75f);
+    EXPECT_EQ(f.ask(fromUi::clone(1)), bytesOf(toUi::instrumentAdded(3, bell)));
+    EXPECT_EQ(f.at(3)->getParameter(Instrument::kTune), 0.75f);
+
+    auto& record = *reinterpret_cast<SampleData*>(f.plugin->getSampleRegion());
+    record.waveformReady = 0;
+    EXPECT_EQ(f.ask(fromUi::showWaveform(0)), bytesOf(toUi::waveformReady()));
+    EXPECT_EQ(record.waveformReady, 1);
+    EXPECT_EQ(record.length, 5000);
+    EXPECT_EQ(f.ask(fromUi::refreshPeaks()), bytesOf(toUi::waveformReady()));
+    // Ids that name no instrument: nothing happens, the waveform answer still comes.
+    EXPECT_EQ(f.ask(fromUi::showWaveform(99)), bytesOf(toUi::waveformReady()));
+    EXPECT_EQ(f.ask(fromUi::resetParameters(99)), Bytes{});
+    EXPECT_EQ(f.ask(fromUi::clone(-4)), Bytes{});
+    EXPECT_EQ(f.plugin->getRack(0)->getCount(), 4);
+}
+
+// The worked examples: a note and a peak refresh in one read; a note off;
+// a status the keyboard does not send; an invalid opcode that ends its read.
+TEST(EditorRequests, NotesFromTheKeyboardAndInvalidOpcodes) {
+    EditorFixture f;
+    f.addInstrument(constant(5000, 0.5f));
+    EXPECT_EQ(f.ask(Bytes{0x04, 0x90, 0x3C, 0x64, 0x11}), Bytes{0x10});
+    Voice* voice = f.plugin->getNoteTableEntry(60, Quaxel2::kEditorColumn);
+    ASSERT_NE(voice, nullptr);
+    EXPECT_EQ(voice->velocity, 100);
+    f.ask(Bytes{0x04, 0xB0, 0x3C, 0x64});  // a controller: nothing
+    EXPECT_FALSE(voice->released);
+    f.ask(Bytes{0x04, 0x80, 0x3C, 0x00});
+    EXPECT_TRUE(voice->released);
+
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(f.ask(Bytes{0x05, 0x04, 0x90, 0x40, 0x64, 0x11}), Bytes{});  // nothing after it runs
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Quaxel2VST > processMessageFromUI : unhandled opcode 5\n");
+    EXPECT_EQ(f.plugin->getNoteTableEntry(64, Quaxel2::kEditorColumn), nullptr);
+    testing::internal::CaptureStdout();
+    f.ask(Bytes{0x90});
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Quaxel2VST > processMessageFromUI : unhandled opcode ffffff90\n");
+}
+
+// While the editor is open the plug-in echoes parameters, and it always
+// tells of the host's notes; both leave the audio thread through the queue.
+TEST(EditorRequests, HostNotesAndParametersAreEchoed) {
+    EditorFixture f;
+    f.addInstrument(constant(5000, 0.5f));
+    f.midi(0x90, 60, 100);
+    f.midi(0x90, 60, 0);
+    f.plugin->setParameter(3, 0.5f);  // closed: not echoed
+    const Bytes notes = f.ask(Bytes{});
+    Bytes expected = bytesOf(toUi::midi(144, 60, 100));
+    const Bytes off = bytesOf(toUi::midi(128, 60, 0));
+    expected.insert(expected.end(), off.begin(), off.end());
+    EXPECT_EQ(notes, expected);
+    EXPECT_EQ(expected, (Bytes{0x04, 0x90, 0x3C, 0x64, 0x04, 0x80, 0x3C, 0x00}));
+}
+
+}  // namespace
