@@ -86,7 +86,7 @@ private:
 
 // Messages of the plug-in, read by the editor program. Once `toUiQuit` has
 // been delivered, nothing more is: bytes after it are ignored.
-class ToUiDecoder : private MessageFramer::Sink {
+class ToUiDecoder final : private MessageFramer::Sink {
 public:
     ToUiDecoder(int readSize, ToUiHandler& handler);
     void feed(const unsigned char* bytes, std::size_t count);
@@ -101,7 +101,7 @@ private:
 };
 
 // Messages of the editor program, read by the plug-in.
-class FromUiDecoder : private MessageFramer::Sink {
+class FromUiDecoder final : private MessageFramer::Sink {
 public:
     FromUiDecoder(int readSize, FromUiHandler& handler);
     void feed(const unsigned char* bytes, std::size_t count) { framer.feed(bytes, count); }
