@@ -105,26 +105,23 @@ bool Quaxel2Editor::createFifo(const char* path) {
     return error == EEXIST;
 }
 
-bool Quaxel2Editor::openUiFifo(const char* path) {
-    if (uiFifo != -1) return false;
-    uiFifo = openOwnFifo(path);
-    if (uiFifo < 0) {
-        printLine("Quaxel2VST > ERROR opening FIFO for read");
+bool Quaxel2Editor::openFifo(const char* path, int& descriptor, const char* failure) {
+    if (descriptor != -1) return false;
+    descriptor = openOwnFifo(path);
+    if (descriptor < 0) {
+        printLine(failure);
         return false;
     }
-    readSize = fcntl(uiFifo, F_GETPIPE_SZ);
+    readSize = fcntl(descriptor, F_GETPIPE_SZ);  // both FIFOs have the same capacity
     return true;
 }
 
+bool Quaxel2Editor::openUiFifo(const char* path) {
+    return openFifo(path, uiFifo, "Quaxel2VST > ERROR opening FIFO for read");
+}
+
 bool Quaxel2Editor::openPluginFifo(const char* path) {
-    if (pluginFifo != -1) return false;
-    pluginFifo = openOwnFifo(path);
-    if (pluginFifo < 0) {
-        printLine("Quaxel2VST >  ERROR opening FIFO for write");
-        return false;
-    }
-    readSize = fcntl(pluginFifo, F_GETPIPE_SZ);
-    return true;
+    return openFifo(path, pluginFifo, "Quaxel2VST >  ERROR opening FIFO for write");
 }
 
 void Quaxel2Editor::openUI(void* window) {

@@ -83,6 +83,8 @@ public:
     void connect();
 
 private:
+    bool openFifo(const char* path, int& descriptor, const char* failure);
+
     ERect rectangle{0, 0, kHeight, kWidth};
     std::atomic<bool> editorOpen{false};
     const int instanceNumber;
