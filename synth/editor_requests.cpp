@@ -9,25 +9,22 @@
 
 void EditorRequests::parameter(int32_t index, float value) { plugin.setParameterAutomated(index, value); }
 
+// Called with the structure lock held since the instrument was made, so
+// that no program change can free it before it is announced.
 void EditorRequests::announce(Instrument* instrument) {
-    if (!instrument) return;
     Quaxel2Editor* editor = plugin.getEditorBridge();
-    if (!editor) return;
-    int id;
-    std::string name;
-    {
-        Locked<StructureMutex> structure(plugin.structureLock());  // the instrument stays while it is read
-        id = instrument->id;
-        name = instrument->name;
-    }
-    editor->send(toUi::instrumentAdded(id, name));
+    if (instrument && editor) editor->send(toUi::instrumentAdded(plugin.instrumentId(instrument), instrument->name));
 }
 
 void EditorRequests::loadString(std::string_view text) {
+    Locked<StructureMutex> structure(plugin.structureLock());
     announce(plugin.createInstrumentFromString(std::string(text)));
 }
 
-void EditorRequests::loadPath(std::string_view path) { announce(plugin.createInstrumentFromPath(std::string(path))); }
+void EditorRequests::loadPath(std::string_view path) {
+    Locked<StructureMutex> structure(plugin.structureLock());
+    announce(plugin.createInstrumentFromPath(std::string(path)));
+}
 
 // Notes of the editor's keyboard take the engine's path for notes, on the
 // channel of their own; they are not echoed back.
@@ -46,12 +43,11 @@ void EditorRequests::copyParameters(int32_t source, int32_t destination) {
 }
 
 void EditorRequests::clone(int32_t id) {
-    Instrument* copy = nullptr;
     plugin.withInstruments(id, -1, [&](Instrument* instrument, Instrument*) {
-        copy = plugin.cloneInstrument(instrument);
+        Instrument* copy = plugin.cloneInstrument(instrument);
         if (copy) plugin.copyParameterFrom(instrument, copy);
+        announce(copy);
     });
-    announce(copy);
 }
 
 void EditorRequests::showWaveform(int32_t id) {
