@@ -72,3 +72,8 @@ Instrument* Quaxel2::createInstrumentFromPath(const std::string& path) {
     engine.freeRemovedInstruments();
     return addToRack(makeInstrumentFromPath(path));
 }
+
+int Quaxel2::instrumentId(const Instrument* instrument) {
+    Locked<EngineMutex> lock(engine.mutex());
+    return instrument->id;
+}

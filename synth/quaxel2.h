@@ -132,10 +132,7 @@ public:
     Quaxel2Editor* getEditorBridge() const { return uiEditor; }
     // An instrument's rack position, which the audio thread changes when it
     // takes an instrument out; read under the engine lock.
-    int instrumentId(const Instrument* instrument) {
-        Locked<EngineMutex> lock(engine.mutex());
-        return instrument->id;
-    }
+    int instrumentId(const Instrument* instrument);
     StructureMutex& structureLock() { return programs.lock(); }
     // Calls `act` with the instruments of rack 0 that carry the ids `first`
     // and `second` (null where none does), with the structure lock held so
