@@ -74,7 +74,7 @@ void Quaxel2::copyStateToProgram(Program* program) {
             delayValues[j] = delay.getParameter(j);
     }
     // Names and paths never change once an instrument is in the rack, and
-    // only holders of structureMutex free instruments.
+    // only holders of the structure lock free instruments.
     program->instrumentCount = count;
     for (int i = 0; i < count; i++) {
         const InstrumentState& state = states[i];
