@@ -140,10 +140,10 @@ TEST(EditorBridge, AHostsEditorSequence) {
         plugin.call(effEditOpen, 0, reinterpret_cast<void*>(255));
         plugin.call(effEditGetRect, 0, &rect);
         std::printf("rect %d %d\n", rect->right - rect->left, rect->bottom - rect->top);
-        settle(300);
+        settle(500);  // room for a slow machine: the program polls every 20 ms
         plugin.call(effEditClose);
         plugin.call(effEditOpen, 0, reinterpret_cast<void*>(256));  // tells the running program
-        settle(300);
+        settle(500);
         const std::vector<pid_t> first = editorChildren();
         std::printf("programs %zu\n", first.size());
         if (first.size() != 1) return;
@@ -152,7 +152,7 @@ TEST(EditorBridge, AHostsEditorSequence) {
         settle(100);
         plugin.call(effEditClose);
         plugin.call(effEditOpen, 0, reinterpret_cast<void*>(257));
-        settle(300);
+        settle(500);
         const std::vector<pid_t> second = editorChildren();
         std::printf("restarted %s\n", second.size() == 1 && second[0] != first[0] ? "yes" : "no");
         if (second.size() != 1) return;
@@ -260,7 +260,7 @@ TEST(EditorBridge, TwoHostProcessesKeepToTheirOwnPlugins) {
     const UiMessage request = fromUi::parameter(513, 0.75f);
     ASSERT_EQ(write(fifo, request.bytes, static_cast<std::size_t>(request.size)), request.size);
     ::close(fifo);
-    settle(100);
+    settle(500);  // several of the plug-ins' 10 ms polls
     first.go();
     second.go();
     Lines values;
