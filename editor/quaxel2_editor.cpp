@@ -127,6 +127,11 @@ bool Quaxel2Editor::openPluginFifo(const char* path) {
 void Quaxel2Editor::openUI(void* window) {
     const std::string windowText = std::to_string(reinterpret_cast<std::uintptr_t>(window));
     const std::string numberText = std::to_string(instanceNumber);
+    // What waited while the editor was closed is stale: a program that
+    // starts reads the shared memory, one that re-attaches gets a reload.
+    unsigned char discard[4096];
+    while (outgoing.pop(discard, sizeof discard) > 0) {
+    }
     // A program that has died is started again rather than told of a window.
     if (!firstOpen && !launcher.running()) firstOpen = true;
     if (firstOpen) {
@@ -140,11 +145,6 @@ void Quaxel2Editor::openUI(void* window) {
     } else if (pluginFifo == -1) {
         printLine("Quaxel2VST > open : plugin fifo handle is not valid");
     } else {
-        // What waited while the editor was closed is stale; the program
-        // rebuilds what it shows from the reload that follows the re-attach.
-        unsigned char discard[4096];
-        while (outgoing.pop(discard, sizeof discard) > 0) {
-        }
         const UiMessage reattach = toUi::reattach(windowText);
         if (write(pluginFifo, reattach.bytes, static_cast<std::size_t>(reattach.size)) < 0) {
             std::printf("Quaxel2VST > open message FAILED to write to plugin FIFO  err= %d\n", errno);
