@@ -34,12 +34,10 @@ bool isSwitchOn(float x) { return x >= 0.5f; }
 
 }  // namespace
 
-int Delay::usableRate(int rate) { return rate >= 8000 && rate <= 384000 ? rate : 44100; }
-
 Delay::Delay(int rate)
     : delayLine(static_cast<std::size_t>(lineFramesFor(rate)), 0.0f),
       capacity(lineFramesFor(rate)),
-      sampleRate(usableRate(rate)) {
+      sampleRate(usableSampleRate(rate)) {
     createParameter(kParameterCount);
     setTimeF(kPresets[kTime].value);
 }
@@ -161,7 +159,7 @@ void Delay::setVolume(float volume) { wetVolume = unitGain(volume); }
 void Delay::setFeedback(float gain) { feedback = unitGain(gain); }
 
 void Delay::setSampleRate(int rate, std::vector<float>& line) {
-    rate = usableRate(rate);
+    rate = usableSampleRate(rate);
     if (line.size() != static_cast<std::size_t>(lineFramesFor(rate))) return;
     std::fill(line.begin(), line.end(), 0.0f);
     delayLine.swap(line);

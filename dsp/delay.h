@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "dsp/sample_rate.h"
 #include "programs/parameter.h"
 
 class Delay {
@@ -18,8 +19,7 @@ public:
     // at 30 bpm. Lengths of a full line or more are refused.
     static constexpr int kLineSeconds = 4;
     // Rates outside what instruments play at are taken as 44100.
-    static int usableRate(int rate);
-    static int lineFramesFor(int rate) { return kLineSeconds * usableRate(rate) + 1; }
+    static int lineFramesFor(int rate) { return kLineSeconds * usableSampleRate(rate) + 1; }
 
     explicit Delay(int sampleRate = 44100);
 

@@ -25,11 +25,11 @@ void reportCreationFailure(int error) {
 }  // namespace
 
 itimerspec timerSpecFor(int ms) {
-    itimerspec spec{};
-    spec.it_value.tv_sec = ms / 1000;
-    spec.it_value.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
-    spec.it_interval = spec.it_value;
-    return spec;
+    itimerspec setting{};
+    setting.it_value.tv_sec = ms / 1000;
+    setting.it_value.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
+    setting.it_interval = setting.it_value;
+    return setting;
 }
 
 Timer::Timer() {
@@ -74,10 +74,10 @@ int Timer::start(int ms) {
         errno = EBADF;
         return -1;
     }
-    const itimerspec spec = timerSpecFor(ms);
+    const itimerspec setting = timerSpecFor(ms);
     itimerspec previous;
-    const int result = timerfd_settime(timerFd, 0, &spec, &previous);
-    armed = result == 0 && (spec.it_value.tv_sec != 0 || spec.it_value.tv_nsec != 0);
+    const int result = timerfd_settime(timerFd, 0, &setting, &previous);
+    armed = result == 0 && (setting.it_value.tv_sec != 0 || setting.it_value.tv_nsec != 0);
     return result;
 }
 

@@ -8,6 +8,7 @@
 
 #include "resources/builtin_waveforms.h"
 #include "dsp/pitch_tables.h"
+#include "dsp/sample_rate.h"
 
 namespace {
 
@@ -17,8 +18,6 @@ float defaultValue(int index) { return kInstrumentParameters[index].value; }
 
 // Index into a ratio table of `steps` + 1 entries for a normalised value.
 int tableIndex(float x, int steps) { return static_cast<int>(normalised(x) * static_cast<float>(steps)); }
-
-int supportedRate(int rate) { return rate >= 8000 && rate <= 384000 ? rate : 44100; }
 
 void copyField(char* area, int size, const std::string& text) {
     std::memset(area, 0, static_cast<std::size_t>(size));
@@ -32,7 +31,7 @@ Instrument::Instrument(int blockSize, int sampleRate) : serial(nextSerial.fetch_
     pitchShape.setSustainLevel(0.0f);
     defaultSample.loadFromHeader(coin, coinFrames, 0);
     createParameters(kParameterCount);
-    samplerate = supportedRate(sampleRate);
+    samplerate = usableSampleRate(sampleRate);
     // Parameters 0 to 9 already hold what their values mean.
     for (int i = kVolA; i <= kGrainAdvance; i++) setParameter(i, kInstrumentParameters[i].value);
 }
@@ -116,7 +115,7 @@ void Instrument::setPitchEgDepth(float x) {
     pitchEgDepth = depth;
 }
 
-void Instrument::setSamplerate(int rate) { samplerate = supportedRate(rate); }
+void Instrument::setSamplerate(int rate) { samplerate = usableSampleRate(rate); }
 
 void Instrument::setParameter(int index, float value) {
     if (index < 0 || index >= parameterCount) return;

@@ -64,6 +64,9 @@ public:
     void loadFromId(int id, int type);
     void loadFromName(const std::string& name);
     int getParameterCount() const { return parameterCount; }
+    // The MIDI channel it answers: the one the editor shows (and may have
+    // changed) when it has a shared record, else its own.
+    int answeredChannel() const { return data ? readShared(data->midiChannel) : midiChannel; }
     const std::string& getParameterName(int index) const { return parameters[index].name; }
 
     int type = kFromCatalogue;  // a Type; programs may carry other values, which remake nothing

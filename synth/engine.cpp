@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "dsp/pitch_tables.h"
+#include "dsp/sample_rate.h"
 #include "instruments/instrument.h"
 
 namespace {
@@ -252,8 +253,7 @@ void Engine::gatherLayers() noexcept {
         layer.grain = instrument.grain;
         layer.grainPeriod = grainSize;
         layer.grainAdvance = static_cast<int>(instrument.grainAdvanceF);
-        // The channel the editor shows (and may have changed) is the one obeyed.
-        layer.channel = instrument.data ? readShared(instrument.data->midiChannel) : instrument.midiChannel;
+        layer.channel = instrument.answeredChannel();
         layer.volumeShape = &instrument.volumeShape;
         layer.pitchShape = &instrument.pitchShape;
         layer.meter = instrument.meterBuffer.data();
@@ -309,9 +309,8 @@ void Engine::renderBlock(float** outputs, int frames, const double* hostTempo) n
     meterInstruments(frames);
     if (hostTempo) updateTempo(*hostTempo);
     delay->process(outputs, frames);
-    processDeletion();
     // What a removal changed is what the next piece plays.
-    gatherLayers();
+    if (processDeletion()) gatherLayers();
 }
 
 void Engine::resetInstruBuffer() noexcept {
@@ -343,8 +342,10 @@ void Engine::updateTempo(double hostTempo) noexcept {
     appliedTempo = currentTempo;
 }
 
-void Engine::processDeletion() noexcept {
-    removedCount += racks[0]->processDeletion(removed.data() + removedCount, kMaxRemoved - removedCount);
+bool Engine::processDeletion() noexcept {
+    const int taken = racks[0]->processDeletion(removed.data() + removedCount, kMaxRemoved - removedCount);
+    removedCount += taken;
+    return taken > 0;
 }
 
 // ---- structure and format ------------------------------------------------------
@@ -386,7 +387,7 @@ void Engine::setBlockSize(int size) {
 void Engine::setSampleRate(float rate) {
     // Out-of-range rates reach the instruments and the delay as 0, which
     // they replace by 44100.
-    const int whole = rate >= 1.0f && rate <= 1e7f ? static_cast<int>(rate) : 0;
+    const int whole = wholeSampleRate(rate);
     // The delay's new line is made here; the old one goes when this returns.
     std::vector<float> line(static_cast<std::size_t>(Delay::lineFramesFor(whole)));
     Locked<EngineMutex> lock(engineLock);

@@ -123,8 +123,9 @@ private:
     void meterInstruments(int frames) noexcept REQUIRES(engineLock);
     // Follows the host's tempo; the delay recomputes its beat when it changes.
     void updateTempo(double hostTempo) noexcept REQUIRES(engineLock);
-    // Takes the instruments the editor asked to remove out of the rack.
-    void processDeletion() noexcept REQUIRES(engineLock);
+    // Takes the instruments the editor asked to remove out of the rack;
+    // true when it took any.
+    bool processDeletion() noexcept REQUIRES(engineLock);
 
     mutable EngineMutex engineLock;
     std::array<std::unique_ptr<Voice>, kNumVoices> voices GUARDED_BY(engineLock);

@@ -6,24 +6,24 @@
 #include <memory>
 #include <mutex>
 
+#include "dsp/sample_rate.h"
 #include "instruments/instrument.h"
 #include "instruments/path_names.h"
 #include "synth/quaxel2.h"
 
 namespace {
 
-int wholeRate(float rate) { return rate >= 1.0f && rate <= 1e7f ? static_cast<int>(rate) : 0; }
 
 }  // namespace
 
 std::unique_ptr<Instrument> Quaxel2::makeInstrumentFromString(const std::string& name) {
-    auto instrument = std::make_unique<Instrument>(engine.getRenderBlockSize(), wholeRate(sampleRate));
+    auto instrument = std::make_unique<Instrument>(engine.getRenderBlockSize(), wholeSampleRate(sampleRate));
     instrument->loadFromName(name);
     return instrument;
 }
 
 std::unique_ptr<Instrument> Quaxel2::makeInstrumentFromPath(const std::string& path) {
-    auto instrument = std::make_unique<Instrument>(engine.getRenderBlockSize(), wholeRate(sampleRate));
+    auto instrument = std::make_unique<Instrument>(engine.getRenderBlockSize(), wholeSampleRate(sampleRate));
     auto sample = std::make_unique<Sample>();
     const bool loaded = starts_with(path, ":/Resources/") ? sample->loadFromResource(path) : sample->load(path);
     if (!loaded) {
@@ -40,7 +40,7 @@ std::unique_ptr<Instrument> Quaxel2::makeInstrumentFromPath(const std::string& p
 std::unique_ptr<Instrument> Quaxel2::makeMissingInstrument(const InstrumentProgram& entry) {
     std::printf("Quaxel2VST > sample file missing, its instrument stays silent: %s\n", entry.path.c_str());
     std::fflush(stdout);
-    auto instrument = std::make_unique<Instrument>(engine.getRenderBlockSize(), wholeRate(sampleRate));
+    auto instrument = std::make_unique<Instrument>(engine.getRenderBlockSize(), wholeSampleRate(sampleRate));
     // An empty sample that carries the stored markers unclamped.
     auto sample = std::make_unique<Sample>();
     sample->startPlay = entry.startPlay;

@@ -61,8 +61,7 @@ void Quaxel2::copyStateToProgram(Program* program) {
             state.instrument = &instrument;
             for (int j = 0; j < InstrumentProgram::kValues; j++) state.values[j] = instrument.getParameter(j);
             state.type = instrument.type;
-            // The channel the editor shows (and may have changed) is the one kept.
-            state.midiChannel = instrument.data ? readShared(instrument.data->midiChannel) : instrument.midiChannel;
+            state.midiChannel = instrument.answeredChannel();
             state.storeStart = instrument.type != Instrument::kFromCatalogueWithoutMarkers;
             state.storeLoop = state.storeStart && instrument.getParameter(Instrument::kLoop) == 1.0f;
             const Sample* sample = instrument.getSample(0, -1, -1);

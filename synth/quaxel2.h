@@ -151,7 +151,6 @@ public:
     }
 
     // ---- inspection (tests, and single-threaded use) ----
-    Engine& getEngine() { return engine; }
     Rack* getRack(int index) const { return engine.rackForInspection(index); }
     int getRackCount() const { return engine.getRackCount(); }
     Voice* getVoice(int index) const { return engine.getVoice(index); }
@@ -160,7 +159,6 @@ public:
     int getGrainSize() const { return engine.getGrainSize(); }
     double getCurrentTempo() const { return engine.getCurrentTempo(); }
     double getAppliedTempo() const { return engine.getAppliedTempo(); }
-    double renderSampleRate() const { return engine.getOutputRate(); }
     int getRenderBlockSize() const { return engine.getRenderBlockSize(); }
     int getInstanceNumber() const { return instanceNumber; }
     long getSkippedBlocks() const { return engine.getSkippedBlocks(); }
