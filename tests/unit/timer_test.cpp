@@ -58,11 +58,11 @@ TEST(Timer, ArmsWholeSecondsAndTheRestInNanoseconds) {
     };
     for (const Case& c : {Case{10, 0, 10000000}, Case{2500, 2, 500000000}, Case{1000, 1, 0}, Case{999, 0, 999000000},
                           Case{0, 0, 0}}) {
-        const itimerspec spec = timerSpecFor(c.ms);
-        EXPECT_EQ(spec.it_value.tv_sec, c.seconds) << c.ms;
-        EXPECT_EQ(spec.it_value.tv_nsec, c.nanoseconds) << c.ms;
-        EXPECT_EQ(spec.it_interval.tv_sec, c.seconds) << c.ms;
-        EXPECT_EQ(spec.it_interval.tv_nsec, c.nanoseconds) << c.ms;
+        const itimerspec setting = timerSpecFor(c.ms);
+        EXPECT_EQ(setting.it_value.tv_sec, c.seconds) << c.ms;
+        EXPECT_EQ(setting.it_value.tv_nsec, c.nanoseconds) << c.ms;
+        EXPECT_EQ(setting.it_interval.tv_sec, c.seconds) << c.ms;
+        EXPECT_EQ(setting.it_interval.tv_nsec, c.nanoseconds) << c.ms;
     }
 }
 
