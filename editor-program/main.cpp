@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     HeadlessWindow editor;
-    UICommunication communication(static_cast<int>(instance), editor);
+    UICommunication communication(static_cast<int>(instance));
+    communication.setWindow(&editor);
     editor.embedInto(window);
     return runHeadless(communication, editor, parent);
 }

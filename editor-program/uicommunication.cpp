@@ -50,9 +50,8 @@ void* mapRegion(const std::string& name, std::size_t size, const char* cannotOpe
 
 }  // namespace
 
-UICommunication::UICommunication(int instance, EditorWindow& window)
-    : window(window),
-      uiFifo(openFifo(bridge::uiFifoPath(instance), "Quaxel2UI > ERROR can't open UI FIFO")),
+UICommunication::UICommunication(int instance)
+    : uiFifo(openFifo(bridge::uiFifoPath(instance), "Quaxel2UI > ERROR can't open UI FIFO")),
       pluginFifo(openFifo(bridge::pluginFifoPath(instance), "Quaxel2UI > ERROR can't open Plugin FIFO")),
       readSize(pipeCapacity(pluginFifo)),
       readBuffer(static_cast<std::size_t>(readSize)),
@@ -92,25 +91,33 @@ InstrumentData* UICommunication::findInstrument(int32_t id) const {
     return nullptr;
 }
 
-void UICommunication::parameter(int32_t index, float value) { window.setParameter(index, value); }
-
-void UICommunication::instrumentAdded(int32_t id, std::string_view name) {
-    window.addInstrument(id, name, findInstrument(id));
+void UICommunication::parameter(int32_t index, float value) {
+    if (window) window->setParameter(index, value);
 }
 
-void UICommunication::midi(uint8_t status, uint8_t data1, uint8_t data2) { window.showNote(status, data1, data2); }
+void UICommunication::instrumentAdded(int32_t id, std::string_view name) {
+    if (window) window->addInstrument(id, name, findInstrument(id));
+}
 
-void UICommunication::reload() { window.reload(instruments); }
+void UICommunication::midi(uint8_t status, uint8_t data1, uint8_t data2) {
+    if (window) window->showNote(status, data1, data2);
+}
+
+void UICommunication::reload() {
+    if (window) window->reload(instruments);
+}
 
 void UICommunication::reattach(std::string_view text) {
-    window.embedInto(std::strtoull(std::string(text).c_str(), nullptr, 10));
+    if (window) window->embedInto(std::strtoull(std::string(text).c_str(), nullptr, 10));
 }
 
 void UICommunication::quit() {
     std::printf("Quaxel2UI > terminating QApplication\n");
-    window.quit();
+    if (window) window->quit();
 }
 
-void UICommunication::waveformReady() { window.waveformReady(sample); }
+void UICommunication::waveformReady() {
+    if (window) window->waveformReady(sample);
+}
 
 void UICommunication::unhandled(uint8_t) { std::printf("Quaxel2UI > processMessageFromPlugin : unhandled opcode\n"); }

@@ -9,29 +9,29 @@
 #include <string_view>
 #include <vector>
 
+#include "editor-program/plugin_link.h"
 #include "editor/ui_decoder.h"
 #include "editor/ui_messages.h"
 
 class EditorWindow;
-struct InstrumentData;
-struct SampleData;
 
-class UICommunication : private ToUiHandler {
+class UICommunication : public PluginLink, private ToUiHandler {
 public:
     // Opens both FIFOs and maps both regions, printing a line for each that
     // fails; the program carries on without it.
-    UICommunication(int instance, EditorWindow& window);
+    explicit UICommunication(int instance);
     ~UICommunication() override;
     UICommunication(const UICommunication&) = delete;
     UICommunication& operator=(const UICommunication&) = delete;
 
     // The 20 ms poll: one read of at most the pipe's capacity.
     void processMessageFromPlugin();
-    // One write; false when it failed (pipe full, FIFO not open).
-    bool send(const UiMessage& message);
+    // Where the plug-in's messages go; until it is set they are read and dropped.
+    void setWindow(EditorWindow* target) { window = target; }
 
-    InstrumentData* instrumentRegion() const { return instruments; }
-    SampleData* sampleRegion() const { return sample; }
+    bool send(const UiMessage& message) override;
+    InstrumentData* instrumentRegion() const override { return instruments; }
+    SampleData* sampleRegion() const override { return sample; }
     // The slot that carries the instrument id, or null.
     InstrumentData* findInstrument(int32_t id) const;
 
@@ -45,7 +45,7 @@ private:
     void waveformReady() override;
     void unhandled(uint8_t opcode) override;
 
-    EditorWindow& window;
+    EditorWindow* window = nullptr;
     int uiFifo = -1;      // we write
     int pluginFifo = -1;  // we read
     int readSize = 0;

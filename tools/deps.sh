@@ -9,6 +9,8 @@ packages=(
   libespeak-ng-dev espeak-ng-data
   sox lame ffmpeg
   clang libclang-rt-14-dev
+  qt6-base-dev libxcb1-dev libx11-dev
+  xvfb xauth x11-utils xdotool imagemagick
 )
 
 missing=()

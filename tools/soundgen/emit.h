@@ -32,6 +32,7 @@ std::string resourceSymbol(int index);
 
 std::string waveformsHeader(const std::vector<Sound>& sounds, const std::vector<CatalogueSound>& catalogue);
 std::string catalogueHeader(const std::vector<CatalogueSound>& catalogue);
+std::string catalogueNamesHeader(const std::vector<CatalogueSound>& catalogue);
 std::string resourcesHeader(const std::vector<EmbeddedSound>& sounds, const std::vector<std::size_t>& sizes);
 
 // Whether a name can be a C symbol.
