@@ -1,6 +1,5 @@
 // What the editor program's window does with the plug-in's messages. The
-// communication layer decodes the messages and calls this; the Qt window
-// will implement it, and until then a headless stand-in does.
+// communication layer decodes the messages and calls this.
 #pragma once
 
 #include <cstdint>

@@ -1,18 +1,29 @@
 // UIQuaxel2VST WINDOW INSTANCE: the editor program of one plug-in object.
 // WINDOW is the host's window handle in decimal, INSTANCE the plug-in's
 // instance number, which names the FIFOs and shared-memory regions.
+#include <signal.h>
 #include <sys/prctl.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <QTimer>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
-#include "editor-program/headless_loop.h"
-#include "editor-program/headless_window.h"
+#include "editor-program/embedder.h"
+#include "editor-program/main_widget.h"
 #include "editor-program/parent_watch.h"
+#include "editor-program/qt_startup.h"
+#include "editor-program/trace_window.h"
 #include "editor-program/uicommunication.h"
 
 namespace {
+
+constexpr int kPollMilliseconds = 20;
 
 // A whole decimal number within [0, limit].
 bool parseDecimal(const char* text, unsigned long long limit, unsigned long long& value) {
@@ -21,6 +32,16 @@ bool parseDecimal(const char* text, unsigned long long limit, unsigned long long
     errno = 0;
     value = std::strtoull(text, &end, 10);
     return errno == 0 && *end == '\0' && value <= limit;
+}
+
+// SIGTERM and SIGINT arrive as readable data in the event loop.
+int endSignalsDescriptor() {
+    sigset_t endSignals;
+    sigemptyset(&endSignals);
+    sigaddset(&endSignals, SIGTERM);
+    sigaddset(&endSignals, SIGINT);
+    sigprocmask(SIG_BLOCK, &endSignals, nullptr);
+    return signalfd(-1, &endSignals, SFD_CLOEXEC | SFD_NONBLOCK);
 }
 
 }  // namespace
@@ -38,9 +59,45 @@ int main(int argc, char** argv) {
         std::printf("Quaxel2UI > usage: UIQuaxel2VST WINDOW INSTANCE (both decimal)\n");
         return 2;
     }
-    HeadlessWindow editor;
+    prepareQtEnvironment();
+    if (!displayReachable()) return 1;
+    const int signals = endSignalsDescriptor();
+
+    QApplication application(argc, argv);
+    application.setQuitOnLastWindowClosed(false);
     UICommunication communication(static_cast<int>(instance));
-    communication.setWindow(&editor);
-    editor.embedInto(window);
-    return runHeadless(communication, editor, parent);
+
+    MainWidget mainWidget(communication);
+    TraceWindow traced(mainWidget);
+    communication.setWindow(&traced);
+    Embedder embedder(mainWidget, [&mainWidget] { mainWidget.containerClosed(); });
+    mainWidget.setEmbedder([&embedder](uint64_t host) { embedder.embedInto(host); });
+    mainWidget.setQuitter([] { QCoreApplication::exit(0); });
+    mainWidget.updateAndCreateView(communication.instrumentRegion());
+
+    std::printf("Quaxel2UI > trying to create embed X11 widget\n");
+    traced.embedInto(window);
+
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        communication.processMessageFromPlugin();
+        mainWidget.poll();
+        if (parent.gone()) {
+            std::printf("Quaxel2UI > plugin process is gone, terminating\n");
+            QCoreApplication::exit(0);
+        }
+    });
+    poll.start(kPollMilliseconds);
+
+    QSocketNotifier signalNotifier(signals, QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, [signals] {
+        signalfd_siginfo info{};
+        if (read(signals, &info, sizeof info) != sizeof info) return;
+        std::printf("Quaxel2UI > terminating on signal %u\n", info.ssi_signo);
+        QCoreApplication::exit(0);
+    });
+
+    const int status = application.exec();
+    if (signals >= 0) close(signals);
+    return status;
 }

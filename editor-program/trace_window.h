@@ -1,18 +1,23 @@
-// Stands in for the Qt window until it exists: logs each message as one
-// line and ends the program on quit.
+// Logs each of the plug-in's messages as one "Quaxel2UI > ..." line, then
+// hands it on to the real window. Switched on by QUAXEL2_UI_TRACE in the
+// environment (the bridge's tests read these lines); off, it only forwards.
 #pragma once
 
 #include "editor-program/editor_window.h"
 
-class HeadlessWindow : public EditorWindow {
+class TraceWindow : public EditorWindow {
 public:
+    explicit TraceWindow(EditorWindow& window);
+
     void embedInto(uint64_t window) override;
     void setParameter(int32_t index, float value) override;
     void addInstrument(int32_t id, std::string_view name, InstrumentData* record) override;
     void showNote(uint8_t status, uint8_t note, uint8_t velocity) override;
     void reload(InstrumentData* slots) override;
     void waveformReady(SampleData* record) override;
-    void quit() override { quitRequested = true; }
+    void quit() override { window.quit(); }
 
-    bool quitRequested = false;
+private:
+    EditorWindow& window;
+    const bool tracing;
 };

@@ -1,0 +1,142 @@
+#include "editor-program/instrument_view.h"
+
+#include <QActionGroup>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+
+#include "editor-program/button.h"
+#include "editor-program/knob.h"
+#include "editor-program/layout.h"
+#include "editor-program/main_widget.h"
+#include "editor-program/style.h"
+#include "editor-program/value_text.h"
+#include "editor-program/vumeter.h"
+#include "instruments/instrument_parameters.h"
+
+namespace {
+
+// The short labels that fit a control's cell.
+constexpr const char* kLabels[InstrumentView::kParameters] = {
+    "vol",  "pan",   "tune", "fine",   "wave",  "loop",  "global", "vol eg", "pit eg", "special", "A",
+    "D",    "S",     "R",    "p.A",    "p.D",   "p.R",   "depth",  "rev",    "interp", "grain",   "advance"};
+
+float sharedValue(const InstrumentData* record, int p) {
+    return record ? readShared(record->parameterRecord[p].value) : kInstrumentParameters[p].value;
+}
+
+}  // namespace
+
+InstrumentView::InstrumentView(MainWidget& main, int32_t id, const QString& name, InstrumentData* record,
+                               QWidget* parent)
+    : QWidget(parent), main(main), instrumentId(id), instrumentName(name), shared(record) {
+    setFixedSize(layout::kInstrumentArea.width() - 14, layout::kInstrumentRowHeight);
+    auto* title = new QLabel(this);
+    title->setGeometry(6, 4, layout::kRowNameWidth - 22, 16);
+    title->setText(title->fontMetrics().elidedText(name, Qt::ElideRight, title->width()));
+    title->setToolTip(record && record->path[0] ? QString::fromUtf8(record->path) : name);
+    title->setStyleSheet(QString("color: %1; font-weight: bold;").arg(style::kText.name()));
+    title->setAttribute(Qt::WA_TransparentForMouseEvents);
+    channelLabel = new QLabel(this);
+    channelLabel->setGeometry(6, 24, layout::kRowNameWidth - 22, 14);
+    channelLabel->setStyleSheet(QString("color: %1;").arg(style::kDimText.name()));
+    channelLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    vumeter = new Vumeter(this);
+    vumeter->setGeometry(layout::kRowNameWidth - 14, 4, 8, layout::kInstrumentRowHeight - 8);
+
+    for (int p = 0; p < kParameters; p++) {
+        const InstrumentParameterInfo& info = kInstrumentParameters[p];
+        const bool isSwitch = info.steps == 1;
+        Control* control = isSwitch ? static_cast<Control*>(new Button(kLabels[p], this))
+                                    : static_cast<Control*>(new Knob(kLabels[p], this));
+        const QRect cell = layout::instrumentControlRect(p);
+        control->setGeometry(isSwitch ? cell.adjusted(2, 5, -2, -5) : cell);
+        const ParameterRecord hints = record ? record->parameterRecord[p] : ParameterRecord{0, info.steps, info.offset, info.mark};
+        control->setHints(hints.steps, hints.offset, hints.mark);
+        control->setDefaultValue(info.value);
+        control->setFormatter([p](float value) { return instrumentValueText(p, value); });
+        control->setValue(sharedValue(record, p));
+        connect(control, &Control::valueChanged, this, [this, p](float value) {
+            this->main.sendParameter(instrumentId * kParameters + p, value);
+            if (p == 4 && value >= 0.5f) this->main.setWaveform(instrumentId);
+        });
+        controls[p] = control;
+    }
+    poll();
+}
+
+void InstrumentView::setParameter(int parameter, float value) {
+    if (parameter >= 0 && parameter < kParameters) controls[parameter]->setValue(value);
+}
+
+void InstrumentView::setSelected(bool on) {
+    if (selected == on) return;
+    selected = on;
+    update();
+}
+
+QString InstrumentView::channelText() const {
+    if (shownChannel < 0 || shownChannel > 15) return QStringLiteral("midi omni");
+    return QStringLiteral("midi in %1").arg(shownChannel + 1);
+}
+
+void InstrumentView::poll() {
+    if (!shared) return;
+    vumeter->setLevel(readShared(shared->peak));
+    const int32_t channel = readShared(shared->midiChannel);
+    if (channel != shownChannel) {
+        shownChannel = channel;
+        channelLabel->setText(channelText());
+    }
+}
+
+void InstrumentView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), style::kPanel);
+    painter.setPen(selected ? style::kAccent : style::kPanelEdge);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    painter.fillRect(QRect(0, 0, 3, height()), selected ? style::kAccent : style::kPanelEdge);
+}
+
+void InstrumentView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && event->position().x() < layout::kRowNameWidth)
+        main.setWaveform(instrumentId);
+    QWidget::mousePressEvent(event);
+}
+
+void InstrumentView::contextMenuEvent(QContextMenuEvent* event) { contextMenu()->exec(event->globalPos()); }
+
+std::unique_ptr<QMenu> InstrumentView::contextMenu() {
+    // The actions hold the id, not this row: a poll may rebuild the rows
+    // while the menu is open.
+    MainWidget* target = &main;
+    const int32_t id = instrumentId;
+    auto owned = std::make_unique<QMenu>(this);
+    QMenu& menu = *owned;
+    menu.addAction("reset parameters", target, [target, id] { target->resetParameters(id); });
+    QMenu* from = menu.addMenu("copy parameters from:");
+    QMenu* to = menu.addMenu("copy parameters to:");
+    for (const InstrumentView* other : main.instrumentViews()) {
+        if (other == this) continue;
+        const QString label = QString("%1: %2").arg(other->id()).arg(other->name());
+        const int32_t otherId = other->id();
+        from->addAction(label, target, [target, id, otherId] { target->copyParametersFrom(id, otherId); });
+        to->addAction(label, target, [target, id, otherId] { target->copyParametersTo(id, otherId); });
+    }
+    from->setEnabled(!from->isEmpty());
+    to->setEnabled(!to->isEmpty());
+    menu.addAction("clone", target, [target, id] { target->cloneInstrument(id); });
+    QMenu* channels = menu.addMenu("midi input channel:");
+    auto* exclusive = new QActionGroup(channels);
+    for (int channel = -1; channel < 16; channel++) {
+        QAction* entry = channels->addAction(channel < 0 ? QString("midi omni") : QString("midi in %1").arg(channel + 1));
+        entry->setCheckable(true);
+        entry->setChecked(channel == (shownChannel < 0 || shownChannel > 15 ? -1 : shownChannel));
+        exclusive->addAction(entry);
+        connect(entry, &QAction::triggered, target, [target, id, channel] { target->setMidiChannel(id, channel); });
+    }
+    menu.addSeparator();
+    menu.addAction("remove", target, [target, id] { target->removeInstrument(id); });
+    return owned;
+}

@@ -1,0 +1,63 @@
+// One instrument's row: its name, meter and MIDI channel, and a control for
+// each of its 22 parameters, read from and shown as in its shared record.
+// Clicking the name shows its waveform; the context menu resets, copies,
+// clones and removes it and sets its MIDI channel.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "instruments/instrument_data.h"
+
+class Control;
+class MainWidget;
+class QLabel;
+class QMenu;
+class Vumeter;
+
+class InstrumentView : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kParameters = InstrumentData::kParameterCount;
+
+    InstrumentView(MainWidget& main, int32_t id, const QString& name, InstrumentData* record,
+                   QWidget* parent = nullptr);
+
+    int32_t id() const { return instrumentId; }
+    QString name() const { return instrumentName; }
+    InstrumentData* record() const { return shared; }
+    Control* control(int parameter) const { return controls[parameter]; }
+    Vumeter* meter() const { return vumeter; }
+
+    // Parameter p (0..21) took a value in the plug-in.
+    void setParameter(int parameter, float value);
+    // Marks the instrument whose waveform is on show.
+    void setSelected(bool selected);
+    // The 20 ms poll: meter level and MIDI channel from the record.
+    void poll();
+    // The context menu that a right click opens, built afresh each time
+    // from the instruments there are now.
+    std::unique_ptr<QMenu> contextMenu();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    QString channelText() const;
+
+    MainWidget& main;
+    const int32_t instrumentId;
+    const QString instrumentName;
+    InstrumentData* shared;
+    std::array<Control*, kParameters> controls{};
+    Vumeter* vumeter = nullptr;
+    QLabel* channelLabel = nullptr;
+    int32_t shownChannel = -2;
+    bool selected = false;
+};

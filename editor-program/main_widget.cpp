@@ -1,0 +1,214 @@
+#include "editor-program/main_widget.h"
+
+#include <QCoreApplication>
+#include <QPainter>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "editor-program/config_dialog.h"
+#include "editor-program/delay_view.h"
+#include "editor-program/drop_widget.h"
+#include "editor-program/global_view.h"
+#include "editor-program/instrument_view.h"
+#include "editor-program/keyboard.h"
+#include "editor-program/layout.h"
+#include "editor-program/logo_widget.h"
+#include "editor-program/plugin_link.h"
+#include "editor-program/status_bar.h"
+#include "editor-program/style.h"
+#include "editor-program/treex.h"
+#include "editor-program/visualizer.h"
+#include "editor-program/waveform_display.h"
+
+MainWidget* g_mainWidget = nullptr;
+
+namespace {
+
+constexpr int kParameters = InstrumentData::kParameterCount;
+constexpr int32_t kInstrumentIndexEnd = 512;
+constexpr int kSlots = bridge::kInstrumentSlots;
+
+}  // namespace
+
+MainWidget::MainWidget(PluginLink& link, QWidget* parent) : QWidget(parent), link(link) {
+    g_mainWidget = this;
+    setFixedSize(layout::kWidth, layout::kHeight);
+    setFocusPolicy(Qt::NoFocus);
+    const auto send = [this](int32_t index, float value) { sendParameter(index, value); };
+
+    logo = new LogoWidget(this);
+    logo->setGeometry(layout::kLogo);
+    connect(logo, &LogoWidget::clicked, this, [] {
+        // A real dialog needs a top-level parent, which the embedded window is not.
+        auto* dialog = new ConfigDialog(nullptr);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->show();
+    });
+    global = new GlobalView(send, this);
+    global->setGeometry(layout::kGlobalView);
+    delay = new DelayView(send, this);
+    delay->setGeometry(layout::kDelayView);
+
+    treex = new Treex(this);
+    treex->setGeometry(layout::kBrowser);
+    dropArea = new DropWidget(*this, this);
+    dropArea->setGeometry(layout::kInstrumentArea);
+    connect(treex, &Treex::entryActivated, this, [this](const QMimeData& data) { dropArea->dropData(data); });
+
+    waveform = new WaveformDisplay(link, this);
+    waveform->setGeometry(layout::kWaveformDisplay);
+    visualizer = new Visualizer(this);
+    visualizer->setGeometry(layout::kVisualizer);
+    status = new StatusBar(this);
+    status->setGeometry(layout::kStatusBar);
+    waveform->setStatusBar(status);
+
+    keys = new Keyboard(this);
+    keys->setGeometry(layout::kKeyboard);
+    connect(keys, &Keyboard::midiMessage, this, &MainWidget::sendMidiMessage);
+}
+
+MainWidget::~MainWidget() {
+    if (g_mainWidget == this) g_mainWidget = nullptr;
+}
+
+void MainWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), style::kBackground);
+}
+
+void MainWidget::embedInto(uint64_t window) {
+    if (embedder) embedder(window);
+}
+
+void MainWidget::quit() {
+    if (quitter) quitter();
+}
+
+void MainWidget::containerClosed() { std::printf("container closed\n"); }
+
+InstrumentView* MainWidget::instrumentView(int32_t id) const {
+    for (InstrumentView* view : views)
+        if (view->id() == id) return view;
+    return nullptr;
+}
+
+InstrumentData* MainWidget::slotOf(int32_t id) const {
+    InstrumentData* slots = link.instrumentRegion();
+    if (!slots) return nullptr;
+    for (int slot = 0; slot < kSlots; slot++)
+        if (readShared(slots[slot].id) == id) return &slots[slot];
+    return nullptr;
+}
+
+void MainWidget::setParameter(int32_t index, float value) {
+    if (index >= 0 && index < kInstrumentIndexEnd) {
+        if (InstrumentView* view = instrumentView(index / kParameters)) view->setParameter(index % kParameters, value);
+        return;
+    }
+    delay->setParameter(index, value);
+    global->setParameter(index, value);
+    // Sample positions (640 and up) reach the waveform through its record.
+}
+
+void MainWidget::addInstrument(int32_t id, std::string_view name, InstrumentData* record) {
+    if (instrumentView(id)) return;
+    auto* view = new InstrumentView(*this, id, QString::fromUtf8(name.data(), static_cast<int>(name.size())), record);
+    views.push_back(view);
+    dropArea->addRow(view);
+    showSelection();
+}
+
+void MainWidget::updateAndCreateView(InstrumentData* slots) {
+    dropArea->clearRows();
+    views.clear();
+    if (slots) {
+        // Rows in rack order, which is the order of the ids.
+        std::vector<InstrumentData*> taken;
+        for (int slot = 0; slot < kSlots; slot++)
+            if (readShared(slots[slot].id) >= 0) taken.push_back(&slots[slot]);
+        std::sort(taken.begin(), taken.end(),
+                  [](const InstrumentData* a, const InstrumentData* b) { return readShared(a->id) < readShared(b->id); });
+        for (InstrumentData* record : taken) {
+            const QString name = QString::fromUtf8(record->name, static_cast<int>(strnlen(record->name, sizeof record->name)));
+            auto* view = new InstrumentView(*this, readShared(record->id), name, record);
+            views.push_back(view);
+            dropArea->addRow(view);
+        }
+    }
+    delay->load(link.delayBlock());
+    global->load(link.delayBlock());
+    if (!instrumentView(shownWaveform)) {
+        shownWaveform = -1;
+        waveform->setInstrument(-1);
+        visualizer->setInstrument(nullptr);
+    }
+    showSelection();
+}
+
+void MainWidget::poll() {
+    for (InstrumentView* view : views) {
+        InstrumentData* record = view->record();
+        if (record && readShared(record->id) != view->id()) {
+            // A removal renumbered the rack: the rows follow the slots.
+            updateAndCreateView(link.instrumentRegion());
+            break;
+        }
+    }
+    for (InstrumentView* view : views) view->poll();
+    waveform->poll();
+    visualizer->poll();
+}
+
+void MainWidget::showNote(uint8_t status, uint8_t note, uint8_t velocity) { keys->showNote(status, note, velocity); }
+
+void MainWidget::waveformReady(SampleData*) { waveform->waveformReady(); }
+
+void MainWidget::showSelection() {
+    for (InstrumentView* view : views) view->setSelected(view->id() == shownWaveform);
+}
+
+void MainWidget::sendParameter(int32_t index, float value) { link.send(fromUi::parameter(index, value)); }
+
+void MainWidget::sendMidiMessage(int status, int note, int velocity) {
+    link.send(fromUi::midi(status, note, velocity));
+}
+
+void MainWidget::loadInstrumentFromInternalDrop(const QString& text) {
+    link.send(fromUi::loadString(text.toLatin1().toStdString()));
+}
+
+void MainWidget::loadInstrumentsFromExternalDrop(const QList<QUrl>& files) {
+    for (const QUrl& file : files)
+        if (file.isLocalFile()) link.send(fromUi::loadPath(file.toLocalFile().toUtf8().toStdString()));
+}
+
+void MainWidget::resetParameters(int32_t id) { link.send(fromUi::resetParameters(id)); }
+
+void MainWidget::copyParametersFrom(int32_t destination, int32_t source) {
+    link.send(fromUi::copyParameters(source, destination));
+}
+
+void MainWidget::copyParametersTo(int32_t source, int32_t destination) {
+    link.send(fromUi::copyParameters(source, destination));
+}
+
+void MainWidget::cloneInstrument(int32_t id) { link.send(fromUi::clone(id)); }
+
+void MainWidget::setWaveform(int32_t id) {
+    shownWaveform = id;
+    waveform->setInstrument(id);
+    visualizer->setInstrument(slotOf(id));
+    showSelection();
+    link.send(fromUi::showWaveform(id));
+}
+
+void MainWidget::setMidiChannel(int32_t id, int channel) {
+    if (InstrumentData* record = slotOf(id)) writeShared(record->midiChannel, channel < 0 || channel > 15 ? -1 : channel);
+}
+
+void MainWidget::removeInstrument(int32_t id) {
+    if (InstrumentData* record = slotOf(id)) writeShared(record->deleteRequest, static_cast<uint8_t>(1));
+}

@@ -1,0 +1,108 @@
+// The editor's window: the master values and the delay along the top, the
+// browser and the instruments in the middle, the waveform, the envelope
+// picture and the status texts below them, and the keyboard at the bottom.
+// It turns the plug-in's messages into what is shown, and the user's
+// actions into messages and shared-memory writes.
+#pragma once
+
+#include <QList>
+#include <QUrl>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "editor-program/editor_window.h"
+
+class DelayView;
+class DropWidget;
+class GlobalView;
+class InstrumentView;
+class Keyboard;
+class LogoWidget;
+class PluginLink;
+class StatusBar;
+class Treex;
+class Visualizer;
+class WaveformDisplay;
+
+class MainWidget;
+extern MainWidget* g_mainWidget;
+
+class MainWidget : public QWidget, public EditorWindow {
+    Q_OBJECT
+public:
+    explicit MainWidget(PluginLink& link, QWidget* parent = nullptr);
+    ~MainWidget() override;
+
+    // What embedding and quitting do; the program sets them.
+    void setEmbedder(std::function<void(uint64_t)> embed) { embedder = std::move(embed); }
+    void setQuitter(std::function<void()> quit) { quitter = std::move(quit); }
+
+    // The plug-in's messages.
+    void embedInto(uint64_t window) override;
+    void setParameter(int32_t index, float value) override;
+    void addInstrument(int32_t id, std::string_view name, InstrumentData* record) override;
+    void showNote(uint8_t status, uint8_t note, uint8_t velocity) override;
+    void reload(InstrumentData* slots) override { updateAndCreateView(slots); }
+    void waveformReady(SampleData* record) override;
+    void quit() override;
+    // Rebuilds every view from the 16 slots, the delay's block and the masters.
+    void updateAndCreateView(InstrumentData* slots);
+    // Every 20 ms: meters, markers and envelopes from shared memory, and a
+    // rebuild when the plug-in has renumbered or removed instruments.
+    void poll();
+
+    // The user's actions.
+    void sendParameter(int32_t index, float value);
+    void sendMidiMessage(int status, int note, int velocity);
+    void loadInstrumentFromInternalDrop(const QString& text);
+    void loadInstrumentsFromExternalDrop(const QList<QUrl>& files);
+    void resetParameters(int32_t id);
+    // This instrument (`destination`) takes the parameters of `source`.
+    void copyParametersFrom(int32_t destination, int32_t source);
+    // This instrument (`source`) gives its parameters to `destination`.
+    void copyParametersTo(int32_t source, int32_t destination);
+    void cloneInstrument(int32_t id);
+    void setWaveform(int32_t id);
+    // -1: omni; 0..15: that channel.
+    void setMidiChannel(int32_t id, int channel);
+    void removeInstrument(int32_t id);
+
+    const std::vector<InstrumentView*>& instrumentViews() const { return views; }
+    InstrumentView* instrumentView(int32_t id) const;
+    GlobalView* globalView() const { return global; }
+    DelayView* delayView() const { return delay; }
+    Treex* browser() const { return treex; }
+    DropWidget* instrumentArea() const { return dropArea; }
+    Keyboard* keyboard() const { return keys; }
+    WaveformDisplay* waveformDisplay() const { return waveform; }
+    StatusBar* statusBar() const { return status; }
+
+public slots:
+    // The host's window has gone; the program waits for a re-attach.
+    void containerClosed();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    InstrumentData* slotOf(int32_t id) const;
+    void showSelection();
+
+    PluginLink& link;
+    std::function<void(uint64_t)> embedder;
+    std::function<void()> quitter;
+    LogoWidget* logo = nullptr;
+    GlobalView* global = nullptr;
+    DelayView* delay = nullptr;
+    Treex* treex = nullptr;
+    DropWidget* dropArea = nullptr;
+    WaveformDisplay* waveform = nullptr;
+    Visualizer* visualizer = nullptr;
+    StatusBar* status = nullptr;
+    Keyboard* keys = nullptr;
+    std::vector<InstrumentView*> views;
+    int32_t shownWaveform = -1;
+};

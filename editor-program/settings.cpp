@@ -1,0 +1,23 @@
+#include "editor-program/settings.h"
+
+#include <QSettings>
+
+namespace {
+
+QSettings store() { return QSettings("Quaxel2", "UIQuaxel2VST"); }
+
+}  // namespace
+
+bool Settings::flag(const char* key, bool fallback) { return store().value(key, fallback).toBool(); }
+
+void Settings::setFlag(const char* key, bool on) { store().setValue(key, on); }
+
+QString Settings::userPath() { return store().value(kUserPath).toString(); }
+
+void Settings::setUserPath(const QString& path) {
+    QSettings settings = store();
+    if (path.isEmpty())
+        settings.remove(kUserPath);
+    else
+        settings.setValue(kUserPath, path);
+}
