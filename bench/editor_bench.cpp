@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <ctime>
 #include <thread>
 
@@ -16,6 +17,9 @@
 #include "synth/quaxel2.h"
 
 namespace {
+
+// Without a desktop the program draws offscreen; with one, into a real window.
+[[maybe_unused]] const bool offscreenWithoutDesktop = std::getenv("DISPLAY") ? true : (setenv("QT_QPA_PLATFORM", "offscreen", 0) == 0);
 
 double processSeconds() {
     timespec now{};

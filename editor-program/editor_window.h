@@ -22,7 +22,7 @@ public:
     // A host note for the on-screen keyboard (status 144 on, 128 off).
     virtual void showNote(uint8_t status, uint8_t note, uint8_t velocity) = 0;
     // Rebuilds every instrument view from the 16 slots; null without region.
-    virtual void reload(InstrumentData* slots) = 0;
+    virtual void reload(InstrumentData* records) = 0;
     // The waveform view redraws from the record; null without region.
     virtual void waveformReady(SampleData* record) = 0;
     // Ends the program with status 0.

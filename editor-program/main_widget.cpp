@@ -96,10 +96,10 @@ InstrumentView* MainWidget::instrumentView(int32_t id) const {
 }
 
 InstrumentData* MainWidget::slotOf(int32_t id) const {
-    InstrumentData* slots = link.instrumentRegion();
-    if (!slots) return nullptr;
+    InstrumentData* records = link.instrumentRegion();
+    if (!records) return nullptr;
     for (int slot = 0; slot < kSlots; slot++)
-        if (readShared(slots[slot].id) == id) return &slots[slot];
+        if (readShared(records[slot].id) == id) return &records[slot];
     return nullptr;
 }
 
@@ -121,14 +121,14 @@ void MainWidget::addInstrument(int32_t id, std::string_view name, InstrumentData
     showSelection();
 }
 
-void MainWidget::updateAndCreateView(InstrumentData* slots) {
+void MainWidget::updateAndCreateView(InstrumentData* records) {
     dropArea->clearRows();
     views.clear();
-    if (slots) {
+    if (records) {
         // Rows in rack order, which is the order of the ids.
         std::vector<InstrumentData*> taken;
         for (int slot = 0; slot < kSlots; slot++)
-            if (readShared(slots[slot].id) >= 0) taken.push_back(&slots[slot]);
+            if (readShared(records[slot].id) >= 0) taken.push_back(&records[slot]);
         std::sort(taken.begin(), taken.end(),
                   [](const InstrumentData* a, const InstrumentData* b) { return readShared(a->id) < readShared(b->id); });
         for (InstrumentData* record : taken) {

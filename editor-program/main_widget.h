@@ -45,11 +45,11 @@ public:
     void setParameter(int32_t index, float value) override;
     void addInstrument(int32_t id, std::string_view name, InstrumentData* record) override;
     void showNote(uint8_t status, uint8_t note, uint8_t velocity) override;
-    void reload(InstrumentData* slots) override { updateAndCreateView(slots); }
+    void reload(InstrumentData* records) override { updateAndCreateView(records); }
     void waveformReady(SampleData* record) override;
     void quit() override;
     // Rebuilds every view from the 16 slots, the delay's block and the masters.
-    void updateAndCreateView(InstrumentData* slots);
+    void updateAndCreateView(InstrumentData* records);
     // Every 20 ms: meters, markers and envelopes from shared memory, and a
     // rebuild when the plug-in has renumbered or removed instruments.
     void poll();

@@ -19,8 +19,8 @@ public:
 
     // The delay's 8 parameter records, then the 4 master values (value only).
     ParameterRecord* delayBlock() const {
-        InstrumentData* slots = instrumentRegion();
-        return slots ? reinterpret_cast<ParameterRecord*>(reinterpret_cast<char*>(slots) + bridge::kDelayBlockOffset)
+        InstrumentData* records = instrumentRegion();
+        return records ? reinterpret_cast<ParameterRecord*>(reinterpret_cast<char*>(records) + bridge::kDelayBlockOffset)
                      : nullptr;
     }
 };

@@ -47,9 +47,9 @@ void TraceWindow::showNote(uint8_t status, uint8_t note, uint8_t velocity) {
     window.showNote(status, note, velocity);
 }
 
-void TraceWindow::reload(InstrumentData* slots) {
+void TraceWindow::reload(InstrumentData* records) {
     if (tracing) std::printf("Quaxel2UI > reload\n");
-    window.reload(slots);
+    window.reload(records);
 }
 
 void TraceWindow::waveformReady(SampleData* record) {

@@ -13,7 +13,7 @@ public:
     void setParameter(int32_t index, float value) override;
     void addInstrument(int32_t id, std::string_view name, InstrumentData* record) override;
     void showNote(uint8_t status, uint8_t note, uint8_t velocity) override;
-    void reload(InstrumentData* slots) override;
+    void reload(InstrumentData* records) override;
     void waveformReady(SampleData* record) override;
     void quit() override { window.quit(); }
 

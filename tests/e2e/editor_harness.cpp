@@ -15,9 +15,13 @@
 #include <cstring>
 #include <thread>
 
+#include "tests/support/offscreen_editor.h"
+
 namespace editor_test {
 
 namespace {
+
+[[maybe_unused]] const bool offscreen = useOffscreenEditor();
 
 constexpr std::size_t kInstrumentRegionSize = 43072;
 constexpr std::size_t kSlotSize = 2680;

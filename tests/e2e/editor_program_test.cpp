@@ -6,6 +6,7 @@
 #include <sys/prctl.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <thread>
@@ -30,6 +31,7 @@ TEST(EditorProgram, HandlesThePluginsMessagesUntilQuit) {
     PluginSide plugin(uniqueInstance(0), PluginSide::fullRegions);
     plugin.setSlotId(2, 7);
     EditorProcess editor(plugin.writeExecutable(), {"255", std::to_string(plugin.instance)});
+    ASSERT_EQ(editor.nextLine(), "Quaxel2UI > trying to create embed X11 widget");
     ASSERT_EQ(editor.nextLine(), "Quaxel2UI > embed into window 255");
     settle(100);
     EXPECT_TRUE(plugin.received().empty());  // nothing is sent at start-up
@@ -84,6 +86,7 @@ TEST(EditorProgram, ReportsWhatItCannotOpenAndCarriesOnUntilTerminated) {
         const int instance = c.pluginExists ? plugin.instance : uniqueInstance(3);
         EditorProcess editor(path, {"1", std::to_string(instance)});
         for (const std::string& line : c.lines) EXPECT_EQ(editor.nextLine(), "Quaxel2UI > " + line);
+        EXPECT_EQ(editor.nextLine(), "Quaxel2UI > trying to create embed X11 widget");
         EXPECT_EQ(editor.nextLine(), "Quaxel2UI > embed into window 1");
         settle(60);
         EXPECT_EQ(editor.exitStatus(0), -1);
@@ -91,6 +94,23 @@ TEST(EditorProgram, ReportsWhatItCannotOpenAndCarriesOnUntilTerminated) {
         EXPECT_EQ(editor.nextLine(), "Quaxel2UI > terminating on signal 15");
         EXPECT_EQ(editor.exitStatus(1000), 0);
     }
+}
+
+TEST(EditorProgram, WithoutAReachableDisplayEndsWithOneLine) {
+    PluginSide plugin(uniqueInstance(0), PluginSide::fullRegions);
+    const std::string path = plugin.writeExecutable();
+    const std::string platform = std::getenv("QT_QPA_PLATFORM");
+    const char* display = std::getenv("DISPLAY");
+    const std::string desktop = display ? display : "";
+    unsetenv("QT_QPA_PLATFORM");
+    setenv("DISPLAY", ":4095", 1);  // no server there
+    EditorProcess editor(path, {"255", std::to_string(plugin.instance)});
+    setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
+    if (display) setenv("DISPLAY", desktop.c_str(), 1); else unsetenv("DISPLAY");
+    EXPECT_EQ(editor.nextLine(),
+              "Quaxel2UI > error can't reach the X display \":4095\": the editor window needs X11");
+    EXPECT_EQ(editor.exitStatus(2000), 1);
+    EXPECT_EQ(editor.nextLine(), "<end>");
 }
 
 TEST(EditorProgram, RefusesABadCommandLine) {
@@ -113,6 +133,7 @@ TEST(EditorProgram, EndsWithinASecondWhenTheHostProcessDies) {
         EditorProcess editor(plugin.writeExecutable(), {"255", std::to_string(plugin.instance)},
                              EditorProcess::throughIntermediate);
         ASSERT_GT(editor.pid, 0);
+        ASSERT_EQ(editor.nextLine(), "Quaxel2UI > trying to create embed X11 widget");
         ASSERT_EQ(editor.nextLine(), "Quaxel2UI > embed into window 255");
         settle(50);
         EXPECT_EQ(editor.exitStatus(0), -1);

@@ -17,7 +17,11 @@
 #include "editor/quaxel2_editor.h"
 #include "plugin_fixture.h"
 
+#include "tests/support/offscreen_editor.h"
+
 namespace {
+
+[[maybe_unused]] const bool offscreen = useOffscreenEditor();
 
 std::atomic<bool> measuring{false};
 std::atomic<int> trapped{0};

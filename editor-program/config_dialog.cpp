@@ -1,0 +1,91 @@
+#include "editor-program/config_dialog.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "editor-program/settings.h"
+#include "editor-program/style.h"
+
+namespace {
+
+// The plug-in cuts every grain to this many frames.
+constexpr int kGrainFrames = 1000;
+
+QLabel* explanationLabel(const QString& text) {
+    auto* label = new QLabel(text);
+    label->setWordWrap(true);
+    label->setStyleSheet(QString("color: %1; padding-bottom: 6px;").arg(style::kDimText.name()));
+    return label;
+}
+
+}  // namespace
+
+ConfigDialog::ConfigDialog(QWidget* parent) : QDialog(parent) {
+    setWindowTitle("UIQuaxel2VST configuration");
+    QPalette dark = palette();
+    dark.setColor(QPalette::Window, style::kBackground);
+    dark.setColor(QPalette::WindowText, style::kText);
+    dark.setColor(QPalette::Base, style::kPanel);
+    dark.setColor(QPalette::Text, style::kText);
+    dark.setColor(QPalette::Button, style::kPanel);
+    dark.setColor(QPalette::ButtonText, style::kText);
+    dark.setColor(QPalette::Disabled, QPalette::Text, style::kDimText);
+    dark.setColor(QPalette::Disabled, QPalette::WindowText, style::kDimText);
+    setPalette(dark);
+    setAutoFillBackground(true);
+
+    auto* grid = new QGridLayout;
+    grid->setColumnStretch(1, 1);
+    addRow(grid, "Enable loop automation : ", Settings::kEnableLoopAutomation,
+           "check this to enable host automation for loop start, loop end & start play.");
+    addRow(grid, "Disable keyboard focus : ", Settings::kDisableKeyboardFocus,
+           "enable this option if your host lose the keyboard focus when the plugin has the focus : this will "
+           "disable mousewheel support for the browser and the waveform zoom.");
+    addRow(grid, "Mouse drag Waveform : ", Settings::kSetDragScroll,
+           "when enabled, you can move the waveform with left click + drag, when disabled you have to use middle "
+           "click + drag");
+    addRow(grid, "Zoom always centered : ", Settings::kZoomCentered,
+           "when enabled, the zoom is always centered on the middle of the displayed waveform, if disabled, the "
+           "zoom is centered after mouse position");
+    addRow(grid, "Try to load as raw : ", nullptr, "not implemented yet !");
+
+    const int row = grid->rowCount();
+    grid->addWidget(new QLabel("Grain size for AKAIZE effect : "), row, 0);
+    auto* grain = new QLineEdit(QString::number(kGrainFrames));
+    grain->setObjectName("grainSize");
+    grain->setReadOnly(true);
+    grain->setFocusPolicy(Qt::NoFocus);
+    grain->setMaximumWidth(60);
+    grid->addWidget(grain, row, 1, Qt::AlignLeft);
+    grid->addWidget(explanationLabel("frames per grain; the plug-in uses this fixed size."), row + 1, 0, 1, 2);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+    for (QAbstractButton* button : buttons->buttons()) button->setFocusPolicy(Qt::NoFocus);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* column = new QVBoxLayout(this);
+    column->addLayout(grid);
+    column->addWidget(buttons);
+    setFixedWidth(460);
+}
+
+void ConfigDialog::addRow(QGridLayout* grid, const QString& label, const char* key, const QString& explanation) {
+    const int row = grid->rowCount();
+    grid->addWidget(new QLabel(label), row, 0);
+    auto* box = new QCheckBox;
+    box->setFocusPolicy(Qt::NoFocus);
+    if (key) {
+        box->setObjectName(key);
+        box->setChecked(Settings::flag(key));
+        connect(box, &QCheckBox::toggled, this, [key](bool on) { Settings::setFlag(key, on); });
+    } else {
+        box->setEnabled(false);
+    }
+    grid->addWidget(box, row, 1, Qt::AlignLeft);
+    grid->addWidget(explanationLabel(explanation), row + 1, 0, 1, 2);
+}

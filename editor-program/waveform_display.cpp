@@ -1,0 +1,149 @@
+// Before any Qt header: plugin_link.h names a variable `slots`, which Qt
+// defines as a keyword.
+#include "editor-program/plugin_link.h"
+#include "editor-program/waveform_display.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+#include "editor-program/layout.h"
+#include "editor-program/scroll_bar.h"
+#include "editor-program/settings.h"
+#include "editor-program/status_bar.h"
+#include "editor-program/style.h"
+#include "editor-program/waveformz.h"
+
+namespace {
+
+constexpr int kMarkerParameterBase = 640;
+constexpr int kMargin = (layout::kWaveformDisplay.width() - Waveformz::kColumns) / 2;
+constexpr int kScrollBarTop = 4 + Waveformz::kHeight + 3;
+constexpr int kScrollBarHeight = 11;
+
+}  // namespace
+
+WaveformDisplay::WaveformDisplay(PluginLink& link, QWidget* parent)
+    : QWidget(parent), link(link), waveform(new Waveformz(this)), scrollBar(new ScrollBar(this)) {
+    setFocusPolicy(Qt::NoFocus);
+    setFixedSize(layout::kWaveformDisplay.size());
+    waveform->move(kMargin, 4);
+    scrollBar->setGeometry(kMargin, kScrollBarTop, Waveformz::kColumns, kScrollBarHeight);
+
+    connect(scrollBar, &ScrollBar::moved, this, [this](int position) { scrollTo(position); });
+    connect(waveform, &Waveformz::zoomRequested, this, &WaveformDisplay::zoomBy);
+    connect(waveform, &Waveformz::scrollDragStarted, this, [this] {
+        if (SampleData* shared = record()) dragOrigin = shared->viewStart;
+    });
+    connect(waveform, &Waveformz::scrollDragged, this, [this](int pixels) {
+        if (SampleData* shared = record())
+            scrollTo(dragOrigin - static_cast<int64_t>(std::llround(pixels * shared->framesPerColumn)));
+    });
+    connect(waveform, &Waveformz::markerMoved, this, &WaveformDisplay::markerMoved);
+}
+
+void WaveformDisplay::setStatusBar(StatusBar* bar) {
+    status = bar;
+    showRecord();
+}
+
+void WaveformDisplay::setInstrument(int32_t id) {
+    instrument = id;
+    waveform->setMarkersDraggable(id >= 0);
+}
+
+SampleData* WaveformDisplay::record() const { return link.sampleRegion(); }
+
+int WaveformDisplay::columns() const {
+    const SampleData* shared = record();
+    const int count = shared ? shared->columns : 0;
+    return count > 0 && count <= SampleData::kMaxColumns ? count : Waveformz::kColumns;
+}
+
+int WaveformDisplay::visibleFrames(double framesPerColumn) const {
+    const double frames = std::round(columns() * framesPerColumn);
+    return frames > 0 ? static_cast<int>(std::min(frames, 2147483647.0)) : 0;
+}
+
+void WaveformDisplay::waveformReady() {
+    if (const SampleData* shared = record()) waveform->takeRecord(*shared, true);
+    showRecord();
+}
+
+void WaveformDisplay::poll() {
+    const SampleData* shared = record();
+    if (shared && waveform->takeRecord(*shared)) showRecord();
+}
+
+// The scroll bar and the status lines, from the record.
+void WaveformDisplay::showRecord() {
+    const SampleData* shared = record();
+    if (!shared) return;
+    scrollBar->setRange(std::max(shared->length, 0), visibleFrames(shared->framesPerColumn), shared->viewStart);
+    if (!status) return;
+    status->setLoopStart(shared->loopStart);
+    status->setLoopEnd(shared->loopEnd);
+    status->setZoom(shared->framesPerColumn);
+}
+
+void WaveformDisplay::zoomBy(int notches, int aroundColumn) {
+    SampleData* shared = record();
+    if (!shared || shared->length <= 0 || notches == 0) return;
+    const double before = shared->framesPerColumn;
+    const double widest = std::max(shared->fullFramesPerColumn, kMinimumFramesPerColumn);
+    if (!(before > 0) || !std::isfinite(before) || !std::isfinite(widest)) return;
+    const double after = std::clamp(std::ldexp(before, -std::clamp(notches, -64, 64)), kMinimumFramesPerColumn, widest);
+    if (after == before) return;
+
+    const int anchor = Settings::flag(Settings::kZoomCentered) ? columns() / 2 : std::clamp(aroundColumn, 0, columns());
+    const double anchorFrame = shared->viewStart + anchor * before;
+    shared->framesPerColumn = after;
+    setViewStart(std::llround(anchorFrame - anchor * after));
+    viewChanged();
+}
+
+void WaveformDisplay::scrollTo(int64_t frame) {
+    if (setViewStart(frame)) viewChanged();
+}
+
+bool WaveformDisplay::setViewStart(int64_t frame) {
+    SampleData* shared = record();
+    if (!shared) return false;
+    const int64_t last = std::max<int64_t>(shared->length - visibleFrames(shared->framesPerColumn), 0);
+    const int start = static_cast<int>(std::clamp<int64_t>(frame, 0, last));
+    if (start == shared->viewStart) return false;
+    shared->viewStart = start;
+    return true;
+}
+
+// Asks for peaks of the new view once per change; the picture follows when
+// they arrive.
+void WaveformDisplay::viewChanged() {
+    static_cast<void>(link.send(fromUi::refreshPeaks()));
+    showRecord();
+}
+
+void WaveformDisplay::markerMoved(int kind, int frame, bool released) {
+    const SampleData* shared = record();
+    if (instrument < 0 || !shared || shared->length <= 0) return;
+    // With automation the host records the whole movement; without it the
+    // marker changes once, where it was dropped.
+    const bool automation = Settings::flag(Settings::kEnableLoopAutomation);
+    const bool send = automation ? frame != lastSentFrame : released;
+    if (send) {
+        const float value = static_cast<float>(static_cast<double>(frame) / shared->length);
+        static_cast<void>(link.send(fromUi::parameter(kMarkerParameterBase + 4 * instrument + kind, value)));
+        lastSentFrame = frame;
+    }
+    if (released) lastSentFrame = -1;
+    if (!status) return;
+    if (kind == 0) status->setLoopStart(frame);
+    if (kind == 1) status->setLoopEnd(frame);
+}
+
+void WaveformDisplay::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), style::kPanel);
+    painter.setPen(style::kPanelEdge);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}

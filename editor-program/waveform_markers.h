@@ -1,0 +1,72 @@
+// The three markers on the waveform: a thin vertical line with a grab
+// handle, dragged sideways. A marker only reports where the mouse takes it;
+// the waveform turns that into a frame and places the marker.
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+
+class Marker : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kWidth = 11;  // the line runs down the middle
+
+    // 0 loop start, 1 loop end, 2 start position: the k of the host
+    // parameter 640 + 4 * id + k.
+    int kind() const { return markerKind; }
+    bool dragging() const { return grabbed; }
+    void setDraggable(bool on);
+    // Puts the line on column x of the parent.
+    void placeAt(int x);
+
+signals:
+    // The parent's column under the line, while dragging and at release.
+    void dragged(int column);
+    void released(int column);
+
+protected:
+    Marker(int kind, QColor colour, QWidget* parent);
+    virtual void paintHandle(QPainter& painter) = 0;
+
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+    const QColor colour;
+
+private:
+    int columnUnder(const QMouseEvent* event) const;
+
+    const int markerKind;
+    bool draggable = false;
+    bool grabbed = false;
+    int grabOffset = 0;  // from the line to where the mouse took hold
+};
+
+class LoopStart : public Marker {
+    Q_OBJECT
+public:
+    explicit LoopStart(QWidget* parent = nullptr);
+
+protected:
+    void paintHandle(QPainter& painter) override;
+};
+
+class LoopEnd : public Marker {
+    Q_OBJECT
+public:
+    explicit LoopEnd(QWidget* parent = nullptr);
+
+protected:
+    void paintHandle(QPainter& painter) override;
+};
+
+class Start : public Marker {
+    Q_OBJECT
+public:
+    explicit Start(QWidget* parent = nullptr);
+
+protected:
+    void paintHandle(QPainter& painter) override;
+};

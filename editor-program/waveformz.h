@@ -1,0 +1,59 @@
+// The waveform's drawing area: one vertical bar per column from the
+// column's lowest to its highest peak around a centre line at 0, the loop
+// shaded when the sample loops, and the three markers on top. It draws a
+// copy of the shared record taken when asked, so that a picture is never
+// half old and half new while the plug-in writes.
+#pragma once
+
+#include <QWidget>
+
+#include "instruments/sample_data.h"
+
+class Marker;
+
+class Waveformz : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kColumns = 407;
+    static constexpr int kHeight = 74;
+
+    explicit Waveformz(QWidget* parent = nullptr);
+
+    // Copies what the record shows; repaints and returns true when that
+    // differs from the picture, or always with `force`.
+    bool takeRecord(const SampleData& record, bool force = false);
+    const SampleData& shown() const { return picture; }
+    void setMarkersDraggable(bool on);
+
+    // Between frames and columns, for the record's view as last taken.
+    double columnOf(double frame) const;
+    int frameAt(int column) const;
+
+signals:
+    // A marker was dragged to `frame` (within the sample and the view).
+    void markerMoved(int kind, int frame, bool released);
+    // Wheel notches over column `column`; positive away from the user.
+    void zoomRequested(int notches, int column);
+    // A scrolling drag, `pixels` to the right of where it started.
+    void scrollDragStarted();
+    void scrollDragged(int pixels);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    int columnCount() const;
+    int markerFrame(int kind) const;
+    void placeMarkers();
+    void dragMarker(Marker* marker, int column, bool released);
+
+    SampleData picture{};
+    Marker* markers[3];
+    Qt::MouseButton scrollButton = Qt::NoButton;  // held during a scrolling drag
+    int scrollStartX = 0;
+    int wheelRemainder = 0;  // high-resolution wheels send parts of a notch
+};

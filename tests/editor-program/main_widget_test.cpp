@@ -1,0 +1,210 @@
+// The window as the plug-in and the user drive it, through real FIFOs and
+// shared memory: what each control and menu sends, and what each of the
+// plug-in's messages changes on screen.
+#include <QMenu>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidgetItem>
+
+#include "editor-program/button.h"
+#include "editor-program/control.h"
+#include "editor-program/delay_view.h"
+#include "editor-program/drop_widget.h"
+#include "editor-program/global_view.h"
+#include "editor-program/instrument_view.h"
+#include "editor-program/keyboard.h"
+#include "editor-program/knob.h"
+#include "editor-program/main_widget.h"
+#include "editor-program/treex.h"
+#include "tests/editor-program/support/bridge_fixture.h"
+
+Q_DECLARE_METATYPE(SentMessage)
+
+namespace {
+
+QAction* findAction(QMenu& menu, const QString& text) {
+    for (QAction* action : menu.actions()) {
+        if (action->text() == text) return action;
+        if (action->menu())
+            if (QAction* inner = findAction(*action->menu(), text)) return inner;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+class MainWidgetTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<BridgeFixture> bridge;
+    std::unique_ptr<MainWidget> window;
+
+    // Two instruments, ids 0 and 1, in slots 3 and 5 (slots are not ids).
+    void showTwoInstruments() {
+        bridge->fillSlot(3, 0, "kick");
+        bridge->fillSlot(5, 1, "voice");
+        window->updateAndCreateView(bridge->slots);
+    }
+    void deliver(const UiMessage& message) {
+        bridge->toUi(message);
+        bridge->link().processMessageFromPlugin();
+    }
+
+private slots:
+    void init() {
+        bridge = std::make_unique<BridgeFixture>();
+        window = std::make_unique<MainWidget>(bridge->link());
+        bridge->link().setWindow(window.get());
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    }
+    void cleanup() {
+        window.reset();
+        bridge.reset();
+    }
+
+    void controlsSendTheirGlobalIndex_data() {
+        QTest::addColumn<int>("view");  // 0, 1: instrument id; 2: delay; 3: masters
+        QTest::addColumn<int>("which");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<float>("value");
+        // Knobs go back to their default on a double-click; switches toggle on a click.
+        QTest::newRow("instrument 0 volume") << 0 << 0 << 0 << 1.0f;
+        QTest::newRow("instrument 1 pan") << 1 << 1 << 23 << 0.5f;
+        QTest::newRow("instrument 1 grain advance") << 1 << 21 << 43 << 0.82f;
+        QTest::newRow("instrument 1 loop switch") << 1 << 5 << 27 << 1.0f;
+        QTest::newRow("delay feedback") << 2 << 1 << 513 << 0.0f;
+        QTest::newRow("delay ping-pong switch") << 2 << 6 << 518 << 1.0f;
+        QTest::newRow("pitch-bend range") << 3 << 3 << 579 << 0.5f;
+    }
+    void controlsSendTheirGlobalIndex() {
+        QFETCH(int, view);
+        QFETCH(int, which);
+        QFETCH(int, index);
+        QFETCH(float, value);
+        showTwoInstruments();
+        Control* control = view < 2 ? window->instrumentView(view)->control(which)
+                           : view == 2 ? window->delayView()->control(which)
+                                       : static_cast<Control*>(window->globalView()->knob(which));
+        control->setValue(0.25f);
+        if (qobject_cast<Button*>(control)) {
+            control->setValue(0.0f);
+            QTest::mouseClick(control, Qt::LeftButton);
+        } else {
+            QTest::mouseDClick(control, Qt::LeftButton);
+        }
+        const auto sent = bridge->sent();
+        QVERIFY(!sent.empty());
+        QCOMPARE(sent.back().opcode, fromUiParameter);
+        QCOMPARE(sent.back().first, index);
+        QCOMPARE(sent.back().value, value);
+    }
+
+    void keyboardAndDropsSendTheirMessages() {
+        Keyboard* keys = window->keyboard();
+        const QRect key = keys->keyRect(60);
+        QTest::mousePress(keys, Qt::LeftButton, {}, key.center());
+        QTest::mouseRelease(keys, Qt::LeftButton, {}, key.center());
+        auto sent = bridge->sent();
+        QCOMPARE(sent.size(), size_t(2));
+        QCOMPARE(sent[0].opcode, fromUiMidi);
+        QCOMPARE(sent[0].first, 144);
+        QCOMPARE(sent[0].second, 60);
+        QCOMPARE(sent[1].first, 128);
+
+        QMimeData files;
+        files.setUrls({QUrl::fromLocalFile("/tmp/a b.wav"), QUrl::fromLocalFile("/tmp/\u00e9t\u00e9.mp3")});
+        QVERIFY(window->instrumentArea()->dropData(files));
+        QMimeData sound;
+        sound.setText("caf\u00e9 pad");
+        QVERIFY(window->instrumentArea()->dropData(sound));
+        sent = bridge->sent();
+        QCOMPARE(sent.size(), size_t(3));
+        QCOMPARE(sent[0], (SentMessage{fromUiLoadPath, 0, 0, 0, 0, "/tmp/a b.wav"}));
+        QCOMPARE(sent[1], (SentMessage{fromUiLoadPath, 0, 0, 0, 0, "/tmp/\xc3\xa9t\xc3\xa9.mp3"}));  // UTF-8
+        QCOMPARE(sent[2], (SentMessage{fromUiLoadString, 0, 0, 0, 0, "caf\xe9 pad"}));  // one byte a character
+    }
+
+    void browserDragsCarryTheEntrysText() {
+        Treex* browser = window->browser();
+        QTreeWidgetItem* category = browser->topLevelItem(0);
+        QCOMPARE(browser->headerItem()->text(0), QString("BROWSER"));
+        QStringList categories;
+        for (int i = 0; i < 5; i++) categories << browser->topLevelItem(i)->text(0);
+        QCOMPARE(categories, (QStringList{"stabs", "stabs2", "stabs3", "synth", "voice"}));
+        QTreeWidgetItem* entry = category->child(0);
+        QVERIFY(entry);
+        std::unique_ptr<QMimeData> data(browser->dragData({entry}));
+        QCOMPARE(data->text(), entry->text(0));
+        QVERIFY(window->instrumentArea()->dropData(*data));
+        const auto sent = bridge->sent();
+        QCOMPARE(sent.size(), size_t(1));
+        QCOMPARE(QString::fromLatin1(sent[0].text.c_str()), entry->text(0));
+    }
+
+    void contextMenuSendsAndWrites() {
+        showTwoInstruments();
+        InstrumentView* second = window->instrumentView(1);
+        const auto menu = second->contextMenu();
+        const QString other = "0: kick";
+        QMenu* from = findAction(*menu, "copy parameters from:")->menu();
+        QMenu* to = findAction(*menu, "copy parameters to:")->menu();
+        for (QAction* action : {findAction(*menu, "reset parameters"), findAction(*from, other),
+                                findAction(*to, other), findAction(*menu, "clone")})
+            action->trigger();
+        QCOMPARE(bridge->sent(), (std::vector<SentMessage>{{fromUiResetParameters, 1},
+                                                            {fromUiCopyParameters, 0, 1},
+                                                            {fromUiCopyParameters, 1, 0},
+                                                            {fromUiClone, 1}}));
+        findAction(*menu, "midi in 16")->trigger();
+        QCOMPARE(bridge->slots[5].midiChannel, 15);
+        findAction(*menu, "midi omni")->trigger();
+        QCOMPARE(bridge->slots[5].midiChannel, -1);
+        QCOMPARE(bridge->slots[5].deleteRequest, uint8_t(0));
+        findAction(*menu, "remove")->trigger();
+        QCOMPARE(bridge->slots[5].deleteRequest, uint8_t(1));
+        QCOMPARE(bridge->slots[3].deleteRequest, uint8_t(0));
+    }
+
+    void pluginMessagesUpdateTheirWidget() {
+        showTwoInstruments();
+        bridge->delayBlock()[8].value = 0.75f;  // master volume
+        deliver(toUi::reload());
+        QCOMPARE(window->instrumentViews().size(), size_t(2));
+        QCOMPARE(window->globalView()->knob(0)->value(), 0.75f);
+
+        deliver(toUi::parameter(22 + 2, 0.125f));
+        deliver(toUi::parameter(512, 0.25f));
+        deliver(toUi::parameter(577, 0.375f));
+        QCOMPARE(window->instrumentView(1)->control(2)->value(), 0.125f);
+        QCOMPARE(window->instrumentView(0)->control(2)->value(), 0.5f);
+        QCOMPARE(window->delayView()->control(0)->value(), 0.25f);
+        QCOMPARE(window->globalView()->knob(1)->value(), 0.375f);
+
+        deliver(toUi::midi(144, 64, 100));
+        QVERIFY(window->keyboard()->isLit(64));
+        deliver(toUi::midi(128, 64, 0));
+        QVERIFY(!window->keyboard()->isLit(64));
+
+        bridge->fillSlot(0, 2, "snare");
+        deliver(toUi::instrumentAdded(2, "snare"));
+        QVERIFY(window->instrumentView(2));
+        QCOMPARE(window->instrumentView(2)->name(), QString("snare"));
+        QVERIFY(bridge->sent().empty());  // nothing echoes back
+    }
+
+    void rowsFollowTheRackWhenThePluginRemovesOne() {
+        showTwoInstruments();
+        // The plug-in removed instrument 0: its slot is free, the other moved up.
+        bridge->slots[3].id = -1;
+        bridge->slots[5].id = 0;
+        window->poll();
+        QCOMPARE(window->instrumentViews().size(), size_t(1));
+        QCOMPARE(window->instrumentView(0)->name(), QString("voice"));
+        QVERIFY(!window->instrumentView(1));
+    }
+};
+
+QTEST_MAIN(MainWidgetTest)
+#include "main_widget_test.moc"
