@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Takes docs/editor.png: the editor in quaxel2-editor-host on a private X
+# server (Xvfb), with a chord playing so that the meters show it.
+# Needs xvfb, x11-utils and imagemagick. BUILD_DIR picks the build (build/).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${BUILD_DIR:-build}
+out=docs/editor.png
+
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUAXEL2_WERROR=ON -DQUAXEL2_BUILD_BENCH=OFF
+fi
+cmake --build "$build" -j"$(nproc)" --target quaxel2 quaxel2-editor-host
+
+work=$(mktemp -d)
+xvfb=""
+host=""
+cleanup() {
+  exec 3>&- 2>/dev/null || true
+  if [ -n "$host" ] && kill -0 "$host" 2>/dev/null; then
+    sleep 3; kill "$host" 2>/dev/null || true
+  fi
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The first free display from :90 on; Xvfb writes its number once it is ready.
+for n in $(seq 90 189); do
+  [ -e "/tmp/.X$n-lock" ] && continue
+  Xvfb ":$n" -screen 0 1280x1024x24 -noreset -nolisten tcp -displayfd 3 3>"$work/display" >/dev/null 2>&1 &
+  xvfb=$!
+  for _ in $(seq 50); do
+    [ -s "$work/display" ] && break
+    kill -0 "$xvfb" 2>/dev/null || break
+    sleep 0.1
+  done
+  [ -s "$work/display" ] && break
+  kill "$xvfb" 2>/dev/null || true
+  xvfb=""
+done
+[ -n "$xvfb" ] || { echo "could not start Xvfb" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")"
+
+mkfifo "$work/in"
+"$build/quaxel2-editor-host" "$build/quaxel2.so" <"$work/in" >"$work/out" 2>"$work/err" &
+host=$!
+exec 3>"$work/in"
+
+window=""
+for _ in $(seq 100); do
+  window=$(sed -n 's/^window \([0-9]*\)$/\1/p' "$work/out" | tail -n1)
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || { echo "the host opened no window:" >&2; cat "$work/out" "$work/err" >&2; exit 1; }
+# The editor program draws into a child window of the host's.
+for _ in $(seq 100); do
+  xwininfo -tree -id "$window" 2>/dev/null | grep -q '820x505+0+0' && break
+  sleep 0.1
+done
+
+sleep 1
+for note in 48 60 64 67; do echo "note $note 110" >&3; sleep 0.05; done
+sleep 0.4
+import -window "$window" "$out"
+for note in 48 60 64 67; do echo "off $note" >&3; done
+echo quit >&3
+wait "$host" || true
+host=""
+echo "wrote $out ($(identify -format '%wx%h' "$out"))"

@@ -1,0 +1,164 @@
+// The editor as a user meets it: quaxel2-editor-host on an X server, the
+// editor program embedded in the host's window, the mouse moved by xdotool.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "editor-program/layout.h"
+#include "tests/e2e-x11/x11_harness.h"
+
+using namespace x11_test;
+
+namespace {
+
+void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+std::string windowOf(const std::string& line) { return line.substr(line.find(' ') + 1); }
+
+class EditorWindow : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (installed("Xvfb") && installed("xdotool") && installed("xwininfo")) server = std::make_unique<XServer>();
+    }
+    static void TearDownTestSuite() { server.reset(); }
+
+    void SetUp() override {
+        if (!server) GTEST_SKIP() << "needs Xvfb, xdotool and xwininfo (packages xvfb, xdotool, x11-utils)";
+        ASSERT_TRUE(server->running()) << "Xvfb did not start on any display from :90 on";
+        host = std::make_unique<HostProcess>(server->display);
+        const std::string line = host->take("window", 15000);
+        ASSERT_FALSE(line.empty()) << "the host printed no window";
+        window = windowOf(line);
+    }
+
+    // Whether the editor shows in `id` at full size within ten seconds.
+    bool editorEmbeddedIn(const std::string& id) {
+        for (int tries = 0; tries < 100; tries++) {
+            const std::vector<std::string> children = childGeometries(server->display, id);
+            if (std::find(children.begin(), children.end(), "820x505+0+0") != children.end()) return true;
+            sleepMs(100);
+        }
+        return false;
+    }
+
+    // xdotool with the pointer placed relative to the host window.
+    void xdotool(const std::string& actions) {
+        run("DISPLAY=" + server->display + " xdotool " + actions + " >/dev/null 2>&1");
+    }
+    std::string moveTo(int x, int y) {
+        return "mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.05 ";
+    }
+
+    static std::unique_ptr<XServer> server;
+    std::unique_ptr<HostProcess> host;
+    std::string window;
+};
+
+std::unique_ptr<XServer> EditorWindow::server;
+
+TEST_F(EditorWindow, NotesSentByTheHostRender) {
+    sleepMs(300);
+    host->ask("peak", "peak");
+    sleepMs(300);
+    EXPECT_EQ(host->ask("peak", "peak"), 0.0) << "sound before any note";
+    host->send("note 60 100");
+    sleepMs(300);
+    EXPECT_GT(host->ask("peak", "peak"), 0.0);
+    host->send("off 60");
+}
+
+TEST_F(EditorWindow, EditorFillsTheHostWindow) {
+    EXPECT_TRUE(editorEmbeddedIn(window)) << "no 820x505+0+0 child in the host window " << window;
+    const std::string info = run("DISPLAY=" + server->display + " xwininfo -id " + window);
+    EXPECT_NE(info.find("Width: 820"), std::string::npos) << info;
+    EXPECT_NE(info.find("Height: 505"), std::string::npos) << info;
+    EXPECT_EQ(host->editorPrograms().size(), 1u);
+}
+
+TEST_F(EditorWindow, DraggingTheVolumeKnobAutomatesParameterZero) {
+    ASSERT_TRUE(editorEmbeddedIn(window));
+    const double before = host->ask("param 0", "param");
+    const QPoint knob = layout::kInstrumentArea.topLeft() + layout::instrumentControlRect(0).center();
+    // Up raises the value, down lowers it: go where there is room.
+    const int step = before > 0.5 ? 10 : -10;
+    std::string drag = moveTo(knob.x(), knob.y()) + "mousedown 1 sleep 0.1 ";
+    for (int i = 1; i <= 6; i++) drag += moveTo(knob.x(), knob.y() + i * step);
+    xdotool(drag + "sleep 0.1 mouseup 1");
+    const std::string automated = host->take("automate 0", 5000);
+    EXPECT_FALSE(automated.empty()) << "no automation of parameter 0 reached the host";
+    const double after = host->ask("param 0", "param");
+    EXPECT_NE(after, before);
+    if (step < 0) EXPECT_GT(after, before);
+    else EXPECT_LT(after, before);
+}
+
+TEST_F(EditorWindow, ClickingAKeyPlaysANote) {
+    ASSERT_TRUE(editorEmbeddedIn(window));
+    sleepMs(300);
+    host->ask("peak", "peak");
+    sleepMs(300);
+    EXPECT_EQ(host->ask("peak", "peak"), 0.0) << "sound before any key was pressed";
+    // Middle C, low on its white key where no black key covers it.
+    const QRect keys = layout::kKeyboard;
+    const int whiteKey = 14;
+    const int x = keys.left() + (2 * whiteKey + 1) * keys.width() / (2 * layout::kKeyboardWhiteKeys);
+    xdotool(moveTo(x, keys.bottom() - 8) + "mousedown 1 sleep 0.4");
+    const double peak = host->ask("peak", "peak");
+    xdotool("mouseup 1");
+    EXPECT_GT(peak, 0.0) << "the key at x " << x << " played nothing";
+}
+
+TEST_F(EditorWindow, ReopeningEmbedsTheSameProgram) {
+    ASSERT_TRUE(editorEmbeddedIn(window));
+    const std::vector<pid_t> first = host->editorPrograms();
+    ASSERT_EQ(first.size(), 1u);
+    host->send("close");
+    host->send("open");
+    const std::string reopened = windowOf(host->take("window"));
+    ASSERT_FALSE(reopened.empty());
+    EXPECT_NE(reopened, window) << "close did not destroy the window";
+    EXPECT_TRUE(editorEmbeddedIn(reopened)) << "the editor did not come back in window " << reopened;
+    EXPECT_EQ(host->editorPrograms(), first) << "a second program was started instead of the first re-embedded";
+}
+
+TEST_F(EditorWindow, ScreenshotShowsTheWholeEditor) {
+    ASSERT_TRUE(editorEmbeddedIn(window));
+    sleepMs(500);  // first paint
+    const std::string image = "/tmp/quaxel2-x11-test-" + std::to_string(getpid()) + ".png";
+    run("DISPLAY=" + server->display + " import -window " + window + " " + image + " 2>/dev/null");
+    const int whole = distinctColours(image, 0, 0, layout::kWidth, layout::kHeight);
+    // The host's own window is one colour; the editor has to cover it to
+    // its right and bottom edges.
+    const int rightEdge = distinctColours(image, layout::kWidth - 6, 0, 6, layout::kHeight);
+    const int bottomEdge = distinctColours(image, 0, layout::kHeight - 6, layout::kWidth, 6);
+    unlink(image.c_str());
+    EXPECT_GT(whole, 16) << "blank or nearly blank screenshot";
+    EXPECT_GT(rightEdge, 1) << "nothing drawn at the right edge: the editor is cut off or too small";
+    EXPECT_GT(bottomEdge, 1) << "nothing drawn at the bottom edge: the editor is cut off or too small";
+}
+
+TEST_F(EditorWindow, QuitEndsTheEditorProgram) {
+    const std::vector<pid_t> programs = host->editorPrograms();
+    ASSERT_EQ(programs.size(), 1u);
+    host->send("quit");
+    EXPECT_EQ(host->exitStatus(5000), 0);
+    sleepMs(2000);
+    EXPECT_FALSE(alive(programs[0])) << "the editor program outlived the plug-in";
+}
+
+// What a window manager sends when the user closes the window.
+TEST_F(EditorWindow, ClosingFromTheDesktopEndsEverything) {
+    const std::vector<pid_t> programs = host->editorPrograms();
+    ASSERT_EQ(programs.size(), 1u);
+    ASSERT_TRUE(askToClose(server->display, window));
+    EXPECT_EQ(host->exitStatus(5000), 0);
+    sleepMs(2000);
+    EXPECT_FALSE(alive(programs[0])) << "the editor program outlived the window";
+}
+
+}  // namespace
