@@ -20,7 +20,7 @@ namespace {
 // The short labels that fit a control's cell.
 constexpr const char* kLabels[InstrumentView::kParameters] = {
     "vol",  "pan",   "tune", "fine",   "wave",  "loop",  "global", "vol eg", "pit eg", "special", "A",
-    "D",    "S",     "R",    "p.A",    "p.D",   "p.R",   "depth",  "rev",    "interp", "grain",   "advance"};
+    "D",    "S",     "R",    "p.A",    "p.D",   "p.R",   "depth",  "rev",    "interp", "grain",   "adv"};
 
 float sharedValue(const InstrumentData* record, int p) {
     return record ? readShared(record->parameterRecord[p].value) : kInstrumentParameters[p].value;

@@ -32,7 +32,7 @@ constexpr int kKeyboardWhiteKeys = 35;
 // Inside an instrument's row (relative to the row): name and meter on the
 // left, then the controls. Two lines of controls, 34 px apart.
 constexpr int kRowNameWidth = 112;
-constexpr int kRowControlWidth = 38;
+constexpr int kRowControlWidth = 37;
 constexpr int kRowControlHeight = 28;
 
 // The cell of parameter p's control within a row: the first line holds

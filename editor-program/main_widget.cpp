@@ -141,6 +141,11 @@ void MainWidget::updateAndCreateView(InstrumentData* records) {
     delay->load(link.delayBlock());
     global->load(link.delayBlock());
     if (!instrumentView(shownWaveform)) {
+        // Something to look at: the first instrument's waveform.
+        if (!views.empty()) {
+            setWaveform(views.front()->id());
+            return;
+        }
         shownWaveform = -1;
         waveform->setInstrument(-1);
         visualizer->setInstrument(nullptr);

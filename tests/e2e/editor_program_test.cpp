@@ -34,7 +34,8 @@ TEST(EditorProgram, HandlesThePluginsMessagesUntilQuit) {
     ASSERT_EQ(editor.nextLine(), "Quaxel2UI > trying to create embed X11 widget");
     ASSERT_EQ(editor.nextLine(), "Quaxel2UI > embed into window 255");
     settle(100);
-    EXPECT_TRUE(plugin.received().empty());  // nothing is sent at start-up
+    // At start-up the window only asks for its first instrument's waveform.
+    EXPECT_EQ(plugin.received(), (std::vector<unsigned char>{0x10, 7, 0, 0, 0}));
 
     plugin.send({0x05,                                                  // reload
                  0x01, 0x03, 0, 0, 0, 0, 0, 0, 0x3F,                    // parameter 3 = 0.5

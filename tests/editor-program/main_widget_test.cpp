@@ -42,10 +42,12 @@ class MainWidgetTest : public QObject {
     std::unique_ptr<MainWidget> window;
 
     // Two instruments, ids 0 and 1, in slots 3 and 5 (slots are not ids).
+    // The window shows the first one's waveform and asks the plug-in for it.
     void showTwoInstruments() {
         bridge->fillSlot(3, 0, "kick");
         bridge->fillSlot(5, 1, "voice");
         window->updateAndCreateView(bridge->records);
+        QCOMPARE(bridge->sent(), (std::vector<SentMessage>{{fromUiShowWaveform, 0, 0, 0, 0, {}}}));
     }
     void deliver(const UiMessage& message) {
         bridge->toUi(message);
