@@ -57,11 +57,11 @@ private slots:
         ConfigDialog dialog;
         QStringList labels;
         for (QLabel* label : dialog.findChildren<QLabel*>()) labels << label->text();
-        for (const char* text :
-             {"Enable loop automation : ", "Disable keyboard focus : ", "Mouse drag Waveform : ",
-              "Zoom always centered : ", "Try to load as raw : ", "not implemented yet !",
-              "Grain size for AKAIZE effect : ", "check this to enable host automation for loop start, loop end & "
-                                                 "start play."})
+        for (const char* text : {"Enable loop automation : ", "Disable keyboard focus : ", "Mouse drag Waveform : ",
+                                 "Zoom always centered : ", "Try to load as raw : ", "not implemented yet !",
+                                 "Grain size for AKAIZE effect : ",
+                                 "check this to enable host automation for loop start, loop end & "
+                                 "start play."})
             QVERIFY2(labels.contains(text), text);
         int disabled = 0;
         for (QCheckBox* box : dialog.findChildren<QCheckBox*>()) disabled += box->isEnabled() ? 0 : 1;

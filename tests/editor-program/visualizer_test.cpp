@@ -2,12 +2,15 @@
 // and only those.
 //
 // First, before Qt: the fixture has a member named `slots`.
+// clang-format off
 #include "tests/editor-program/support/bridge_fixture.h"
+// clang-format on
+
+#include "editor-program/visualizer.h"
 
 #include <QtTest>
 
 #include "editor-program/style.h"
-#include "editor-program/visualizer.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // WAV files: what the writer makes reads back, every supported encoding
 // decodes to the right values, and damaged headers give errors, not reads
 // past the data.
+#include "editor-program/wav_file.h"
+
 #include <QtTest>
 #include <cmath>
 #include <cstring>
 #include <vector>
-
-#include "editor-program/wav_file.h"
 
 namespace {
 
@@ -104,7 +104,8 @@ private slots:
         QTest::addColumn<bool>("floating");
         QTest::addColumn<QList<float>>("want");
         const QByteArray odd = chunk("LIST", "abc");  // padded to an even size; skipped
-        QTest::newRow("8-bit") << riff(chunk("fmt ", format(1, 1, 8000, 8)) + chunk("data", QByteArray("\x00\x80\xff\x40", 4)))
+        QTest::newRow("8-bit") << riff(chunk("fmt ", format(1, 1, 8000, 8)) +
+                                       chunk("data", QByteArray("\x00\x80\xff\x40", 4)))
                                << 8 << false << QList<float>{-1.0f, 0.0f, 127 / 128.0f, -0.5f};
         QTest::newRow("16-bit after an odd chunk")
             << riff(odd + chunk("fmt ", format(1, 2, 8000, 16)) + chunk("data", little(0x8000, 2) + little(0x4000, 2)))
@@ -117,14 +118,14 @@ private slots:
                                 << 32 << false << QList<float>{-1.0f, -0.5f};
         QTest::newRow("float") << riff(chunk("fmt ", format(3, 1, 8000, 32)) + chunk("data", floats32({0.25f, -2.0f})))
                                << 32 << true << QList<float>{0.25f, -2.0f};
-        QTest::newRow("double") << riff(chunk("fmt ", format(3, 1, 8000, 64)) + chunk("data", floats64({-0.75})))
-                                << 64 << true << QList<float>{-0.75f};
+        QTest::newRow("double") << riff(chunk("fmt ", format(3, 1, 8000, 64)) + chunk("data", floats64({-0.75}))) << 64
+                                << true << QList<float>{-0.75f};
         QTest::newRow("extensible float")
             << riff(chunk("fmt ", extensible(3, 1, 8000, 32)) + chunk("data", floats32({0.125f}))) << 32 << true
             << QList<float>{0.125f};
-        QTest::newRow("extensible PCM")
-            << riff(chunk("fmt ", extensible(1, 1, 8000, 16)) + chunk("data", little(0x2000, 2))) << 16 << false
-            << QList<float>{0.25f};
+        QTest::newRow("extensible PCM") << riff(chunk("fmt ", extensible(1, 1, 8000, 16)) +
+                                                chunk("data", little(0x2000, 2)))
+                                        << 16 << false << QList<float>{0.25f};
     }
 
     void decodesEveryEncoding() {

@@ -3,7 +3,9 @@
 // the record and send to the plug-in.
 //
 // First, before Qt: the fixture has a member named `slots`.
+// clang-format off
 #include "tests/editor-program/support/bridge_fixture.h"
+// clang-format on
 
 #include <QtTest>
 
@@ -48,8 +50,8 @@ void mouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton button
 }
 
 int count(const std::vector<SentMessage>& messages, FromUiOpcode opcode) {
-    return static_cast<int>(std::count_if(messages.begin(), messages.end(),
-                                          [opcode](const SentMessage& m) { return m.opcode == opcode; }));
+    return static_cast<int>(
+        std::count_if(messages.begin(), messages.end(), [opcode](const SentMessage& m) { return m.opcode == opcode; }));
 }
 
 class PaintCounter : public QObject {
@@ -96,7 +98,7 @@ private slots:
 
         QCOMPARE(pixel(150, middle - 20), style::kAccent);  // a loud column, above and below the centre
         QCOMPARE(pixel(150, middle + 20), style::kAccent);
-        QCOMPARE(pixel(50, middle - 20), style::kBackground);  // silence
+        QCOMPARE(pixel(50, middle - 20), style::kBackground);   // silence
         QCOMPARE(pixel(250, middle - 20), style::kBackground);  // in the loop, but the loop is off
 
         panel.fixture.sample->loopOn = 1;
@@ -230,8 +232,7 @@ private slots:
         const int before = marker->x();
 
         mouse(marker, QEvent::MouseButtonPress, {line, 30}, Qt::LeftButton);
-        for (int column : {120, 150, 180})
-            mouse(marker, QEvent::MouseMove, {column - marker->x(), 30}, Qt::LeftButton);
+        for (int column : {120, 150, 180}) mouse(marker, QEvent::MouseMove, {column - marker->x(), 30}, Qt::LeftButton);
         mouse(marker, QEvent::MouseButtonRelease, {180 - marker->x(), 30}, Qt::LeftButton);
 
         std::vector<SentMessage> want;
