@@ -25,8 +25,8 @@ int ScrollBar::maximum() const { return std::max(total - page, 0); }
 
 QRect ScrollBar::thumb() const {
     if (total <= 0 || maximum() == 0) return rect();
-    const int length = std::clamp(static_cast<int>(static_cast<long long>(width()) * page / total), kMinimumThumb,
-                                  width());
+    const int length =
+        std::clamp(static_cast<int>(static_cast<long long>(width()) * page / total), kMinimumThumb, width());
     const int x = static_cast<int>(static_cast<long long>(width() - length) * current / maximum());
     return {x, 0, length, height()};
 }

@@ -16,8 +16,8 @@ struct Times {
 };
 
 Times timesOf(const std::array<float, 8>& p) {
-    return {1.5 * p[0], 4.0 * p[1], p[2], 3.75 * p[3] + 0.25, 2.0 * p[4], 8.0 * p[5], 4.0 * p[6],
-            (p[7] - 0.5) * 2.0};  // -1 .. 1 around the middle
+    return {1.5 * p[0], 4.0 * p[1], p[2],       3.75 * p[3] + 0.25,
+            2.0 * p[4], 8.0 * p[5], 4.0 * p[6], (p[7] - 0.5) * 2.0};  // -1 .. 1 around the middle
 }
 
 constexpr double kSustainShare = 0.2;  // of the width, for the held note
@@ -62,9 +62,7 @@ void Visualizer::paintEvent(QPaintEvent*) {
     const double moving = std::max({t.volA + t.volD + t.volR, t.pitchA + t.pitchD + t.pitchR, 0.01});
     const double perSecond = area.width() * (1.0 - kSustainShare) / moving;
     const double held = area.width() * kSustainShare;
-    auto x = [&](double seconds, bool released) {
-        return area.left() + seconds * perSecond + (released ? held : 0.0);
-    };
+    auto x = [&](double seconds, bool released) { return area.left() + seconds * perSecond + (released ? held : 0.0); };
     painter.setRenderHint(QPainter::Antialiasing);
 
     // Volume: from silence to full over A, down to S over D, held, to silence over R.

@@ -39,15 +39,18 @@ float decode(const unsigned char* p, int bits, bool floating) {
         return static_cast<float>(value);
     }
     switch (bits) {
-        case 8: return (static_cast<int>(p[0]) - 128) / 128.0f;
-        case 16: return static_cast<int16_t>(little16(p)) / 32768.0f;
+        case 8:
+            return (static_cast<int>(p[0]) - 128) / 128.0f;
+        case 16:
+            return static_cast<int16_t>(little16(p)) / 32768.0f;
         case 24: {
             // Placed in the top three bytes, so that the sign comes along.
             const uint32_t raw = static_cast<uint32_t>(p[0]) << 8 | static_cast<uint32_t>(p[1]) << 16 |
                                  static_cast<uint32_t>(p[2]) << 24;
             return static_cast<float>(static_cast<int32_t>(raw) / 2147483648.0);
         }
-        default: return static_cast<float>(static_cast<int32_t>(little32(p)) / 2147483648.0);
+        default:
+            return static_cast<float>(static_cast<int32_t>(little32(p)) / 2147483648.0);
     }
 }
 

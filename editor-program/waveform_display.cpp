@@ -1,7 +1,9 @@
 // Before any Qt header: plugin_link.h names a variable `slots`, which Qt
 // defines as a keyword.
+// clang-format off
 #include "editor-program/plugin_link.h"
 #include "editor-program/waveform_display.h"
+// clang-format on
 
 #include <QPainter>
 #include <algorithm>

@@ -50,7 +50,9 @@ void Waveformz::setMarkersDraggable(bool on) {
     for (Marker* marker : markers) marker->setDraggable(on);
 }
 
-int Waveformz::columnCount() const { return std::clamp(picture.columns, 0, std::min(kColumns, SampleData::kMaxColumns)); }
+int Waveformz::columnCount() const {
+    return std::clamp(picture.columns, 0, std::min(kColumns, SampleData::kMaxColumns));
+}
 
 double Waveformz::columnOf(double frame) const {
     return picture.framesPerColumn > 0 ? (frame - picture.viewStart) / picture.framesPerColumn : 0.0;

@@ -1,0 +1,91 @@
+// The settings store, the dialog that edits it, and the status lines.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QtTest>
+
+#include "editor-program/config_dialog.h"
+#include "editor-program/settings.h"
+#include "editor-program/status_bar.h"
+#include "tests/editor-program/support/temporary_settings.h"
+
+class ConfigTest : public QObject {
+    Q_OBJECT
+    TemporarySettings settings;
+
+private slots:
+    void init() { settings.clear(); }
+
+    void settingsKeepFlagsAndPathInTheTestFolder() {
+        QCOMPARE(Settings::flag(Settings::kZoomCentered), false);
+        QCOMPARE(Settings::flag(Settings::kZoomCentered, true), true);  // the fallback while unset
+        Settings::setFlag(Settings::kZoomCentered, true);
+        QCOMPARE(Settings::flag(Settings::kZoomCentered, false), true);
+
+        QCOMPARE(Settings::userPath(), QString());
+        Settings::setUserPath("/home/someone/samples");
+        QCOMPARE(Settings::userPath(), QString("/home/someone/samples"));
+        QVERIFY(QFile::exists(settings.path() + "/Quaxel2/UIQuaxel2VST.conf"));
+        Settings::setUserPath({});
+        QCOMPARE(Settings::userPath(), QString());
+        QVERIFY(!QSettings("Quaxel2", "UIQuaxel2VST").contains(Settings::kUserPath));
+    }
+
+    void checkboxWritesItsSetting_data() {
+        QTest::addColumn<QString>("key");
+        for (const char* key : {Settings::kEnableLoopAutomation, Settings::kDisableKeyboardFocus,
+                                Settings::kSetDragScroll, Settings::kZoomCentered})
+            QTest::newRow(key) << QString(key);
+    }
+
+    void checkboxWritesItsSetting() {
+        QFETCH(QString, key);
+        const QByteArray name = key.toLatin1();
+        Settings::setFlag(name.constData(), true);
+        ConfigDialog dialog;
+        auto* box = dialog.findChild<QCheckBox*>(key);
+        QVERIFY(box);
+        QVERIFY(box->isChecked());  // shows what is stored
+
+        box->click();
+        QCOMPARE(Settings::flag(name.constData(), true), false);  // saved at once
+        box->click();
+        QCOMPARE(Settings::flag(name.constData(), false), true);
+    }
+
+    void dialogShowsEveryOption() {
+        ConfigDialog dialog;
+        QStringList labels;
+        for (QLabel* label : dialog.findChildren<QLabel*>()) labels << label->text();
+        for (const char* text : {"Enable loop automation : ", "Disable keyboard focus : ", "Mouse drag Waveform : ",
+                                 "Zoom always centered : ", "Try to load as raw : ", "not implemented yet !",
+                                 "Grain size for AKAIZE effect : ",
+                                 "check this to enable host automation for loop start, loop end & "
+                                 "start play."})
+            QVERIFY2(labels.contains(text), text);
+        int disabled = 0;
+        for (QCheckBox* box : dialog.findChildren<QCheckBox*>()) disabled += box->isEnabled() ? 0 : 1;
+        QCOMPARE(disabled, 1);  // loading as raw
+        auto* grain = dialog.findChild<QLineEdit*>("grainSize");
+        QVERIFY(grain && grain->isReadOnly());
+        QCOMPARE(grain->text(), QString("1000"));
+    }
+
+    void statusBarTexts() {
+        StatusBar status;
+        status.setLoopStart(1234);
+        status.setLoopEnd(98765);
+        QCOMPARE(status.text(0), QString("loop start : 1234"));
+        QCOMPARE(status.text(1), QString("loop end : 98765"));
+        QCOMPARE(status.text(3), QString());
+        const QList<QPair<double, QString>> zooms = {
+            {12.5, "12.5"}, {100.0, "100"}, {1.0 / 16, "0.0625"}, {40700.0 / 407 / 3, "33.3333"}};
+        for (const auto& [framesPerColumn, shown] : zooms) {
+            status.setZoom(framesPerColumn);
+            QCOMPARE(status.text(2), "zoom : 1 / " + shown);
+        }
+    }
+};
+
+QTEST_MAIN(ConfigTest)
+#include "config_test.moc"

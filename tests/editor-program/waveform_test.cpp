@@ -1,0 +1,273 @@
+// The waveform panel against a real plug-in end: what it draws from the
+// shared record, and what its zooming, scrolling and marker drags write to
+// the record and send to the plug-in.
+//
+// First, before Qt: the fixture has a member named `slots`.
+// clang-format off
+#include "tests/editor-program/support/bridge_fixture.h"
+// clang-format on
+
+#include <QtTest>
+
+#include "editor-program/scroll_bar.h"
+#include "editor-program/settings.h"
+#include "editor-program/status_bar.h"
+#include "editor-program/style.h"
+#include "editor-program/waveform_display.h"
+#include "editor-program/waveform_markers.h"
+#include "editor-program/waveformz.h"
+#include "tests/editor-program/support/temporary_settings.h"
+
+namespace {
+
+constexpr int kLength = 40700;  // 100 frames per column when all is shown
+constexpr int kInstrument = 3;
+
+// As the plug-in fills the record for a new waveform: columns 100 to 199
+// swing to +-0.8, the rest is silence; loop from column 100 to 300.
+void fillRecord(SampleData& record) {
+    record.length = kLength;
+    record.columns = 407;
+    record.framesPerColumn = record.fullFramesPerColumn = kLength / 407.0;
+    record.viewStart = 0;
+    record.waveformReady = 1;
+    record.loopOn = 0;
+    record.startPlay = 0;
+    record.loopStart = 10000;
+    record.loopEnd = 30000;
+    for (int column = 0; column < 407; column++) {
+        const bool loud = column >= 100 && column < 200;
+        record.maxPeaks[column] = loud ? 0.8f : 0.0f;
+        record.minPeaks[column] = loud ? -0.8f : 0.0f;
+    }
+}
+
+void mouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton button) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+    QMouseEvent event(type, at, widget->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : button, held,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &event);
+}
+
+int count(const std::vector<SentMessage>& messages, FromUiOpcode opcode) {
+    return static_cast<int>(
+        std::count_if(messages.begin(), messages.end(), [opcode](const SentMessage& m) { return m.opcode == opcode; }));
+}
+
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) paints++;
+        return false;
+    }
+};
+
+// A display on its own fixture, the record filled, shown once.
+struct Panel {
+    BridgeFixture fixture;
+    StatusBar status;
+    WaveformDisplay display{fixture.link()};
+    Waveformz* waveform = display.findChild<Waveformz*>();
+
+    explicit Panel(double framesPerColumn = 0, int viewStart = 0) {
+        fillRecord(*fixture.sample);
+        if (framesPerColumn > 0) fixture.sample->framesPerColumn = framesPerColumn;
+        fixture.sample->viewStart = viewStart;
+        display.setStatusBar(&status);
+        display.setInstrument(kInstrument);
+        display.waveformReady();
+    }
+};
+
+}  // namespace
+
+class WaveformTest : public QObject {
+    Q_OBJECT
+    TemporarySettings settings;
+
+private slots:
+    void init() { settings.clear(); }
+
+    void drawsColumnsAndLoopFromRecord() {
+        Panel panel;
+        const int middle = Waveformz::kHeight / 2;
+        auto pixel = [&](int column, int y) { return panel.waveform->grab().toImage().pixelColor(column, y); };
+
+        QCOMPARE(pixel(150, middle - 20), style::kAccent);  // a loud column, above and below the centre
+        QCOMPARE(pixel(150, middle + 20), style::kAccent);
+        QCOMPARE(pixel(50, middle - 20), style::kBackground);   // silence
+        QCOMPARE(pixel(250, middle - 20), style::kBackground);  // in the loop, but the loop is off
+
+        panel.fixture.sample->loopOn = 1;
+        panel.display.waveformReady();
+        QVERIFY(pixel(250, middle - 20) != style::kBackground);  // shaded
+        QCOMPARE(pixel(350, middle - 20), style::kBackground);   // after the loop end
+        QCOMPARE(pixel(50, middle - 20), style::kBackground);    // before the loop start
+    }
+
+    void wheelZoom_data() {
+        QTest::addColumn<double>("framesPerColumn");
+        QTest::addColumn<int>("viewStart");
+        QTest::addColumn<bool>("centred");
+        QTest::addColumn<bool>("disabled");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("notches");
+        QTest::addColumn<double>("wantFramesPerColumn");
+        QTest::addColumn<int>("wantViewStart");
+        // The frame under the mouse stays under it.
+        QTest::newRow("in at the mouse") << 100.0 << 0 << false << false << 100 << 1 << 50.0 << 5000;
+        QTest::newRow("in at the middle") << 100.0 << 0 << true << false << 100 << 1 << 50.0 << 10150;
+        QTest::newRow("two notches") << 100.0 << 0 << false << false << 0 << 2 << 25.0 << 0;
+        // 20350 is the last start while 50 frames per column are shown.
+        QTest::newRow("out keeps the view inside") << 50.0 << 20350 << false << false << 0 << -1 << 100.0 << 0;
+        QTest::newRow("out past the whole sample") << 100.0 << 0 << false << false << 0 << -1 << 100.0 << 0;
+        QTest::newRow("in past 1/16") << 1.0 / 16 << 800 << false << false << 0 << 1 << 1.0 / 16 << 800;
+        QTest::newRow("wheel turned off") << 100.0 << 0 << false << true << 100 << 1 << 100.0 << 0;
+    }
+
+    void wheelZoom() {
+        QFETCH(double, framesPerColumn);
+        QFETCH(int, viewStart);
+        QFETCH(bool, centred);
+        QFETCH(bool, disabled);
+        QFETCH(int, column);
+        QFETCH(int, notches);
+        QFETCH(double, wantFramesPerColumn);
+        QFETCH(int, wantViewStart);
+        Settings::setFlag(Settings::kZoomCentered, centred);
+        Settings::setFlag(Settings::kDisableKeyboardFocus, disabled);
+        Panel panel(framesPerColumn, viewStart);
+        panel.fixture.sent();
+
+        QWheelEvent wheel(QPointF(column, 30), panel.waveform->mapToGlobal(QPointF(column, 30)), QPoint(),
+                          QPoint(0, 120 * notches), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(panel.waveform, &wheel);
+
+        QCOMPARE(panel.fixture.sample->framesPerColumn, wantFramesPerColumn);
+        QCOMPARE(panel.fixture.sample->viewStart, wantViewStart);
+        const bool changed = wantFramesPerColumn != framesPerColumn;
+        const auto sent = panel.fixture.sent();
+        QCOMPARE(int(sent.size()), changed ? 1 : 0);
+        QCOMPARE(count(sent, fromUiRefreshPeaks), changed ? 1 : 0);
+        QCOMPARE(panel.status.text(2), "zoom : 1 / " + QString::number(wantFramesPerColumn));
+    }
+
+    void scrollBarMovesTheView() {
+        Panel panel(25.0, 0);  // 10175 frames shown, the last start is 30525
+        panel.fixture.sent();
+        auto* bar = panel.display.findChild<ScrollBar*>();
+
+        mouse(bar, QEvent::MouseButtonPress, {bar->width() - 2, 5}, Qt::LeftButton);  // the trough: one page
+        QCOMPARE(panel.fixture.sample->viewStart, 10175);
+        QCOMPARE(bar->position(), 10175);
+
+        // The thumb is a quarter of the bar wide and a third along its way: 102 to 202.
+        const int thumb = 150;
+        mouse(bar, QEvent::MouseButtonPress, {thumb, 5}, Qt::LeftButton);
+        mouse(bar, QEvent::MouseMove, {thumb + 1000, 5}, Qt::LeftButton);
+        mouse(bar, QEvent::MouseButtonRelease, {thumb + 1000, 5}, Qt::LeftButton);
+        QCOMPARE(panel.fixture.sample->viewStart, 30525);
+        QCOMPARE(count(panel.fixture.sent(), fromUiRefreshPeaks), 2);
+    }
+
+    void dragScroll_data() {
+        QTest::addColumn<bool>("leftDrags");
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::addColumn<bool>("scrolls");
+        QTest::newRow("middle button by default") << false << Qt::MiddleButton << true;
+        QTest::newRow("left button does not by default") << false << Qt::LeftButton << false;
+        QTest::newRow("left button when set") << true << Qt::LeftButton << true;
+        QTest::newRow("middle button not when set") << true << Qt::MiddleButton << false;
+    }
+
+    void dragScroll() {
+        QFETCH(bool, leftDrags);
+        QFETCH(Qt::MouseButton, button);
+        QFETCH(bool, scrolls);
+        Settings::setFlag(Settings::kSetDragScroll, leftDrags);
+        Panel panel(25.0, 20000);
+        panel.fixture.sent();
+
+        // Dragging the picture 40 columns to the left shows 1000 frames further on.
+        mouse(panel.waveform, QEvent::MouseButtonPress, {200, 30}, button);
+        mouse(panel.waveform, QEvent::MouseMove, {180, 30}, button);
+        mouse(panel.waveform, QEvent::MouseMove, {160, 30}, button);
+        mouse(panel.waveform, QEvent::MouseButtonRelease, {160, 30}, button);
+
+        QCOMPARE(panel.fixture.sample->viewStart, scrolls ? 21000 : 20000);
+        QCOMPARE(count(panel.fixture.sent(), fromUiRefreshPeaks), scrolls ? 2 : 0);
+        QCOMPARE(panel.display.findChild<ScrollBar*>()->position(), panel.fixture.sample->viewStart);
+    }
+
+    void markerDragSetsItsParameter_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("automation");
+        QTest::addColumn<int>("instrument");
+        QTest::addColumn<QList<int>>("wantFrames");
+        // The drag passes columns 120 and 150 and ends on 180.
+        QTest::newRow("loop start, automated") << 0 << true << kInstrument << QList<int>{12000, 15000, 18000};
+        QTest::newRow("loop end, automated") << 1 << true << kInstrument << QList<int>{12000, 15000, 18000};
+        QTest::newRow("start, at release") << 2 << false << kInstrument << QList<int>{18000};
+        QTest::newRow("loop start, at release") << 0 << false << kInstrument << QList<int>{18000};
+        QTest::newRow("no instrument") << 0 << true << -1 << QList<int>{};
+    }
+
+    void markerDragSetsItsParameter() {
+        QFETCH(int, kind);
+        QFETCH(bool, automation);
+        QFETCH(int, instrument);
+        QFETCH(QList<int>, wantFrames);
+        Settings::setFlag(Settings::kEnableLoopAutomation, automation);
+        Panel panel;
+        panel.display.setInstrument(instrument);
+        panel.fixture.sent();
+        Marker* marker = nullptr;
+        for (Marker* each : panel.waveform->findChildren<Marker*>())
+            if (each->kind() == kind) marker = each;
+        QVERIFY(marker);
+        const int line = Marker::kWidth / 2;
+        const int before = marker->x();
+
+        mouse(marker, QEvent::MouseButtonPress, {line, 30}, Qt::LeftButton);
+        for (int column : {120, 150, 180}) mouse(marker, QEvent::MouseMove, {column - marker->x(), 30}, Qt::LeftButton);
+        mouse(marker, QEvent::MouseButtonRelease, {180 - marker->x(), 30}, Qt::LeftButton);
+
+        std::vector<SentMessage> want;
+        for (int frame : wantFrames)
+            want.push_back({fromUiParameter, 640 + 4 * instrument + kind, 0, 0, float(double(frame) / kLength), {}});
+        QCOMPARE(panel.fixture.sent(), want);
+        QCOMPARE(marker->x() + line, instrument < 0 ? before + line : 180);
+        if (kind == 0 && instrument >= 0) QCOMPARE(panel.status.text(0), QString("loop start : 18000"));
+    }
+
+    void pollRepaintsOnlyOnChange() {
+        Panel panel;
+        panel.display.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel.display));
+        PaintCounter counter;
+        panel.waveform->installEventFilter(&counter);
+        auto paintsAfterPoll = [&] {
+            QTest::qWait(20);
+            counter.paints = 0;
+            panel.display.poll();
+            QTest::qWait(20);
+            return counter.paints;
+        };
+
+        QCOMPARE(paintsAfterPoll(), 0);
+        panel.fixture.sample->loopEnd = 35000;  // the plug-in moved a marker
+        QCOMPARE(paintsAfterPoll(), 1);
+        QCOMPARE(panel.status.text(1), QString("loop end : 35000"));
+        QCOMPARE(paintsAfterPoll(), 0);
+        panel.fixture.sample->loopOn = 1;
+        QCOMPARE(paintsAfterPoll(), 1);
+        panel.fixture.sample->maxPeaks[5] = 0.5f;  // new peaks after a zoom
+        QCOMPARE(paintsAfterPoll(), 1);
+    }
+};
+
+QTEST_MAIN(WaveformTest)
+#include "waveform_test.moc"
