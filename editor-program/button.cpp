@@ -21,7 +21,7 @@ void Button::paintEvent(QPaintEvent*) {
     painter.drawRoundedRect(body, 3.0, 3.0);
     painter.setFont(textFont());
     painter.setPen(lit ? style::kText : style::kDimText);
-    painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, label());
+    painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, shownLabel());
 }
 
 void Button::mousePressEvent(QMouseEvent* event) {

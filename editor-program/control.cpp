@@ -1,5 +1,6 @@
 #include "editor-program/control.h"
 
+#include <QFontMetrics>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -23,6 +24,7 @@ Control::Control(const QString& label, QWidget* parent) : QWidget(parent), label
     font_ = font();
     font_.setPixelSize(style::kFontPixels);
     setFont(font_);
+    shownLabel_ = label_;
     wheelShow_.setSingleShot(true);
     wheelShow_.setInterval(kWheelShowMs);
     connect(&wheelShow_, &QTimer::timeout, this, [this] {
@@ -126,6 +128,10 @@ void Control::wheelBy(QWheelEvent* event) {
         setShowingValue(true);
         wheelShow_.start();
     }
+}
+
+void Control::resizeEvent(QResizeEvent*) {
+    shownLabel_ = QFontMetrics(font_).elidedText(label_, Qt::ElideRight, width());
 }
 
 float Control::markPosition() const {

@@ -63,13 +63,17 @@ protected:
     int steps() const { return steps_; }
 
     // Texts kept ready for painting (no formatting in paint events).
-    const QString& shownText() const { return showing_ ? valueText_ : label_; }
+    // The label is elided to the widget's width.
+    const QString& shownText() const { return showing_ ? valueText_ : shownLabel_; }
+    const QString& shownLabel() const { return shownLabel_; }
+    void resizeEvent(QResizeEvent* event) override;
     const QFont& textFont() const { return font_; }
 
 private:
     void refreshText();
 
     QString label_;
+    QString shownLabel_;
     QString valueText_;
     Formatter formatter_;
     QFont font_;

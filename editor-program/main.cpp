@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "editor-program/dark_look.h"
 #include "editor-program/embedder.h"
 #include "editor-program/main_widget.h"
 #include "editor-program/parent_watch.h"
@@ -36,12 +37,12 @@ bool parseDecimal(const char* text, unsigned long long limit, unsigned long long
 
 // SIGTERM and SIGINT arrive as readable data in the event loop.
 int endSignalsDescriptor() {
-    sigset_t endSignals;
-    sigemptyset(&endSignals);
-    sigaddset(&endSignals, SIGTERM);
-    sigaddset(&endSignals, SIGINT);
-    sigprocmask(SIG_BLOCK, &endSignals, nullptr);
-    return signalfd(-1, &endSignals, SFD_CLOEXEC | SFD_NONBLOCK);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGINT);
+    sigprocmask(SIG_BLOCK, &set, nullptr);
+    return signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
 }
 
 }  // namespace
@@ -61,10 +62,11 @@ int main(int argc, char** argv) {
     }
     prepareQtEnvironment();
     if (!displayReachable()) return 1;
-    const int signals = endSignalsDescriptor();
+    const int endSignals = endSignalsDescriptor();
 
     QApplication application(argc, argv);
     application.setQuitOnLastWindowClosed(false);
+    applyDarkLook(application);
     UICommunication communication(static_cast<int>(instance));
 
     MainWidget mainWidget(communication);
@@ -89,15 +91,15 @@ int main(int argc, char** argv) {
     });
     poll.start(kPollMilliseconds);
 
-    QSocketNotifier signalNotifier(signals, QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, [signals] {
+    QSocketNotifier signalNotifier(endSignals, QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, [endSignals] {
         signalfd_siginfo info{};
-        if (read(signals, &info, sizeof info) != sizeof info) return;
+        if (read(endSignals, &info, sizeof info) != sizeof info) return;
         std::printf("Quaxel2UI > terminating on signal %u\n", info.ssi_signo);
         QCoreApplication::exit(0);
     });
 
     const int status = application.exec();
-    if (signals >= 0) close(signals);
+    if (endSignals >= 0) close(endSignals);
     return status;
 }

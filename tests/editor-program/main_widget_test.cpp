@@ -3,6 +3,7 @@
 // plug-in's messages changes on screen.
 #include <QMenu>
 #include <QMimeData>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidgetItem>
@@ -44,7 +45,7 @@ class MainWidgetTest : public QObject {
     void showTwoInstruments() {
         bridge->fillSlot(3, 0, "kick");
         bridge->fillSlot(5, 1, "voice");
-        window->updateAndCreateView(bridge->slots);
+        window->updateAndCreateView(bridge->records);
     }
     void deliver(const UiMessage& message) {
         bridge->toUi(message);
@@ -52,6 +53,7 @@ class MainWidgetTest : public QObject {
     }
 
 private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void init() {
         bridge = std::make_unique<BridgeFixture>();
         window = std::make_unique<MainWidget>(bridge->link());
@@ -153,18 +155,18 @@ private slots:
         for (QAction* action : {findAction(*menu, "reset parameters"), findAction(*from, other),
                                 findAction(*to, other), findAction(*menu, "clone")})
             action->trigger();
-        QCOMPARE(bridge->sent(), (std::vector<SentMessage>{{fromUiResetParameters, 1},
-                                                            {fromUiCopyParameters, 0, 1},
-                                                            {fromUiCopyParameters, 1, 0},
-                                                            {fromUiClone, 1}}));
+        QCOMPARE(bridge->sent(), (std::vector<SentMessage>{{fromUiResetParameters, 1, 0, 0, 0, {}},
+                                                            {fromUiCopyParameters, 0, 1, 0, 0, {}},
+                                                            {fromUiCopyParameters, 1, 0, 0, 0, {}},
+                                                            {fromUiClone, 1, 0, 0, 0, {}}}));
         findAction(*menu, "midi in 16")->trigger();
-        QCOMPARE(bridge->slots[5].midiChannel, 15);
+        QCOMPARE(bridge->records[5].midiChannel, 15);
         findAction(*menu, "midi omni")->trigger();
-        QCOMPARE(bridge->slots[5].midiChannel, -1);
-        QCOMPARE(bridge->slots[5].deleteRequest, uint8_t(0));
+        QCOMPARE(bridge->records[5].midiChannel, -1);
+        QCOMPARE(bridge->records[5].deleteRequest, uint8_t(0));
         findAction(*menu, "remove")->trigger();
-        QCOMPARE(bridge->slots[5].deleteRequest, uint8_t(1));
-        QCOMPARE(bridge->slots[3].deleteRequest, uint8_t(0));
+        QCOMPARE(bridge->records[5].deleteRequest, uint8_t(1));
+        QCOMPARE(bridge->records[3].deleteRequest, uint8_t(0));
     }
 
     void pluginMessagesUpdateTheirWidget() {
@@ -197,8 +199,8 @@ private slots:
     void rowsFollowTheRackWhenThePluginRemovesOne() {
         showTwoInstruments();
         // The plug-in removed instrument 0: its slot is free, the other moved up.
-        bridge->slots[3].id = -1;
-        bridge->slots[5].id = 0;
+        bridge->records[3].id = -1;
+        bridge->records[5].id = 0;
         window->poll();
         QCOMPARE(window->instrumentViews().size(), size_t(1));
         QCOMPARE(window->instrumentView(0)->name(), QString("voice"));

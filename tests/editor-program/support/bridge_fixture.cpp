@@ -62,9 +62,9 @@ private:
 }  // namespace
 
 BridgeFixture::BridgeFixture() : instance(testInstance()) {
-    slots = static_cast<InstrumentData*>(
+    records = static_cast<InstrumentData*>(
         createRegion(bridge::instrumentRegionName(instance), bridge::kInstrumentRegionSize));
-    for (int slot = 0; slot < bridge::kInstrumentSlots; slot++) slots[slot].id = -1;
+    for (int slot = 0; slot < bridge::kInstrumentSlots; slot++) records[slot].id = -1;
     sample = static_cast<SampleData*>(createRegion(bridge::sampleRegionName(instance), bridge::kSampleRegionSize));
     sample->columns = 407;
     sample->framesPerColumn = sample->fullFramesPerColumn = 1.0;
@@ -75,7 +75,7 @@ BridgeFixture::BridgeFixture() : instance(testInstance()) {
 
 BridgeFixture::~BridgeFixture() {
     communication.reset();
-    munmap(slots, bridge::kInstrumentRegionSize);
+    munmap(records, bridge::kInstrumentRegionSize);
     munmap(sample, bridge::kSampleRegionSize);
     close(uiFifo);
     close(pluginFifo);
@@ -102,7 +102,7 @@ void BridgeFixture::toUi(const UiMessage& message) {
 }
 
 InstrumentData& BridgeFixture::fillSlot(int slot, int32_t id, const std::string& name, float value) {
-    InstrumentData& record = slots[slot];
+    InstrumentData& record = records[slot];
     record.id = id;
     std::memset(record.name, 0, sizeof record.name);
     std::strncpy(record.name, name.c_str(), sizeof record.name - 1);
@@ -116,5 +116,5 @@ InstrumentData& BridgeFixture::fillSlot(int slot, int32_t id, const std::string&
 }
 
 ParameterRecord* BridgeFixture::delayBlock() {
-    return reinterpret_cast<ParameterRecord*>(reinterpret_cast<char*>(slots) + bridge::kDelayBlockOffset);
+    return reinterpret_cast<ParameterRecord*>(reinterpret_cast<char*>(records) + bridge::kDelayBlockOffset);
 }

@@ -44,7 +44,7 @@ public:
     ParameterRecord* delayBlock();
 
     const int instance;
-    InstrumentData* slots = nullptr;  // the fixture's own mapping
+    InstrumentData* records = nullptr;  // the fixture's own mapping
     SampleData* sample = nullptr;
 
 private:
