@@ -195,10 +195,10 @@ std::string HostProcess::take(const std::string& prefix, int ms) {
     }
 }
 
-double HostProcess::ask(const std::string& command, const std::string& prefix) {
+double HostProcess::ask(const std::string& command) {
     send(command);
-    const std::string line = take(prefix);
-    return line.empty() ? -1.0 : std::atof(line.c_str() + prefix.size() + 1);
+    const std::string line = take(command);
+    return line.empty() ? -1.0 : std::atof(line.c_str() + command.size() + 1);
 }
 
 int HostProcess::exitStatus(int ms) {

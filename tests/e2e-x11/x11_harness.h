@@ -44,8 +44,8 @@ public:
     // The first line not taken yet that starts with `prefix` followed by a
     // space, waiting up to `ms`; "" if none came. Lines passed over stay.
     std::string take(const std::string& prefix, int ms = 5000);
-    // The number after "<prefix> " in the answer to `command`.
-    double ask(const std::string& command, const std::string& prefix);
+    // The number in the answer to `command`, which begins with the command.
+    double ask(const std::string& command);
     // Its exit code within `ms`, or -1 while it runs.
     int exitStatus(int ms);
     // Running children named UIQuaxel2VST.

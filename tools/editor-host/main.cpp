@@ -5,7 +5,9 @@
 // window ends the program. Lines on standard input drive it:
 //   close | open | param <index> | peak | note <n> <vel> | off <n> | quit
 // and it answers on standard output with lines of the same words:
-//   window <id>, param <index> <value>, peak <value>, automate <index> <value>.
+//   window <id>, param <index> <value>, peak <value>, automate <index> <value>,
+// and error <line> for a line it does not understand. With standard input
+// at its end, only the window closing ends it.
 #include <X11/Xlib.h>
 #include <poll.h>
 #include <signal.h>

@@ -44,8 +44,7 @@ VstTimeInfo* timeInfo() {
     return &info;
 }
 
-VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
-    (void)value;
+VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void* ptr, float opt) {
     switch (opcode) {
         case audioMasterVersion: return kVstVersion;
         case audioMasterAutomate: printLine("automate %d %.6f", index, static_cast<double>(opt)); return 0;
