@@ -1,9 +1,18 @@
-# cmake -DPROGRAM=... -DIMAGE=... -DASM=... -P embed_image.cmake
-# Copies the built editor program to IMAGE and writes ASM, which embeds it
-# as the global read-only symbols `uifile` and `uifile_size`.
+# cmake -DPROGRAM=... -DIMAGE=... -DASM=... [-DSTRIP=...] -P embed_image.cmake
+# Copies the built editor program to IMAGE, without its symbols and debug
+# information (the plug-in writes the image out at every first editor open,
+# and nobody debugs that copy), and writes ASM, which embeds it as the
+# global read-only symbols `uifile` and `uifile_size`.
 get_filename_component(image_dir ${IMAGE} DIRECTORY)
 file(MAKE_DIRECTORY ${image_dir})
-file(COPY_FILE ${PROGRAM} ${IMAGE})
+if(STRIP)
+  execute_process(COMMAND ${STRIP} --strip-all -o ${IMAGE} ${PROGRAM} RESULT_VARIABLE stripped)
+  if(NOT stripped EQUAL 0)
+    message(FATAL_ERROR "could not strip ${PROGRAM}")
+  endif()
+else()
+  file(COPY_FILE ${PROGRAM} ${IMAGE})
+endif()
 file(SIZE ${IMAGE} size)
 file(WRITE ${ASM}
 "/* Generated at build time: the editor program's image. */

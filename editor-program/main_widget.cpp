@@ -2,10 +2,12 @@
 
 #include <QCoreApplication>
 #include <QPainter>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "editor-program/config_dialog.h"
 #include "editor-program/delay_view.h"
@@ -77,6 +79,11 @@ MainWidget::~MainWidget() {
 void MainWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), style::kBackground);
+    if (firstPaint) {
+        // The children paint in the same pass, after this: the picture is
+        // whole once the event loop is back.
+        QTimer::singleShot(0, this, std::exchange(firstPaint, nullptr));
+    }
 }
 
 void MainWidget::embedInto(uint64_t window) {

@@ -39,6 +39,8 @@ public:
     // What embedding and quitting do; the program sets them.
     void setEmbedder(std::function<void(uint64_t)> embed) { embedder = std::move(embed); }
     void setQuitter(std::function<void()> quit) { quitter = std::move(quit); }
+    // Runs once, when the first complete picture of the window has been painted.
+    void setFirstPaint(std::function<void()> painted) { firstPaint = std::move(painted); }
 
     // The plug-in's messages.
     void embedInto(uint64_t window) override;
@@ -94,6 +96,7 @@ private:
     PluginLink& link;
     std::function<void(uint64_t)> embedder;
     std::function<void()> quitter;
+    std::function<void()> firstPaint;
     LogoWidget* logo = nullptr;
     GlobalView* global = nullptr;
     DelayView* delay = nullptr;

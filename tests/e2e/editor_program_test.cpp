@@ -21,7 +21,8 @@ using Bytes = std::vector<unsigned char>;
 void settle(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 TEST(EditorProgram, TheSharedObjectCarriesTheProgramOfTheSameBuild) {
-    std::ifstream built(QUAXEL2_BINARY_DIR "/UIQuaxel2VST", std::ios::binary);
+    // The build embeds a stripped copy of the program it linked.
+    std::ifstream built(QUAXEL2_BINARY_DIR "/editor-program/image/UIQuaxel2VST.image", std::ios::binary);
     const Bytes program((std::istreambuf_iterator<char>(built)), std::istreambuf_iterator<char>());
     ASSERT_FALSE(program.empty());
     EXPECT_TRUE(embeddedImage() == program);
