@@ -1,15 +1,11 @@
-// Before any Qt header: plugin_link.h names a variable `slots`, which Qt
-// defines as a keyword.
-// clang-format off
-#include "editor-program/plugin_link.h"
 #include "editor-program/waveform_display.h"
-// clang-format on
 
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
 
 #include "editor-program/layout.h"
+#include "editor-program/plugin_link.h"
 #include "editor-program/scroll_bar.h"
 #include "editor-program/settings.h"
 #include "editor-program/status_bar.h"

@@ -1,16 +1,10 @@
 // The envelope picture: it follows the instrument's envelope parameters,
 // and only those.
-//
-// First, before Qt: the fixture has a member named `slots`.
-// clang-format off
-#include "tests/editor-program/support/bridge_fixture.h"
-// clang-format on
-
-#include "editor-program/visualizer.h"
-
 #include <QtTest>
 
 #include "editor-program/style.h"
+#include "editor-program/visualizer.h"
+#include "tests/editor-program/support/bridge_fixture.h"
 
 namespace {
 

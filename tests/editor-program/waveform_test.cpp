@@ -1,13 +1,9 @@
 // The waveform panel against a real plug-in end: what it draws from the
 // shared record, and what its zooming, scrolling and marker drags write to
 // the record and send to the plug-in.
-//
-// First, before Qt: the fixture has a member named `slots`.
-// clang-format off
-#include "tests/editor-program/support/bridge_fixture.h"
-// clang-format on
-
 #include <QtTest>
+
+#include "tests/editor-program/support/bridge_fixture.h"
 
 #include "editor-program/scroll_bar.h"
 #include "editor-program/settings.h"
