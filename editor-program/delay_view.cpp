@@ -1,6 +1,7 @@
 #include "editor-program/delay_view.h"
 
 #include "editor-program/button.h"
+#include "editor-program/button_group.h"
 #include "editor-program/knob.h"
 #include "editor-program/value_text.h"
 #include "programs/parameter.h"
@@ -18,13 +19,13 @@ bool isSwitch(int which) { return which >= 4 && which <= 6; }
 
 DelayView::DelayView(std::function<void(int32_t, float)> send, QWidget* parent) : QWidget(parent) {
     const int width = 60;
+    // The three switches side by side, between the knobs.
+    auto* switches = new ButtonGroup(this);
+    switches->setGeometry(4 * width + 4, 14, 3 * width - 8, 24);
     for (int i = 0; i < kCount; i++) {
-        Control* control = isSwitch(i) ? static_cast<Control*>(new Button(kLabels[i], this))
+        Control* control = isSwitch(i) ? static_cast<Control*>(switches->addButton(kLabels[i]))
                                        : static_cast<Control*>(new Knob(kLabels[i], this));
-        if (isSwitch(i))
-            control->setGeometry(i * width + 4, 14, width - 8, 24);
-        else
-            control->setGeometry(i * width, 8, width, 40);
+        if (!isSwitch(i)) control->setGeometry(i * width, 8, width, 40);
         control->setHints(isSwitch(i) ? 1 : 100, 0, 0);
         control->setDefaultValue(kDefaults[i]);
         control->setFormatter([this, i](float value) { return delayValueText(i, value, synced); });

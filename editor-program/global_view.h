@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <functional>
 
-class Knob;
+class Slider;
 struct ParameterRecord;
 
 class GlobalView : public QWidget {
@@ -23,8 +23,8 @@ public:
     void load(const ParameterRecord* block);
     // Global index 576..579; others are ignored.
     void setParameter(int32_t index, float value);
-    Knob* knob(int which) const { return knobs[which]; }
+    Slider* slider(int which) const { return sliders[which]; }
 
 private:
-    std::array<Knob*, kCount> knobs{};
+    std::array<Slider*, kCount> sliders{};
 };

@@ -17,6 +17,7 @@
 #include "editor-program/keyboard.h"
 #include "editor-program/knob.h"
 #include "editor-program/main_widget.h"
+#include "editor-program/slider.h"
 #include "editor-program/treex.h"
 #include "tests/editor-program/support/bridge_fixture.h"
 
@@ -90,7 +91,7 @@ private slots:
         showTwoInstruments();
         Control* control = view < 2 ? window->instrumentView(view)->control(which)
                            : view == 2 ? window->delayView()->control(which)
-                                       : static_cast<Control*>(window->globalView()->knob(which));
+                                       : static_cast<Control*>(window->globalView()->slider(which));
         control->setValue(0.25f);
         if (qobject_cast<Button*>(control)) {
             control->setValue(0.0f);
@@ -176,7 +177,7 @@ private slots:
         bridge->delayBlock()[8].value = 0.75f;  // master volume
         deliver(toUi::reload());
         QCOMPARE(window->instrumentViews().size(), size_t(2));
-        QCOMPARE(window->globalView()->knob(0)->value(), 0.75f);
+        QCOMPARE(window->globalView()->slider(0)->value(), 0.75f);
 
         deliver(toUi::parameter(22 + 2, 0.125f));
         deliver(toUi::parameter(512, 0.25f));
@@ -184,7 +185,7 @@ private slots:
         QCOMPARE(window->instrumentView(1)->control(2)->value(), 0.125f);
         QCOMPARE(window->instrumentView(0)->control(2)->value(), 0.5f);
         QCOMPARE(window->delayView()->control(0)->value(), 0.25f);
-        QCOMPARE(window->globalView()->knob(1)->value(), 0.375f);
+        QCOMPARE(window->globalView()->slider(1)->value(), 0.375f);
 
         deliver(toUi::midi(144, 64, 100));
         QVERIFY(window->keyboard()->isLit(64));
