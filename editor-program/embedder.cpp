@@ -43,6 +43,8 @@ void Embedder::makeCarrier() {
 }
 
 void Embedder::embedInto(uint64_t host) {
+    // A re-attach can come before the queued clean-up of the old window.
+    if (carrierGone) carrierDestroyed();
     if (carrier) detach();
     else makeCarrier();
     if (onX11 && host != 0) {
@@ -62,6 +64,8 @@ void Embedder::detach() {
 }
 
 void Embedder::carrierDestroyed() {
+    carrierGone = false;
+    if (!carrier) return;
     ui.setParent(nullptr);
     carrier->deleteLater();
     carrier = nullptr;
@@ -84,9 +88,10 @@ bool Embedder::nativeEventFilter(const QByteArray& type, void* message, qintptr*
     }
     if (kind == XCB_DESTROY_NOTIFY && carrierId != 0) {
         const auto* destroyed = static_cast<const xcb_destroy_notify_event_t*>(message);
-        if (destroyed->window == carrierId) {
+        if (destroyed->window == carrierId && !carrierGone) {
             // After the filter returns; Qt still handles this event itself.
-            QMetaObject::invokeMethod(this, [this] { if (carrier) carrierDestroyed(); }, Qt::QueuedConnection);
+            carrierGone = true;
+            QMetaObject::invokeMethod(this, [this] { if (carrierGone) carrierDestroyed(); }, Qt::QueuedConnection);
         }
     }
     return false;

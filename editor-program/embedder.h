@@ -47,5 +47,6 @@ private:
     QPointer<QWidget> carrier;
     QPointer<QWindow> hostWindow;  // Qt's stand-in for the foreign window
     uint32_t carrierId = 0;
+    bool carrierGone = false;  // X destroyed it; the clean-up is queued
     bool onX11 = false;
 };
