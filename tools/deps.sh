@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   qt6-base-dev libxcb1-dev libx11-dev
   xvfb xauth x11-utils xdotool imagemagick
+  libfluidsynth-dev fluid-soundfont-gm
 )
 
 missing=()
