@@ -14,6 +14,7 @@
 #include "instruments/instrument.h"
 #include "bench_host.h"
 #include "fluid_reference.h"
+#include "tests/support/plugin_state.h"
 #include "synth/quaxel2.h"
 
 namespace {
@@ -23,6 +24,8 @@ constexpr double kRate = 44100.0;
 
 struct Setup {
     explicit Setup(int instruments, bool everything) {
+        // Only the instruments made here: not the factory program's.
+        loadBlankBank(*plugin);
         plugin->setSampleRate(static_cast<float>(kRate));
         plugin->setBlockSize(kBlock);
         for (int i = 0; i <= 44100; i++) tone[i] = static_cast<float>(0.3 * std::sin(i * 2 * M_PI * 261.6256 / kRate));
