@@ -25,6 +25,23 @@ inline double readFrame(const float* buffer, int j, int length, double frac, dou
     return buffer[j] + static_cast<double>(buffer[next] - buffer[j]) * frac * interp;
 }
 
+// Four doubles (two SSE registers, or one AVX register where the CPU has
+// it): the same operations either way, so the same bits.
+typedef double Doubles __attribute__((vector_size(32)));
+typedef float Floats __attribute__((vector_size(16)));
+typedef int Ints __attribute__((vector_size(16)));
+
+// (Macros rather than functions: a function taking or returning these
+// vectors would be called differently in each of the renderer's clones.)
+#define splat(x) (Doubles{(x), (x), (x), (x)})
+#define addTo(destination, values)                                   \
+    do {                                                             \
+        Floats sum;                                                  \
+        std::memcpy(&sum, (destination), sizeof sum);                \
+        sum += (values);                                             \
+        std::memcpy((destination), &sum, sizeof sum);                \
+    } while (false)
+
 // One instrument playing in one voice slot for one block: what stays fixed,
 // and the running state, copied out of the instrument while frames render so
 // that it can live in registers.
@@ -63,6 +80,9 @@ struct Stream {
     bool steady;
     double steadyGain;
     double steadyStep;
+    // The volume envelope's output while steady, kept apart: a stream that
+    // ends resets its envelopes before the frames it played are mixed.
+    double steadyEnv;
 
     static bool holds(const ADSR& envelope) {
         return envelope.state == ADSR::envIdle || envelope.state == ADSR::envSustain;
@@ -76,6 +96,7 @@ struct Stream {
         pitchEnvelope = state->pitchEnvelope;
         steady = holds(volumeEnvelope) && holds(pitchEnvelope);
         steadyGain = level * grainFade * volume * volumeEnvelope.output;
+        steadyEnv = volumeEnvelope.output;
         steadyStep = pitchPrefix * (1.0 + pitchEnvelope.output * depth) * masterTune;
     }
 
@@ -146,6 +167,119 @@ struct Stream {
         }
         return true;
     }
+
+    // A steady, audible stream renders in spans of frames, in two passes.
+    // The first moves the position frame by frame exactly as renderFrame
+    // does (loops, grains and all) and notes where each frame reads; the
+    // second reads, interpolates and mixes those frames four at a time. Each
+    // frame's arithmetic is renderFrame's, operation for operation.
+
+    // First pass over `count` frames: the read position of each (and its
+    // grain fade). Returns how many frames play: fewer than `count` when the
+    // sample ended without a loop, which stops the stream as renderFrame does.
+    template <bool Grain>
+    [[gnu::always_inline]] int planSpan(int count, double* at, double* fades) {
+        for (int n = 0; n < count; n++) {
+            if (looping) {
+                if (forward) {
+                    if (pos >= loopEnd) {
+                        pos = pos - loopEnd + loopStart;
+                        if (pos >= loopEnd) pos = loopStart;
+                    }
+                } else if (pos <= loopStart) {
+                    pos = pos - loopStart + loopEnd;
+                    if (pos <= loopStart) pos = loopEnd;
+                }
+            } else if (forward ? pos >= length : pos <= 0.0) {
+                volumeEnvelope.reset();
+                pitchEnvelope.reset();
+                return n;
+            }
+            at[n] = pos;
+            if (Grain) {
+                if (grainCounter <= kGrainRamp) grainFade = grainCounter / kGrainRamp;
+                if (grainCounter >= grainPeriod - kGrainRamp) grainFade = std::fabs(grainCounter - grainPeriod) / kGrainRamp;
+                fades[n] = grainFade;
+            }
+            pos += direction * steadyStep;
+            grainCounter += steadyStep;
+            if (grainCounter >= grainPeriod) {
+                grainStart += grainJump;
+                if (looping) {
+                    if (forward ? grainStart >= loopEnd : grainStart <= loopStart) grainStart = forward ? loopStart : loopEnd;
+                    if (grainStart < 0.0 || grainStart >= length) grainStart = 0.0;
+                }
+                if (Grain) pos = grainStart;
+                grainCounter = 0.0;
+            }
+        }
+        return count;
+    }
+
+    // One frame of the second pass, as renderFrame<true> computes it.
+    template <bool Grain>
+    [[gnu::always_inline]] void playFrame(int i, double at, double fade, float* mixLeft, float* mixRight) const {
+        const int j = static_cast<int>(at);
+        const double frac = at - j;
+        const double s0 = readFrame(left, j, length, frac, interp);
+        const double s1 = right == left ? s0 : readFrame(right, j, length, frac, interp);
+        const double g = Grain ? level * fade * volume * steadyEnv : steadyGain;
+        const float outLeft = static_cast<float>(g * gainLeft * s0);
+        const float outRight = static_cast<float>(g * gainRight * s1);
+        mixLeft[i] += outLeft;
+        mixRight[i] += outRight;
+        meter[i] += outLeft;
+    }
+
+    // Second pass: frames [first, first + count) from their read positions.
+    template <bool Grain>
+    [[gnu::always_inline]] void playSpan(int first, int count, const double* at, const double* fades,
+                                         float* mixLeft, float* mixRight) const {
+        int n = 0;
+        const Doubles frameInterp = {interp, interp, interp, interp};
+        const Doubles env = splat(steadyEnv);
+        const bool mono = right == left;
+        for (; n + 4 <= count; n += 4) {
+            Doubles position;
+            std::memcpy(&position, at + n, sizeof position);
+            const Ints j = __builtin_convertvector(position, Ints);
+            // Frames outside the sample read its guard frame: the rare case
+            // goes frame by frame.
+            if (static_cast<unsigned>(j[0]) >= static_cast<unsigned>(length) ||
+                static_cast<unsigned>(j[1]) >= static_cast<unsigned>(length) ||
+                static_cast<unsigned>(j[2]) >= static_cast<unsigned>(length) ||
+                static_cast<unsigned>(j[3]) >= static_cast<unsigned>(length)) {
+                for (int k = n; k < n + 4; k++)
+                    playFrame<Grain>(first + k, at[k], Grain ? fades[k] : 1.0, mixLeft, mixRight);
+                continue;
+            }
+            const Doubles frac = position - __builtin_convertvector(j, Doubles);
+            const Floats l0 = {left[j[0]], left[j[1]], left[j[2]], left[j[3]]};
+            const Floats l1 = {left[j[0] + 1], left[j[1] + 1], left[j[2] + 1], left[j[3] + 1]};
+            const Doubles s0 =
+                __builtin_convertvector(l0, Doubles) + __builtin_convertvector(l1 - l0, Doubles) * frac * frameInterp;
+            Doubles s1 = s0;
+            if (!mono) {
+                const Floats r0 = {right[j[0]], right[j[1]], right[j[2]], right[j[3]]};
+                const Floats r1 = {right[j[0] + 1], right[j[1] + 1], right[j[2] + 1], right[j[3] + 1]};
+                s1 = __builtin_convertvector(r0, Doubles) + __builtin_convertvector(r1 - r0, Doubles) * frac * frameInterp;
+            }
+            Doubles g;
+            if (Grain) {
+                Doubles fade;
+                std::memcpy(&fade, fades + n, sizeof fade);
+                g = splat(level) * fade * splat(volume) * env;
+            } else {
+                g = splat(steadyGain);
+            }
+            const Floats outLeft = __builtin_convertvector(g * splat(gainLeft) * s0, Floats);
+            const Floats outRight = __builtin_convertvector(g * splat(gainRight) * s1, Floats);
+            addTo(mixLeft + first + n, outLeft);
+            addTo(mixRight + first + n, outRight);
+            addTo(meter + first + n, outLeft);
+        }
+        for (; n < count; n++) playFrame<Grain>(first + n, at[n], Grain ? fades[n] : 1.0, mixLeft, mixRight);
+    }
 };
 
 // The stream is copied into a local for the loop, so that its fields can
@@ -158,13 +292,44 @@ void renderOneAs(Stream& a, int first, int frames, float* mixLeft, float* mixRig
     a = s;
 }
 
-// Renders frames [first, frames) of one stream.
-void renderOne(Stream& a, int first, int frames, float* mixLeft, float* mixRight) {
-    a.load();
-    if (a.steady)
+// A steady, audible stream over frames [first, frames), span by span.
+template <bool Grain>
+[[gnu::always_inline]] inline void renderSpans(Stream& s, int first, int frames, float* mixLeft, float* mixRight) {
+    constexpr int kSpan = 32;
+    double at[kSpan];
+    double fades[kSpan];
+    for (int i = first; i < frames; i += kSpan) {
+        const int count = std::min(kSpan, frames - i);
+        const int playing = s.planSpan<Grain>(count, at, fades);
+        s.playSpan<Grain>(i, playing, at, fades, mixLeft, mixRight);
+        if (playing < count) return;
+    }
+}
+
+[[gnu::target_clones("avx2", "default")]] void renderSteady(Stream& a, int first, int frames, float* mixLeft,
+                                                             float* mixRight) noexcept {
+    Stream s = a;
+    if (s.grain)
+        renderSpans<true>(s, first, frames, mixLeft, mixRight);
+    else
+        renderSpans<false>(s, first, frames, mixLeft, mixRight);
+    a = s;
+}
+
+// Renders frames [first, frames) of one loaded stream.
+void renderLoaded(Stream& a, int first, int frames, float* mixLeft, float* mixRight) {
+    if (a.steady && !a.silenced)
+        renderSteady(a, first, frames, mixLeft, mixRight);
+    else if (a.steady)
         renderOneAs<true>(a, first, frames, mixLeft, mixRight);
     else
         renderOneAs<false>(a, first, frames, mixLeft, mixRight);
+}
+
+// Renders frames [first, frames) of one stream.
+void renderOne(Stream& a, int first, int frames, float* mixLeft, float* mixRight) {
+    a.load();
+    renderLoaded(a, first, frames, mixLeft, mixRight);
     a.store();
 }
 
@@ -191,7 +356,11 @@ void renderPairAs(Stream& a, Stream& b, int first, int frames, float* mixLeft, f
 void renderPair(Stream& a, Stream& b, int first, int frames, float* mixLeft, float* mixRight) {
     a.load();
     b.load();
-    if (a.steady && b.steady)
+    if (a.steady && b.steady && !a.silenced && !b.silenced) {
+        // Whole spans, one stream after the other: the same order of sums.
+        renderLoaded(a, first, frames, mixLeft, mixRight);
+        renderLoaded(b, first, frames, mixLeft, mixRight);
+    } else if (a.steady && b.steady)
         renderPairAs<true, true>(a, b, first, frames, mixLeft, mixRight);
     else if (a.steady)
         renderPairAs<true, false>(a, b, first, frames, mixLeft, mixRight);
@@ -202,6 +371,9 @@ void renderPair(Stream& a, Stream& b, int first, int frames, float* mixLeft, flo
     a.store();
     b.store();
 }
+
+#undef splat
+#undef addTo
 
 void addScaled(float* __restrict out, const float* __restrict mix, int first, int frames, float gain) {
     for (int i = first; i < frames; i++) out[i] += mix[i] * gain;
