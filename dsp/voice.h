@@ -12,6 +12,8 @@
 #include "dsp/adsr.h"
 #include "dsp/voice_layer.h"
 
+struct LayerStream;
+
 // Where a voice is in one layer.
 struct LayerPlayback {
     std::uint64_t owner = 0;
@@ -39,6 +41,13 @@ public:
     // Frees the voice at once.
     void stop(const VoiceBlock& block) noexcept;
     void process(float** outputs, int frames, const VoiceBlock& block) noexcept;
+    // The same in three steps, so that the streams of many voices can render
+    // together (VoiceRenderer): readies the block (mix cleared, envelopes
+    // stepped at its start) and writes the voice's streams, at most
+    // kMaxLayers, returning how many; after they have rendered, `finish`
+    // adds the mix to the outputs and frees a voice whose note has ended.
+    int prepare(int frames, const VoiceBlock& block, LayerStream* streams) noexcept;
+    void finish(float** outputs, int frames, const VoiceBlock& block) noexcept;
     // Frees a released voice whose volume envelopes have all ended, as a
     // rendered block would; true when it did.
     bool finishIfEnded(const VoiceBlock& block) noexcept;
@@ -74,4 +83,9 @@ private:
     void align(const VoiceBlock& block) noexcept;
 
     std::array<LayerPlayback, kMaxLayers> playback{};
+    // From prepare to finish.
+    bool prepared = false;
+    bool allIdle = true;
+    double volumeSum = 0.0;
+    int layerCount = 0;
 };

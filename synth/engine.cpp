@@ -305,7 +305,9 @@ void Engine::renderBlock(float** outputs, int frames, const double* hostTempo) n
     std::fill_n(outputs[0], frames, 0.0f);
     std::fill_n(outputs[1], frames, 0.0f);
     resetInstruBuffer();
-    for (auto& voice : voices) voice->process(outputs, frames, block);
+    Voice* playing[kNumVoices];
+    for (int v = 0; v < kNumVoices; v++) playing[v] = voices[v].get();
+    voiceRenderer.process(playing, kNumVoices, outputs, frames, block);
     meterInstruments(frames);
     if (hostTempo) updateTempo(*hostTempo);
     delay->process(outputs, frames);

@@ -22,6 +22,7 @@
 
 #include "dsp/delay.h"
 #include "dsp/voice.h"
+#include "dsp/voice_renderer.h"
 #include "host/vst2.h"
 #include "instruments/rack.h"
 #include "programs/program.h"
@@ -129,6 +130,7 @@ private:
 
     mutable EngineMutex engineLock;
     std::array<std::unique_ptr<Voice>, kNumVoices> voices GUARDED_BY(engineLock);
+    VoiceRenderer voiceRenderer GUARDED_BY(engineLock);
     std::array<std::unique_ptr<Rack>, kNumRacks> racks GUARDED_BY(engineLock);
     const int rackCount = 1;  // only rack 0 is ever filled
     std::array<std::array<Voice*, kNoteColumns>, 128> noteTable GUARDED_BY(engineLock){};

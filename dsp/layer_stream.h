@@ -1,0 +1,221 @@
+// One instrument playing in one voice slot for one block, and the loops
+// that render such streams. The streams of a block render in the order of
+// their voices and layers; whatever streams render side by side, every mix
+// and meter frame receives their sound in that order, so that the sums come
+// out the same to the last bit.
+#pragma once
+
+#include <cmath>
+
+#include "dsp/voice.h"
+
+inline constexpr double kGrainRamp = 50.0;  // frames of fade at each end of a grain
+
+// Reads frame `j` and its successor, interpolated by `frac`. Every buffer
+// holds a guard frame at `length`; indices are clamped to it so that no
+// position, however it was reached, reads outside the buffer.
+// (A position can leave the sample, for example when a switch of direction
+// or loop mode meets a note that has run past either end.)
+[[gnu::always_inline]] inline double readFrame(const float* buffer, int j, int length, double frac, double interp) {
+    int next = j + 1;
+    if (static_cast<unsigned>(j) >= static_cast<unsigned>(length)) {
+        j = j < 0 ? 0 : length;
+        next = j;
+    }
+    return buffer[j] + static_cast<double>(buffer[next] - buffer[j]) * frac * interp;
+}
+
+// One instrument playing in one voice slot for one block: what stays fixed,
+// and the running state, copied out of the instrument while frames render so
+// that it can live in registers.
+struct LayerStream {
+    LayerPlayback* state;
+    float* mixLeft;  // the voice's mix
+    float* mixRight;
+    int first;       // the first frame the voice plays in this block
+    const float* left;
+    const float* right;
+    float* meter;
+    int length;
+    int loopStart;
+    int loopEnd;
+    bool looping;
+    bool forward;
+    bool grain;
+    bool silenced;  // the instrument's channel is not the voice's
+    double direction;
+    double pitchPrefix;  // note x root x tuning x bend x rate ratios, left to right
+    double masterTune;
+    double gainLeft;
+    double gainRight;
+    double interp;
+    double level;  // the voice's velocity gain
+    double volume;
+    double depth;
+    double grainPeriod;
+    double grainJump;
+
+    double pos;
+    double grainStart;
+    double grainCounter;
+    double grainFade = 1.0;
+    ADSR volumeEnvelope;
+    ADSR pitchEnvelope;
+    // With both envelopes idle or sustaining nothing moves them within the
+    // block: their outputs, the gain without grains and the step are fixed.
+    bool steady;
+    double steadyGain;
+    double steadyStep;
+    // The volume envelope's output while steady, kept apart: a stream that
+    // ends resets its envelopes before the frames it played are mixed.
+    double steadyEnv;
+
+    static bool holds(const ADSR& envelope) {
+        return envelope.state == ADSR::envIdle || envelope.state == ADSR::envSustain;
+    }
+
+    void load() {
+        pos = state->position;
+        grainStart = state->grainStart;
+        grainCounter = state->grainCounter;
+        volumeEnvelope = state->volumeEnvelope;
+        pitchEnvelope = state->pitchEnvelope;
+        steady = holds(volumeEnvelope) && holds(pitchEnvelope);
+        steadyGain = level * grainFade * volume * volumeEnvelope.output;
+        steadyEnv = volumeEnvelope.output;
+        steadyStep = pitchPrefix * (1.0 + pitchEnvelope.output * depth) * masterTune;
+    }
+
+    void store() const {
+        state->position = pos;
+        state->grainStart = grainStart;
+        state->grainCounter = grainCounter;
+        state->volumeEnvelope = volumeEnvelope;
+        state->pitchEnvelope = pitchEnvelope;
+    }
+
+    // Renders frame i into the mix and the meter; false once the sample
+    // has ended (its envelopes are then reset). `Steady` skips the envelope
+    // steps that would change nothing and uses the fixed gain and step.
+    template <bool Steady>
+    [[gnu::always_inline]] bool renderFrame(int i) {
+        if (looping) {
+            if (forward) {
+                if (pos >= loopEnd) {
+                    pos = pos - loopEnd + loopStart;
+                    if (pos >= loopEnd) pos = loopStart;
+                }
+            } else if (pos <= loopStart) {
+                pos = pos - loopStart + loopEnd;
+                if (pos <= loopStart) pos = loopEnd;
+            }
+        } else if (forward ? pos >= length : pos <= 0.0) {
+            volumeEnvelope.reset();
+            pitchEnvelope.reset();
+            return false;
+        }
+        const double env = Steady ? volumeEnvelope.output : volumeEnvelope.step();
+        if (silenced) return true;
+
+        const int j = static_cast<int>(pos);
+        const double frac = pos - j;
+        const double s0 = readFrame(left, j, length, frac, interp);
+        const double s1 = right == left ? s0 : readFrame(right, j, length, frac, interp);  // mono reads once
+        if (grain) {
+            if (grainCounter <= kGrainRamp) grainFade = grainCounter / kGrainRamp;
+            if (grainCounter >= grainPeriod - kGrainRamp) grainFade = std::fabs(grainCounter - grainPeriod) / kGrainRamp;
+        }
+        const double g = Steady && !grain ? steadyGain : level * grainFade * volume * env;
+        const float outLeft = static_cast<float>(g * gainLeft * s0);
+        const float outRight = static_cast<float>(g * gainRight * s1);
+        mixLeft[i] += outLeft;
+        mixRight[i] += outRight;
+        meter[i] += outLeft;
+
+        if (Steady) {
+            pos += direction * steadyStep;
+            grainCounter += steadyStep;
+        } else {
+            const double p1 = pitchEnvelope.step();
+            pos += direction * (pitchPrefix * (1.0 + p1 * depth) * masterTune);
+            const double p2 = pitchEnvelope.step();
+            grainCounter += pitchPrefix * (1.0 + p2 * depth) * masterTune;
+        }
+
+        if (grainCounter >= grainPeriod) {
+            grainStart += grainJump;
+            if (looping) {
+                if (forward ? grainStart >= loopEnd : grainStart <= loopStart) grainStart = forward ? loopStart : loopEnd;
+                if (grainStart < 0.0 || grainStart >= length) grainStart = 0.0;
+            }
+            if (grain) pos = grainStart;
+            grainCounter = 0.0;
+        }
+        return true;
+    }
+
+    // A steady, audible stream can also render in spans of frames, in two
+    // passes. The first moves the position frame by frame exactly as
+    // renderFrame does (loops, grains and all) and notes where each frame
+    // reads; the second reads, interpolates and mixes those frames several
+    // at a time. Each frame's arithmetic is renderFrame's, operation for
+    // operation.
+
+    // First pass, frame n of a span: its read position (and grain fade).
+    // False when the sample ended without a loop, which stops the stream as
+    // renderFrame stops it.
+    [[gnu::always_inline]] bool planFrame(int n, double* at, double* fades) {
+        if (looping) {
+            if (forward) {
+                if (pos >= loopEnd) {
+                    pos = pos - loopEnd + loopStart;
+                    if (pos >= loopEnd) pos = loopStart;
+                }
+            } else if (pos <= loopStart) {
+                pos = pos - loopStart + loopEnd;
+                if (pos <= loopStart) pos = loopEnd;
+            }
+        } else if (forward ? pos >= length : pos <= 0.0) {
+            volumeEnvelope.reset();
+            pitchEnvelope.reset();
+            return false;
+        }
+        at[n] = pos;
+        if (grain) {
+            if (grainCounter <= kGrainRamp) grainFade = grainCounter / kGrainRamp;
+            if (grainCounter >= grainPeriod - kGrainRamp) grainFade = std::fabs(grainCounter - grainPeriod) / kGrainRamp;
+            fades[n] = grainFade;
+        }
+        pos += direction * steadyStep;
+        grainCounter += steadyStep;
+        if (grainCounter >= grainPeriod) {
+            grainStart += grainJump;
+            if (looping) {
+                if (forward ? grainStart >= loopEnd : grainStart <= loopStart) grainStart = forward ? loopStart : loopEnd;
+                if (grainStart < 0.0 || grainStart >= length) grainStart = 0.0;
+            }
+            if (grain) pos = grainStart;
+            grainCounter = 0.0;
+        }
+        return true;
+    }
+
+    // Second pass, one frame, as renderFrame<true> computes it.
+    template <bool Grain>
+    [[gnu::always_inline]] void playFrame(int i, double at, double fade) const {
+        const int j = static_cast<int>(at);
+        const double frac = at - j;
+        const double s0 = readFrame(left, j, length, frac, interp);
+        const double s1 = right == left ? s0 : readFrame(right, j, length, frac, interp);
+        const double g = Grain ? level * fade * volume * steadyEnv : steadyGain;
+        const float outLeft = static_cast<float>(g * gainLeft * s0);
+        const float outRight = static_cast<float>(g * gainRight * s1);
+        mixLeft[i] += outLeft;
+        mixRight[i] += outRight;
+        meter[i] += outLeft;
+    }
+};
+
+// Renders the streams, each over frames [first, frames) of its voice's mix
+// and its layer's meter, as one after another would.
+void renderStreams(LayerStream* streams, int count, int frames) noexcept;
