@@ -20,9 +20,24 @@ typedef int Ints __attribute__((vector_size(16)));
 typedef float UnalignedFloats __attribute__((vector_size(16), aligned(4)));
 #define addTo(destination, values) (*reinterpret_cast<UnalignedFloats*>(destination) += (values))
 
+// Frames j and j + 1 of four frames j at once: one load for each pair, then
+// the firsts and the seconds gathered by shuffles.
+typedef float Pair __attribute__((vector_size(8), aligned(4)));
+#define readPairs(buffer, j, firsts, seconds)                                                        \
+    do {                                                                                             \
+        const Floats low = __builtin_shufflevector(*reinterpret_cast<const Pair*>((buffer) + (j)[0]), \
+                                                   *reinterpret_cast<const Pair*>((buffer) + (j)[1]), \
+                                                   0, 1, 2, 3);                                      \
+        const Floats high = __builtin_shufflevector(*reinterpret_cast<const Pair*>((buffer) + (j)[2]), \
+                                                    *reinterpret_cast<const Pair*>((buffer) + (j)[3]), \
+                                                    0, 1, 2, 3);                                     \
+        (firsts) = __builtin_shufflevector(low, high, 0, 2, 4, 6);                                   \
+        (seconds) = __builtin_shufflevector(low, high, 1, 3, 5, 7);                                  \
+    } while (false)
+
 // Frames of a span per pass: the positions of four streams stay in the
 // first level of cache between the passes.
-constexpr int kSpan = 64;
+constexpr int kSpan = 256;
 constexpr int kGroup = 4;
 
 // Second pass of a steady, audible stream: frames [first, first + count)
@@ -64,13 +79,13 @@ template <bool Grain>
             continue;
         }
         const Doubles frac = position - __builtin_convertvector(j, Doubles);
-        const Floats l0 = {left[j[0]], left[j[1]], left[j[2]], left[j[3]]};
-        const Floats l1 = {left[j[0] + 1], left[j[1] + 1], left[j[2] + 1], left[j[3] + 1]};
+        Floats l0, l1;
+        readPairs(left, j, l0, l1);
         const Doubles s0 = __builtin_convertvector(l0, Doubles) + __builtin_convertvector(l1 - l0, Doubles) * frac * interp;
         Doubles s1 = s0;
         if (!mono) {
-            const Floats r0 = {right[j[0]], right[j[1]], right[j[2]], right[j[3]]};
-            const Floats r1 = {right[j[0] + 1], right[j[1] + 1], right[j[2] + 1], right[j[3] + 1]};
+            Floats r0, r1;
+            readPairs(right, j, r0, r1);
             s1 = __builtin_convertvector(r0, Doubles) + __builtin_convertvector(r1 - r0, Doubles) * frac * interp;
         }
         Doubles toLeft = steadyLeft, toRight = steadyRight;
@@ -322,6 +337,7 @@ struct GroupPlan {
 
 #undef splat
 #undef addTo
+#undef readPairs
 
 // The stream is copied into a local for the loop, so that its fields can
 // live in registers instead of being stored and reloaded every frame.

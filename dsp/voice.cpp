@@ -10,8 +10,16 @@
 
 namespace {
 
-void addScaled(float* __restrict out, const float* __restrict mix, int first, int frames, float gain) {
-    for (int i = first; i < frames; i++) out[i] += mix[i] * gain;
+// Eight floats at a time where the processor has AVX, four otherwise: each
+// frame is one multiplication and one addition either way.
+[[gnu::target_clones("avx2", "default")]] void addScaled(float* __restrict out, const float* __restrict mix, int first,
+                                                          int frames, float gain) {
+    typedef float Eight __attribute__((vector_size(32), aligned(4)));
+    const Eight scale = {gain, gain, gain, gain, gain, gain, gain, gain};
+    int i = first;
+    for (; i + 8 <= frames; i += 8)
+        *reinterpret_cast<Eight*>(out + i) += *reinterpret_cast<const Eight*>(mix + i) * scale;
+    for (; i < frames; i++) out[i] += mix[i] * gain;
 }
 
 }  // namespace
