@@ -261,7 +261,7 @@ struct GroupPlan {
     }
 
     // The first pass over a span of `span` frames.
-    void planSpan(int span, double (*at)[kGroup], double (*fades)[kGroup]) {
+    [[gnu::always_inline]] void planSpan(int span, double (*at)[kGroup], double (*fades)[kGroup]) {
         for (int k = 0; k < kGroup; k++) planned[k] = 0;
         int n = 0;
         while (n < span) {
@@ -278,7 +278,7 @@ struct GroupPlan {
             const Doubles d = dirStep, e = step;
             if (!anyGrain) {
                 for (; n < end; n++) {
-                    std::memcpy(at[n], &p, sizeof p);
+                    *reinterpret_cast<Doubles*>(at[n]) = p;
                     p += d;
                     c += e;
                 }
@@ -287,14 +287,14 @@ struct GroupPlan {
                                     how[3] != fadeHolds;
                 Doubles f = fade;
                 for (; n < end; n++) {
-                    std::memcpy(at[n], &p, sizeof p);
+                    *reinterpret_cast<Doubles*>(at[n]) = p;
                     if (fading) {
                         for (int k = 0; k < count; k++) {
                             if (how[k] == fadeIn) f[k] = c[k] / kGrainRamp;
                             if (how[k] == fadeOut) f[k] = std::fabs(c[k] - period[k]) / kGrainRamp;
                         }
                     }
-                    std::memcpy(fades[n], &f, sizeof f);
+                    *reinterpret_cast<Doubles*>(fades[n]) = f;
                     p += d;
                     c += e;
                 }
