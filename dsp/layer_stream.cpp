@@ -286,17 +286,26 @@ struct GroupPlan {
                 const bool fading = how[0] != fadeHolds || how[1] != fadeHolds || how[2] != fadeHolds ||
                                     how[3] != fadeHolds;
                 Doubles f = fade;
-                for (; n < end; n++) {
-                    *reinterpret_cast<Doubles*>(at[n]) = p;
-                    if (fading) {
+                if (!fading) {
+                    for (; n < end; n++) {
+                        *reinterpret_cast<Doubles*>(at[n]) = p;
+                        *reinterpret_cast<Doubles*>(fades[n]) = f;
+                        p += d;
+                        c += e;
+                    }
+                } else {
+                    // Fades move frame by frame: the lanes whose fade moves
+                    // divide their own counter, as planFrame does.
+                    for (; n < end; n++) {
+                        *reinterpret_cast<Doubles*>(at[n]) = p;
                         for (int k = 0; k < count; k++) {
                             if (how[k] == fadeIn) f[k] = c[k] / kGrainRamp;
                             if (how[k] == fadeOut) f[k] = std::fabs(c[k] - period[k]) / kGrainRamp;
                         }
+                        *reinterpret_cast<Doubles*>(fades[n]) = f;
+                        p += d;
+                        c += e;
                     }
-                    *reinterpret_cast<Doubles*>(fades[n]) = f;
-                    p += d;
-                    c += e;
                 }
                 fade = f;
             }
