@@ -120,7 +120,7 @@ bool addsNothing(const LayerStream& s) {
 // events (a loop's end, a sample's end, a grain's end or its fades) a run of
 // frames needs no test at all: each frame stores the positions and adds the
 // steps, the same additions as frame by frame. Frames near an event go lane
-// by lane through exactly LayerStream::planFrame's steps.
+// by lane through exactly the steps of LayerStream::renderFrame<true>.
 struct GroupPlan {
     LayerStream* stream[kGroup];
     int count;
@@ -208,7 +208,7 @@ struct GroupPlan {
         return room - 1.0 >= limit ? limit : static_cast<int>(room - 1.0);
     }
 
-    // One frame, lane by lane, as LayerStream::planFrame does it.
+    // One frame, lane by lane, moved as LayerStream::renderFrame<true> moves it.
     void planOneFrame(int n, double (*at)[kGroup], double (*fades)[kGroup]) {
         for (int k = 0; k < count; k++) {
             if (!playing[k]) continue;
@@ -295,7 +295,7 @@ struct GroupPlan {
                     }
                 } else {
                     // Fades move frame by frame: the lanes whose fade moves
-                    // divide their own counter, as planFrame does.
+                    // divide their own counter, as renderFrame does.
                     for (; n < end; n++) {
                         *reinterpret_cast<Doubles*>(at[n]) = p;
                         for (int k = 0; k < count; k++) {

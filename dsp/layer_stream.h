@@ -154,51 +154,10 @@ struct LayerStream {
         return true;
     }
 
-    // A steady, audible stream can also render in spans of frames, in two
-    // passes. The first moves the position frame by frame exactly as
-    // renderFrame does (loops, grains and all) and notes where each frame
-    // reads; the second reads, interpolates and mixes those frames several
-    // at a time. Each frame's arithmetic is renderFrame's, operation for
-    // operation.
-
-    // First pass, frame n of a span: its read position (and grain fade).
-    // False when the sample ended without a loop, which stops the stream as
-    // renderFrame stops it.
-    [[gnu::always_inline]] bool planFrame(int n, double* at, double* fades) {
-        if (looping) {
-            if (forward) {
-                if (pos >= loopEnd) {
-                    pos = pos - loopEnd + loopStart;
-                    if (pos >= loopEnd) pos = loopStart;
-                }
-            } else if (pos <= loopStart) {
-                pos = pos - loopStart + loopEnd;
-                if (pos <= loopStart) pos = loopEnd;
-            }
-        } else if (forward ? pos >= length : pos <= 0.0) {
-            volumeEnvelope.reset();
-            pitchEnvelope.reset();
-            return false;
-        }
-        at[n] = pos;
-        if (grain) {
-            if (grainCounter <= kGrainRamp) grainFade = grainCounter / kGrainRamp;
-            if (grainCounter >= grainPeriod - kGrainRamp) grainFade = std::fabs(grainCounter - grainPeriod) / kGrainRamp;
-            fades[n] = grainFade;
-        }
-        pos += direction * steadyStep;
-        grainCounter += steadyStep;
-        if (grainCounter >= grainPeriod) {
-            grainStart += grainJump;
-            if (looping) {
-                if (forward ? grainStart >= loopEnd : grainStart <= loopStart) grainStart = forward ? loopStart : loopEnd;
-                if (grainStart < 0.0 || grainStart >= length) grainStart = 0.0;
-            }
-            if (grain) pos = grainStart;
-            grainCounter = 0.0;
-        }
-        return true;
-    }
+    // A steady, audible stream can also render in two passes over a span of
+    // frames (layer_stream.cpp): the first moves the position frame by frame
+    // exactly as renderFrame does and notes where each frame reads, the
+    // second reads, interpolates and mixes those frames several at a time.
 
     // Second pass, one frame, as renderFrame<true> computes it.
     template <bool Grain>
