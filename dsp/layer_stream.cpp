@@ -1,7 +1,6 @@
 #include "dsp/layer_stream.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
