@@ -263,15 +263,21 @@ struct GroupPlan {
     [[gnu::always_inline]] void planSpan(int span, double (*at)[kGroup], double (*fades)[kGroup]) {
         for (int k = 0; k < kGroup; k++) planned[k] = 0;
         int n = 0;
+        // Frames to take one by one before looking for a quiet run again:
+        // doubled each time none is found, so that streams with an event
+        // every few frames (tiny loops, steep pitch) do not pay for the
+        // search at every frame.
+        int checked = 1;
         while (n < span) {
             int quiet = span - n;
             Fade how[kGroup] = {fadeHolds, fadeHolds, fadeHolds, fadeHolds};
             for (int k = 0; k < count; k++) quiet = std::min(quiet, quietFrames(k, quiet, how[k]));
             if (quiet == 0) {
-                planOneFrame(n, at, fades);
-                n++;
+                for (const int end = std::min(span, n + checked); n < end; n++) planOneFrame(n, at, fades);
+                checked = std::min(2 * checked, kSpan);
                 continue;
             }
+            checked = 1;
             const int end = n + quiet;
             Doubles p = pos, c = counter;
             const Doubles d = dirStep, e = step;
