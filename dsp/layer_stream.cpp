@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "dsp/vector_clones.h"
+
 namespace {
 
 // Four doubles (two SSE registers, or one AVX register where the CPU has
@@ -325,7 +327,7 @@ struct GroupPlan {
 // Up to four steady, audible streams that start at the same frame, span by
 // span: the first pass moves all of them at once, then each stream's frames
 // are mixed, in the streams' order.
-[[gnu::target_clones("avx2", "default")]] void renderGroup(LayerStream* const* streams, int count,
+VECTOR_CLONES void renderGroup(LayerStream* const* streams, int count,
                                                             int frames) noexcept {
     GroupPlan plan;
     plan.take(streams, count);

@@ -6,13 +6,14 @@
 
 #include "dsp/layer_stream.h"
 #include "dsp/pitch_tables.h"
+#include "dsp/vector_clones.h"
 #include "programs/parameter.h"
 
 namespace {
 
 // Eight floats at a time where the processor has AVX, four otherwise: each
 // frame is one multiplication and one addition either way.
-[[gnu::target_clones("avx2", "default")]] void addScaled(float* __restrict out, const float* __restrict mix, int first,
+VECTOR_CLONES void addScaled(float* __restrict out, const float* __restrict mix, int first,
                                                           int frames, float gain) {
     typedef float Eight __attribute__((vector_size(32), aligned(4)));
     const Eight scale = {gain, gain, gain, gain, gain, gain, gain, gain};

@@ -1,0 +1,12 @@
+// Functions marked VECTOR_CLONES are compiled twice, for AVX2 and for plain
+// x86-64 (SSE2), and the loader picks the one the processor can run. Both
+// run the same operations in the same order, so they give the same bits;
+// a build with QUAXEL2_BASELINE_ONLY keeps only the plain one, so that the
+// tests can check that path too on a machine that has AVX2.
+#pragma once
+
+#ifdef QUAXEL2_BASELINE_ONLY
+#define VECTOR_CLONES
+#else
+#define VECTOR_CLONES [[gnu::target_clones("avx2", "default")]]
+#endif
