@@ -327,8 +327,7 @@ struct GroupPlan {
 // Up to four steady, audible streams that start at the same frame, span by
 // span: the first pass moves all of them at once, then each stream's frames
 // are mixed, in the streams' order.
-VECTOR_CLONES void renderGroup(LayerStream* const* streams, int count,
-                                                            int frames) noexcept {
+VECTOR_CLONES void renderGroup(LayerStream* const* streams, int count, int frames) noexcept {
     GroupPlan plan;
     plan.take(streams, count);
     alignas(32) double at[kSpan][kGroup];

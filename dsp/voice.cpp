@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "dsp/layer_stream.h"
 #include "dsp/pitch_tables.h"
@@ -13,8 +12,8 @@ namespace {
 
 // Eight floats at a time where the processor has AVX, four otherwise: each
 // frame is one multiplication and one addition either way.
-VECTOR_CLONES void addScaled(float* __restrict out, const float* __restrict mix, int first,
-                                                          int frames, float gain) {
+VECTOR_CLONES void addScaled(float* __restrict out, const float* __restrict mix, int first, int frames,
+                            float gain) {
     typedef float Eight __attribute__((vector_size(32), aligned(4)));
     const Eight scale = {gain, gain, gain, gain, gain, gain, gain, gain};
     int i = first;
