@@ -126,7 +126,6 @@ struct GroupPlan {
     LayerStream* stream[kGroup];
     int count;
     Doubles pos, counter, fade, dirStep, step, period;
-    double grainStart[kGroup];
     bool playing[kGroup];
     int planned[kGroup];  // frames of this span a stopped lane plays
     bool anyGrain = false;
@@ -139,7 +138,6 @@ struct GroupPlan {
             pos[k] = s->pos;
             counter[k] = s->grainCounter;
             fade[k] = s->grainFade;
-            grainStart[k] = s->grainStart;
             dirStep[k] = s->direction * s->steadyStep;
             step[k] = s->steadyStep;
             period[k] = s->grainPeriod;
@@ -165,7 +163,6 @@ struct GroupPlan {
             s.pos = pos[k];
             s.grainCounter = counter[k];
             s.grainFade = fade[k];
-            s.grainStart = grainStart[k];
         }
     }
 
@@ -209,55 +206,32 @@ struct GroupPlan {
         return room - 1.0 >= limit ? limit : static_cast<int>(room - 1.0);
     }
 
-    // One frame, lane by lane, moved as LayerStream::renderFrame<true> moves it.
+    // One frame, lane by lane, moved as LayerStream::renderFrame<true> moves
+    // it: through the stream's own steps.
     void planOneFrame(int n, double (*at)[kGroup], double (*fades)[kGroup]) {
         for (int k = 0; k < count; k++) {
             if (!playing[k]) continue;
             LayerStream& s = *stream[k];
-            double p = pos[k], c = counter[k], f = fade[k];
-            if (s.looping) {
-                if (s.forward) {
-                    if (p >= s.loopEnd) {
-                        p = p - s.loopEnd + s.loopStart;
-                        if (p >= s.loopEnd) p = s.loopStart;
-                    }
-                } else if (p <= s.loopStart) {
-                    p = p - s.loopStart + s.loopEnd;
-                    if (p <= s.loopStart) p = s.loopEnd;
-                }
-            } else if (s.forward ? p >= s.length : p <= 0.0) {
-                s.volumeEnvelope.reset();
-                s.pitchEnvelope.reset();
+            s.pos = pos[k];
+            s.grainCounter = counter[k];
+            s.grainFade = fade[k];
+            if (!s.stayInSample()) {
                 // The stream keeps the state it stopped in.
-                s.pos = p;
-                s.grainCounter = c;
-                s.grainFade = f;
-                s.grainStart = grainStart[k];
                 planned[k] = n;
                 stopLane(k);
                 continue;
             }
-            at[n][k] = p;
+            at[n][k] = s.pos;
             if (s.grain) {
-                if (c <= kGrainRamp) f = c / kGrainRamp;
-                if (c >= s.grainPeriod - kGrainRamp) f = std::fabs(c - s.grainPeriod) / kGrainRamp;
-                fades[n][k] = f;
+                s.fadeGrain();
+                fades[n][k] = s.grainFade;
             }
-            p += s.direction * s.steadyStep;
-            c += s.steadyStep;
-            if (c >= s.grainPeriod) {
-                grainStart[k] += s.grainJump;
-                if (s.looping) {
-                    if (s.forward ? grainStart[k] >= s.loopEnd : grainStart[k] <= s.loopStart)
-                        grainStart[k] = s.forward ? s.loopStart : s.loopEnd;
-                    if (grainStart[k] < 0.0 || grainStart[k] >= s.length) grainStart[k] = 0.0;
-                }
-                if (s.grain) p = grainStart[k];
-                c = 0.0;
-            }
-            pos[k] = p;
-            counter[k] = c;
-            fade[k] = f;
+            s.pos += s.direction * s.steadyStep;
+            s.grainCounter += s.steadyStep;
+            s.endGrainIfDue();
+            pos[k] = s.pos;
+            counter[k] = s.grainCounter;
+            fade[k] = s.grainFade;
         }
     }
 

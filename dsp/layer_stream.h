@@ -94,11 +94,11 @@ struct LayerStream {
         state->pitchEnvelope = pitchEnvelope;
     }
 
-    // Renders frame i into the mix and the meter; false once the sample
-    // has ended (its envelopes are then reset). `Steady` skips the envelope
-    // steps that would change nothing and uses the fixed gain and step.
-    template <bool Steady>
-    [[gnu::always_inline]] bool renderFrame(int i) {
+    // The steps of a frame, shared by every way of rendering one.
+
+    // Wraps the position around the loop; false when the sample has ended
+    // without one (the envelopes are then reset and the stream stops).
+    [[gnu::always_inline]] bool stayInSample() {
         if (looping) {
             if (forward) {
                 if (pos >= loopEnd) {
@@ -114,23 +114,53 @@ struct LayerStream {
             pitchEnvelope.reset();
             return false;
         }
-        const double env = Steady ? volumeEnvelope.output : volumeEnvelope.step();
-        if (silenced) return true;
+        return true;
+    }
 
-        const int j = static_cast<int>(pos);
-        const double frac = pos - j;
+    // The grain fade at the grain's two ends (grain mode only).
+    [[gnu::always_inline]] void fadeGrain() {
+        if (grainCounter <= kGrainRamp) grainFade = grainCounter / kGrainRamp;
+        if (grainCounter >= grainPeriod - kGrainRamp) grainFade = std::fabs(grainCounter - grainPeriod) / kGrainRamp;
+    }
+
+    // At a grain's end the next grain starts further on; in grain mode the
+    // position jumps there.
+    [[gnu::always_inline]] void endGrainIfDue() {
+        if (grainCounter < grainPeriod) return;
+        grainStart += grainJump;
+        if (looping) {
+            if (forward ? grainStart >= loopEnd : grainStart <= loopStart) grainStart = forward ? loopStart : loopEnd;
+            if (grainStart < 0.0 || grainStart >= length) grainStart = 0.0;
+        }
+        if (grain) pos = grainStart;
+        grainCounter = 0.0;
+    }
+
+    // Reads the sample at position `at`, interpolated, and adds it with gain
+    // `g` to frame i of the mix and the meter.
+    [[gnu::always_inline]] void mixFrame(int i, double at, double g) const {
+        const int j = static_cast<int>(at);
+        const double frac = at - j;
         const double s0 = readFrame(left, j, length, frac, interp);
         const double s1 = right == left ? s0 : readFrame(right, j, length, frac, interp);  // mono reads once
-        if (grain) {
-            if (grainCounter <= kGrainRamp) grainFade = grainCounter / kGrainRamp;
-            if (grainCounter >= grainPeriod - kGrainRamp) grainFade = std::fabs(grainCounter - grainPeriod) / kGrainRamp;
-        }
-        const double g = Steady && !grain ? steadyGain : level * grainFade * volume * env;
         const float outLeft = static_cast<float>(g * gainLeft * s0);
         const float outRight = static_cast<float>(g * gainRight * s1);
         mixLeft[i] += outLeft;
         mixRight[i] += outRight;
         meter[i] += outLeft;
+    }
+
+    // Renders frame i into the mix and the meter; false once the sample
+    // has ended (its envelopes are then reset). `Steady` skips the envelope
+    // steps that would change nothing and uses the fixed gain and step.
+    template <bool Steady>
+    [[gnu::always_inline]] bool renderFrame(int i) {
+        if (!stayInSample()) return false;
+        const double env = Steady ? volumeEnvelope.output : volumeEnvelope.step();
+        if (silenced) return true;
+
+        if (grain) fadeGrain();
+        mixFrame(i, pos, Steady && !grain ? steadyGain : level * grainFade * volume * env);
 
         if (Steady) {
             pos += direction * steadyStep;
@@ -141,16 +171,7 @@ struct LayerStream {
             const double p2 = pitchEnvelope.step();
             grainCounter += pitchPrefix * (1.0 + p2 * depth) * masterTune;
         }
-
-        if (grainCounter >= grainPeriod) {
-            grainStart += grainJump;
-            if (looping) {
-                if (forward ? grainStart >= loopEnd : grainStart <= loopStart) grainStart = forward ? loopStart : loopEnd;
-                if (grainStart < 0.0 || grainStart >= length) grainStart = 0.0;
-            }
-            if (grain) pos = grainStart;
-            grainCounter = 0.0;
-        }
+        endGrainIfDue();
         return true;
     }
 
@@ -162,16 +183,7 @@ struct LayerStream {
     // Second pass, one frame, as renderFrame<true> computes it.
     template <bool Grain>
     [[gnu::always_inline]] void playFrame(int i, double at, double fade) const {
-        const int j = static_cast<int>(at);
-        const double frac = at - j;
-        const double s0 = readFrame(left, j, length, frac, interp);
-        const double s1 = right == left ? s0 : readFrame(right, j, length, frac, interp);
-        const double g = Grain ? level * fade * volume * steadyEnv : steadyGain;
-        const float outLeft = static_cast<float>(g * gainLeft * s0);
-        const float outRight = static_cast<float>(g * gainRight * s1);
-        mixLeft[i] += outLeft;
-        mixRight[i] += outRight;
-        meter[i] += outLeft;
+        mixFrame(i, at, Grain ? level * fade * volume * steadyEnv : steadyGain);
     }
 };
 

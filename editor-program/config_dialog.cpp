@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "editor-program/dark_look.h"
 #include "editor-program/settings.h"
 #include "editor-program/style.h"
 
@@ -27,16 +28,7 @@ QLabel* explanationLabel(const QString& text) {
 
 ConfigDialog::ConfigDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle("UIQuaxel2VST configuration");
-    QPalette dark = palette();
-    dark.setColor(QPalette::Window, style::kBackground);
-    dark.setColor(QPalette::WindowText, style::kText);
-    dark.setColor(QPalette::Base, style::kPanel);
-    dark.setColor(QPalette::Text, style::kText);
-    dark.setColor(QPalette::Button, style::kPanel);
-    dark.setColor(QPalette::ButtonText, style::kText);
-    dark.setColor(QPalette::Disabled, QPalette::Text, style::kDimText);
-    dark.setColor(QPalette::Disabled, QPalette::WindowText, style::kDimText);
-    setPalette(dark);
+    setPalette(darkPalette());
     setAutoFillBackground(true);
 
     auto* grid = new QGridLayout;

@@ -7,9 +7,7 @@
 
 #include "editor-program/style.h"
 
-void applyDarkLook(QApplication& application) {
-    // Fusion draws with the palette alone, the same on every desktop.
-    application.setStyle(QStyleFactory::create("Fusion"));
+QPalette darkPalette() {
     QPalette palette;
     palette.setColor(QPalette::Window, style::kBackground);
     palette.setColor(QPalette::WindowText, style::kText);
@@ -28,7 +26,13 @@ void applyDarkLook(QApplication& application) {
     palette.setColor(QPalette::Disabled, QPalette::Text, style::kDimText);
     palette.setColor(QPalette::Disabled, QPalette::WindowText, style::kDimText);
     palette.setColor(QPalette::Disabled, QPalette::ButtonText, style::kDimText);
-    application.setPalette(palette);
+    return palette;
+}
+
+void applyDarkLook(QApplication& application) {
+    // Fusion draws with the palette alone, the same on every desktop.
+    application.setStyle(QStyleFactory::create("Fusion"));
+    application.setPalette(darkPalette());
     QFont font = application.font();
     font.setPixelSize(11);
     application.setFont(font);

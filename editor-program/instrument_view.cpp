@@ -19,7 +19,7 @@ namespace {
 
 // The short labels that fit a control's cell.
 constexpr const char* kLabels[InstrumentView::kParameters] = {
-    "vol",  "pan",   "tune", "fine",   "wave",  "loop",  "global", "vol eg", "pit eg", "spec",    "A",
+    "vol",  "pan",   "tune", "fine",   "wave",  "loop",  "global", "vol eg", "pit eg", "spcl",    "A",
     "D",    "S",     "R",    "p.A",    "p.D",   "p.R",   "depth",  "rev",    "interp", "grain",   "adv"};
 
 float sharedValue(const InstrumentData* record, int p) {

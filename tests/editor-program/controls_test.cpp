@@ -15,6 +15,7 @@
 #include "editor-program/logo_widget.h"
 #include "editor-program/slider.h"
 #include "editor-program/vumeter.h"
+#include "tests/editor-program/support/paint_counter.h"
 
 namespace {
 
@@ -72,16 +73,6 @@ QList<float> emitted(const QSignalSpy& spy) {
     for (const QList<QVariant>& arguments : spy) values.append(arguments.at(0).toFloat());
     return values;
 }
-
-// Counts a widget's paint events.
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++paints;
-        return false;
-    }
-};
 
 }  // namespace
 

@@ -6,21 +6,12 @@
 
 #include "editor-program/keyboard.h"
 #include "editor-program/layout.h"
+#include "tests/editor-program/support/paint_counter.h"
 
 namespace {
 
 constexpr int kFirst = layout::kKeyboardLowestNote;
 constexpr int kLast = kFirst + 59;
-
-// Records the rectangles of a widget's paint events.
-class PaintRecorder : public QObject {
-public:
-    QList<QRect> rects;
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) rects.append(static_cast<QPaintEvent*>(event)->rect());
-        return false;
-    }
-};
 
 using Message = QList<int>;
 
@@ -133,7 +124,7 @@ private slots:
         QFETCH(bool, lit);
         Keyboard keyboard;
         QSignalSpy spy(&keyboard, &Keyboard::midiMessage);
-        PaintRecorder recorder;
+        PaintCounter recorder;
         keyboard.installEventFilter(&recorder);
         keyboard.show();
         QVERIFY(QTest::qWaitForWindowExposed(&keyboard));

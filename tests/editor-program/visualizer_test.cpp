@@ -5,19 +5,9 @@
 #include "editor-program/style.h"
 #include "editor-program/visualizer.h"
 #include "tests/editor-program/support/bridge_fixture.h"
+#include "tests/editor-program/support/paint_counter.h"
 
 namespace {
-
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) paints++;
-        return false;
-    }
-};
 
 }  // namespace
 

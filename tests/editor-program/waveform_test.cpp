@@ -3,8 +3,6 @@
 // the record and send to the plug-in.
 #include <QtTest>
 
-#include "tests/editor-program/support/bridge_fixture.h"
-
 #include "editor-program/scroll_bar.h"
 #include "editor-program/settings.h"
 #include "editor-program/status_bar.h"
@@ -12,6 +10,8 @@
 #include "editor-program/waveform_display.h"
 #include "editor-program/waveform_markers.h"
 #include "editor-program/waveformz.h"
+#include "tests/editor-program/support/bridge_fixture.h"
+#include "tests/editor-program/support/paint_counter.h"
 #include "tests/editor-program/support/temporary_settings.h"
 
 namespace {
@@ -49,17 +49,6 @@ int count(const std::vector<SentMessage>& messages, FromUiOpcode opcode) {
     return static_cast<int>(
         std::count_if(messages.begin(), messages.end(), [opcode](const SentMessage& m) { return m.opcode == opcode; }));
 }
-
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) paints++;
-        return false;
-    }
-};
 
 // A display on its own fixture, the record filled, shown once.
 struct Panel {

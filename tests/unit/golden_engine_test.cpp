@@ -10,7 +10,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -18,6 +17,7 @@
 #include <vector>
 
 #include "plugin_fixture.h"
+#include "render_hash.h"
 
 namespace {
 
@@ -90,15 +90,6 @@ std::vector<float> tone(int frames, int channels, int seed) {
     return data;
 }
 
-std::uint64_t fnv1a(std::uint64_t hash, const std::vector<float>& data) {
-    for (float x : data) {
-        unsigned char bytes[sizeof x];
-        std::memcpy(bytes, &x, sizeof x);
-        for (unsigned char b : bytes) hash = (hash ^ b) * 0x100000001b3ULL;
-    }
-    return hash;
-}
-
 // Sixteen notes on channels 0 and 1 (held, some released), a bend.
 std::uint64_t renderCase(const Case& c, int block) {
     PluginFixture f(block);
@@ -128,7 +119,7 @@ std::uint64_t renderCase(const Case& c, int block) {
         left.insert(left.end(), l.begin(), l.end());
         right.insert(right.end(), r.begin(), r.end());
     }
-    return fnv1a(fnv1a(0xcbf29ce484222325ULL, left), right);
+    return renderHash(left, right);
 }
 
 TEST(GoldenRenders, EveryRenderPathSoundsAsRecorded) {

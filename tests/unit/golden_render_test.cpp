@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -16,6 +15,7 @@
 #include <vector>
 
 #include "plugin_fixture.h"
+#include "render_hash.h"
 
 extern "C" const unsigned char bank[];
 extern "C" const int32_t bank_size;
@@ -37,15 +37,6 @@ constexpr TimedEvent kScore[] = {
     {12000, 0x80, 72, 0},
 };
 
-std::uint64_t fnv1a(std::uint64_t hash, const std::vector<float>& data) {
-    for (float x : data) {
-        unsigned char bytes[sizeof x];
-        std::memcpy(bytes, &x, sizeof x);
-        for (unsigned char b : bytes) hash = (hash ^ b) * 0x100000001b3ULL;
-    }
-    return hash;
-}
-
 std::uint64_t renderProgram(int program, int block) {
     PluginFixture f(block);
     PluginFixture::hostTempo = 96.0;  // the synced delays follow it
@@ -63,7 +54,7 @@ std::uint64_t renderProgram(int program, int block) {
         left.insert(left.end(), l.begin(), l.end());
         right.insert(right.end(), r.begin(), r.end());
     }
-    return fnv1a(fnv1a(0xcbf29ce484222325ULL, left), right);
+    return renderHash(left, right);
 }
 
 std::string key(int program, int block) { return std::to_string(program) + " " + std::to_string(block); }
