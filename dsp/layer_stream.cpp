@@ -2,113 +2,17 @@
 
 #include <algorithm>
 
+#include "dsp/stream_groups.h"
 #include "dsp/vector_clones.h"
 
+using namespace stream_vectors;
+
 namespace {
-
-// Four doubles (two SSE registers, or one AVX register where the CPU has
-// it): the same operations either way, so the same bits.
-typedef double Doubles __attribute__((vector_size(32)));
-typedef float Floats __attribute__((vector_size(16)));
-typedef int Ints __attribute__((vector_size(16)));
-
-// (Macros rather than functions: a function taking or returning these
-// vectors would be called differently in each of the renderer's clones.)
-#define splat(x) (Doubles{(x), (x), (x), (x)})
-// Four floats anywhere in a float buffer (a vector of floats may stand for
-// floats without breaking the aliasing rules, unlike memcpy's bytes, which
-// would make the compiler reload every pointer after each store).
-typedef float UnalignedFloats __attribute__((vector_size(16), aligned(4)));
-#define addTo(destination, values) (*reinterpret_cast<UnalignedFloats*>(destination) += (values))
-
-// Frames j and j + 1 of four frames j at once: one load for each pair, then
-// the firsts and the seconds gathered by shuffles.
-typedef float Pair __attribute__((vector_size(8), aligned(4)));
-#define readPairs(buffer, j, firsts, seconds)                                                        \
-    do {                                                                                             \
-        const Floats low = __builtin_shufflevector(*reinterpret_cast<const Pair*>((buffer) + (j)[0]), \
-                                                   *reinterpret_cast<const Pair*>((buffer) + (j)[1]), \
-                                                   0, 1, 2, 3);                                      \
-        const Floats high = __builtin_shufflevector(*reinterpret_cast<const Pair*>((buffer) + (j)[2]), \
-                                                    *reinterpret_cast<const Pair*>((buffer) + (j)[3]), \
-                                                    0, 1, 2, 3);                                     \
-        (firsts) = __builtin_shufflevector(low, high, 0, 2, 4, 6);                                   \
-        (seconds) = __builtin_shufflevector(low, high, 1, 3, 5, 7);                                  \
-    } while (false)
 
 // Frames of a span per pass: the positions of four streams stay in the
 // first level of cache between the passes.
 constexpr int kSpan = 256;
-constexpr int kGroup = 4;
-
-// Second pass of a steady, audible stream: frames [first, first + count)
-// from their read positions (and grain fades), four at a time. Frame n's
-// position is at[n * kStride].
-template <bool Grain>
-[[gnu::always_inline]] inline void playSpan(const LayerStream& s, int first, int count, const double* at,
-                                            const double* fades) {
-    constexpr int kStride = 4;
-    const int length = s.length;
-    const float* left = s.left;
-    const float* right = s.right;
-    float* mixLeft = s.mixLeft + first;
-    float* mixRight = s.mixRight + first;
-    float* meter = s.meter + first;
-    const Doubles interp = splat(s.interp);
-    const Doubles gainLeft = splat(s.gainLeft);
-    const Doubles gainRight = splat(s.gainRight);
-    // Without grains the gain is fixed, and so are its products with the
-    // pans (the products renderFrame computes, frame after frame).
-    const Doubles steadyLeft = splat(s.steadyGain) * gainLeft;
-    const Doubles steadyRight = splat(s.steadyGain) * gainRight;
-    const Doubles levelFactor = splat(s.level);
-    const Doubles volume = splat(s.volume);
-    const Doubles env = splat(s.steadyEnv);
-    const bool mono = right == left;
-    int n = 0;
-    for (; n + 4 <= count; n += 4) {
-        const Doubles position = {at[n * kStride], at[(n + 1) * kStride], at[(n + 2) * kStride], at[(n + 3) * kStride]};
-        const Ints j = __builtin_convertvector(position, Ints);
-        // Frames outside the sample read its guard frame: the rare case goes
-        // frame by frame.
-        if (static_cast<unsigned>(j[0]) >= static_cast<unsigned>(length) ||
-            static_cast<unsigned>(j[1]) >= static_cast<unsigned>(length) ||
-            static_cast<unsigned>(j[2]) >= static_cast<unsigned>(length) ||
-            static_cast<unsigned>(j[3]) >= static_cast<unsigned>(length)) {
-            for (int k = n; k < n + 4; k++)
-                s.playFrame<Grain>(first + k, at[k * kStride], Grain ? fades[k * kStride] : 1.0);
-            continue;
-        }
-        const Doubles frac = position - __builtin_convertvector(j, Doubles);
-        Floats l0, l1;
-        readPairs(left, j, l0, l1);
-        const Doubles s0 = __builtin_convertvector(l0, Doubles) + __builtin_convertvector(l1 - l0, Doubles) * frac * interp;
-        Doubles s1 = s0;
-        if (!mono) {
-            Floats r0, r1;
-            readPairs(right, j, r0, r1);
-            s1 = __builtin_convertvector(r0, Doubles) + __builtin_convertvector(r1 - r0, Doubles) * frac * interp;
-        }
-        Doubles toLeft = steadyLeft, toRight = steadyRight;
-        if (Grain) {
-            const Doubles fade = {fades[n * kStride], fades[(n + 1) * kStride], fades[(n + 2) * kStride],
-                                  fades[(n + 3) * kStride]};
-            const Doubles g = levelFactor * fade * volume * env;
-            toLeft = g * gainLeft;
-            toRight = g * gainRight;
-        }
-        const Floats outLeft = __builtin_convertvector(toLeft * s0, Floats);
-        const Floats outRight = __builtin_convertvector(toRight * s1, Floats);
-        addTo(mixLeft + n, outLeft);
-        addTo(mixRight + n, outRight);
-        addTo(meter + n, outLeft);
-    }
-    for (; n < count; n++) s.playFrame<Grain>(first + n, at[n * kStride], Grain ? fades[n * kStride] : 1.0);
-}
-
-// Streams that fit a group: steady (so their frames can be planned ahead)
-// and heard.
-bool fitsGroup(const LayerStream& s) { return s.steady && !s.silenced; }
+constexpr int kGroup = kSteadyLanes;
 
 // Streams that add nothing to any mix or meter: silenced ones, and those
 // already past the end of a sample without a loop (they only reset their
@@ -126,6 +30,8 @@ struct GroupPlan {
     LayerStream* stream[kGroup];
     int count;
     Doubles pos, counter, fade, dirStep, step, period;
+    // A grain's gain is level x fade x volume x envelope, left to right.
+    Doubles level, volume, env;
     bool playing[kGroup];
     int planned[kGroup];  // frames of this span a stopped lane plays
     bool anyGrain = false;
@@ -141,6 +47,9 @@ struct GroupPlan {
             dirStep[k] = s->direction * s->steadyStep;
             step[k] = s->steadyStep;
             period[k] = s->grainPeriod;
+            level[k] = s->level;
+            volume[k] = s->volume;
+            env[k] = s->steadyEnv;
             playing[k] = k < lanes;
             planned[k] = 0;
             anyGrain = anyGrain || (k < lanes && s->grain);
@@ -208,7 +117,7 @@ struct GroupPlan {
 
     // One frame, lane by lane, moved as LayerStream::renderFrame<true> moves
     // it: through the stream's own steps.
-    void planOneFrame(int n, double (*at)[kGroup], double (*fades)[kGroup]) {
+    void planOneFrame(int n, double (*at)[kGroup], double (*gains)[kGroup]) {
         for (int k = 0; k < count; k++) {
             if (!playing[k]) continue;
             LayerStream& s = *stream[k];
@@ -224,7 +133,7 @@ struct GroupPlan {
             at[n][k] = s.pos;
             if (s.grain) {
                 s.fadeGrain();
-                fades[n][k] = s.grainFade;
+                gains[n][k] = s.gainWith(s.steadyEnv);
             }
             s.pos += s.direction * s.steadyStep;
             s.grainCounter += s.steadyStep;
@@ -236,7 +145,7 @@ struct GroupPlan {
     }
 
     // The first pass over a span of `span` frames.
-    [[gnu::always_inline]] void planSpan(int span, double (*at)[kGroup], double (*fades)[kGroup]) {
+    [[gnu::always_inline]] void planSpan(int span, double (*at)[kGroup], double (*gains)[kGroup]) {
         for (int k = 0; k < kGroup; k++) planned[k] = 0;
         int n = 0;
         // Frames to take one by one before looking for a quiet run again:
@@ -249,7 +158,7 @@ struct GroupPlan {
             Fade how[kGroup] = {fadeHolds, fadeHolds, fadeHolds, fadeHolds};
             for (int k = 0; k < count; k++) quiet = std::min(quiet, quietFrames(k, quiet, how[k]));
             if (quiet == 0) {
-                for (const int end = std::min(span, n + checked); n < end; n++) planOneFrame(n, at, fades);
+                for (const int end = std::min(span, n + checked); n < end; n++) planOneFrame(n, at, gains);
                 checked = std::min(2 * checked, kSpan);
                 continue;
             }
@@ -268,9 +177,10 @@ struct GroupPlan {
                                     how[3] != fadeHolds;
                 Doubles f = fade;
                 if (!fading) {
+                    const Doubles g = level * f * volume * env;
                     for (; n < end; n++) {
                         *reinterpret_cast<Doubles*>(at[n]) = p;
-                        *reinterpret_cast<Doubles*>(fades[n]) = f;
+                        *reinterpret_cast<Doubles*>(gains[n]) = g;
                         p += d;
                         c += e;
                     }
@@ -283,7 +193,7 @@ struct GroupPlan {
                             if (how[k] == fadeIn) f[k] = c[k] / kGrainRamp;
                             if (how[k] == fadeOut) f[k] = std::fabs(c[k] - period[k]) / kGrainRamp;
                         }
-                        *reinterpret_cast<Doubles*>(fades[n]) = f;
+                        *reinterpret_cast<Doubles*>(gains[n]) = level * f * volume * env;
                         p += d;
                         c += e;
                     }
@@ -298,35 +208,35 @@ struct GroupPlan {
     bool anyPlaying() const { return playing[0] || playing[1] || playing[2] || playing[3]; }
 };
 
+}  // namespace
+
 // Up to four steady, audible streams that start at the same frame, span by
 // span: the first pass moves all of them at once, then each stream's frames
 // are mixed, in the streams' order.
-VECTOR_CLONES void renderGroup(LayerStream* const* streams, int count, int frames) noexcept {
+VECTOR_CLONES void renderSteadyGroup(LayerStream* const* streams, int count, int frames) noexcept {
     GroupPlan plan;
     plan.take(streams, count);
     alignas(32) double at[kSpan][kGroup];
-    alignas(32) double fades[kSpan][kGroup];
+    alignas(32) double gains[kSpan][kGroup];
     for (int i = streams[0]->first; i < frames; i += kSpan) {
         const int span = std::min(kSpan, frames - i);
         bool wasPlaying[kGroup];
         for (int k = 0; k < kGroup; k++) wasPlaying[k] = plan.playing[k];
-        plan.planSpan(span, at, fades);
+        plan.planSpan(span, at, gains);
         for (int k = 0; k < count; k++) {
             if (!wasPlaying[k]) continue;
             const int played = plan.playing[k] ? span : plan.planned[k];
             if (streams[k]->grain)
-                playSpan<true>(*streams[k], i, played, &at[0][k], &fades[0][k]);
+                playSpan<true, kGroup>(*streams[k], i, played, &at[0][k], &gains[0][k]);
             else
-                playSpan<false>(*streams[k], i, played, &at[0][k], &fades[0][k]);
+                playSpan<false, kGroup>(*streams[k], i, played, &at[0][k], &gains[0][k]);
         }
         if (!plan.anyPlaying()) break;
     }
     plan.give();
 }
 
-#undef splat
-#undef addTo
-#undef readPairs
+namespace {
 
 // The stream is copied into a local for the loop, so that its fields can
 // live in registers instead of being stored and reloaded every frame.
@@ -345,49 +255,28 @@ void renderLoaded(LayerStream& a, int frames) {
         renderOneAs<false>(a, frames);
 }
 
-template <bool SteadyA, bool SteadyB>
-void renderPairAs(LayerStream& a, LayerStream& b, int frames) {
-    LayerStream x = a, y = b;
-    bool xPlays = true, yPlays = true;
-    int i = x.first;
-    for (; i < frames && xPlays && yPlays; i++) {
-        xPlays = x.renderFrame<SteadyA>(i);
-        yPlays = y.renderFrame<SteadyB>(i);
-    }
-    for (int j = i; xPlays && !yPlays && j < frames && x.renderFrame<SteadyA>(j); j++) {
-    }
-    for (int j = i; yPlays && !xPlays && j < frames && y.renderFrame<SteadyB>(j); j++) {
-    }
-    a = x;
-    b = y;
-}
-
-// Renders two loaded streams that start at the same frame side by side.
-// Each frame still gets the first stream's sound before the second's,
-// exactly as one after the other would add it, while the two streams'
-// independent arithmetic overlaps.
-void renderPair(LayerStream& a, LayerStream& b, int frames) {
-    if (a.steady && b.steady)
-        renderPairAs<true, true>(a, b, frames);
-    else if (a.steady)
-        renderPairAs<true, false>(a, b, frames);
-    else if (b.steady)
-        renderPairAs<false, true>(a, b, frames);
-    else
-        renderPairAs<false, false>(a, b, frames);
-}
-
-// Steady, audible streams waiting to render as a group, in order.
+// Audible streams waiting to render as a group, in order. A group of steady
+// streams renders as steady groups of four; one with a stream whose
+// envelopes move renders as one moving group.
 struct Group {
-    LayerStream* streams[kGroup];
+    LayerStream* streams[kMovingLanes];
     int count = 0;
+    bool moving = false;
 
-    bool takes(const LayerStream& s) const {
-        return fitsGroup(s) && (count == 0 || s.first == streams[0]->first);
+    bool takes(const LayerStream& s) const { return count == 0 || s.first == streams[0]->first; }
+    void add(LayerStream& s) {
+        streams[count++] = &s;
+        moving = moving || !s.steady;
     }
+    bool full() const { return count == kMovingLanes; }
     void render(int frames) {
-        if (count > 0) renderGroup(streams, count, frames);
+        if (moving)
+            renderMovingGroup(streams, count, frames);
+        else
+            for (int k = 0; k < count; k += kSteadyLanes)
+                renderSteadyGroup(streams + k, std::min(kSteadyLanes, count - k), frames);
         count = 0;
+        moving = false;
     }
 };
 
@@ -397,26 +286,15 @@ void renderStreams(LayerStream* streams, int count, int frames) noexcept {
     for (int n = 0; n < count; n++) streams[n].load();
     Group group;
     for (int n = 0; n < count; n++) {
-        LayerStream& a = streams[n];
-        if (addsNothing(a)) {
-            renderLoaded(a, frames);
+        LayerStream& s = streams[n];
+        // Streams that add nothing may render at any point.
+        if (addsNothing(s)) {
+            renderLoaded(s, frames);
             continue;
         }
-        if (!group.takes(a)) group.render(frames);
-        if (group.takes(a)) {
-            group.streams[group.count++] = &a;
-            if (group.count == kGroup) group.render(frames);
-            continue;
-        }
-        // A stream whose envelopes move renders frame by frame, beside the
-        // next one when that one moves too.
-        LayerStream* next = n + 1 < count ? &streams[n + 1] : nullptr;
-        if (next && !fitsGroup(*next) && !addsNothing(*next) && next->first == a.first) {
-            renderPair(a, *next, frames);
-            n++;
-        } else {
-            renderLoaded(a, frames);
-        }
+        if (!group.takes(s)) group.render(frames);
+        group.add(s);
+        if (group.full()) group.render(frames);
     }
     group.render(frames);
     for (int n = 0; n < count; n++) streams[n].store();

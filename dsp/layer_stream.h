@@ -160,30 +160,47 @@ struct LayerStream {
         if (silenced) return true;
 
         if (grain) fadeGrain();
-        mixFrame(i, pos, Steady && !grain ? steadyGain : level * grainFade * volume * env);
+        mixFrame(i, pos, Steady && !grain ? steadyGain : gainWith(env));
 
         if (Steady) {
             pos += direction * steadyStep;
             grainCounter += steadyStep;
         } else {
-            const double p1 = pitchEnvelope.step();
-            pos += direction * (pitchPrefix * (1.0 + p1 * depth) * masterTune);
-            const double p2 = pitchEnvelope.step();
-            grainCounter += pitchPrefix * (1.0 + p2 * depth) * masterTune;
+            moveOn();
         }
         endGrainIfDue();
         return true;
     }
 
-    // A steady, audible stream can also render in two passes over a span of
-    // frames (layer_stream.cpp): the first moves the position frame by frame
-    // exactly as renderFrame does and notes where each frame reads, the
-    // second reads, interpolates and mixes those frames several at a time.
+    // The gain of a frame whose volume envelope gives `env`.
+    [[gnu::always_inline]] double gainWith(double env) const { return level * grainFade * volume * env; }
 
-    // Second pass, one frame, as renderFrame<true> computes it.
-    template <bool Grain>
-    [[gnu::always_inline]] void playFrame(int i, double at, double fade) const {
-        mixFrame(i, at, Grain ? level * fade * volume * steadyEnv : steadyGain);
+    // Steps the pitch envelope twice, moving the position with the first
+    // output and the grain counter with the second.
+    [[gnu::always_inline]] void moveOn() {
+        const double p1 = pitchEnvelope.step();
+        pos += direction * (pitchPrefix * (1.0 + p1 * depth) * masterTune);
+        const double p2 = pitchEnvelope.step();
+        grainCounter += pitchPrefix * (1.0 + p2 * depth) * masterTune;
+    }
+
+    // An audible stream can also render in two passes over a span of frames
+    // (stream_groups.h): the first moves the stream frame by frame exactly
+    // as renderFrame does and notes where each frame reads and with what
+    // gain, the second reads, interpolates and mixes those frames several
+    // at a time.
+
+    // First pass, one frame of renderFrame<false>, all but the mixing; false
+    // once the sample has ended.
+    [[gnu::always_inline]] bool planFrame(double& at, double& gain) {
+        if (!stayInSample()) return false;
+        const double env = volumeEnvelope.step();
+        if (grain) fadeGrain();
+        at = pos;
+        gain = gainWith(env);
+        moveOn();
+        endGrainIfDue();
+        return true;
     }
 };
 

@@ -1,0 +1,274 @@
+// Groups of up to eight audible streams, whose envelopes may move. The
+// first pass steps every lane's envelopes, position and grain counter in
+// the lanes of vectors, one frame after another: the envelopes' recursions
+// are serial within a stream, but eight streams' recursions overlap. A frame
+// in which any lane meets an event (the position leaves the sample or wraps,
+// an envelope's stage ends) goes lane by lane through the stream's own steps
+// instead, as renderFrame<false> takes it.
+#include <algorithm>
+#include <limits>
+
+#include "dsp/stream_groups.h"
+#include "dsp/vector_clones.h"
+
+using namespace stream_vectors;
+
+namespace {
+
+constexpr int kLanes = kMovingLanes;
+// Frames per span: a span's positions and gains (16 KB) stay in the first
+// level of cache between the passes.
+constexpr int kSpan = 128;
+
+// The eight lanes' doubles go in two vectors of four (stream_vectors'
+// Doubles), their envelopes' floats in one vector of eight: every vector as
+// wide as an AVX register, so that the compiler keeps them whole.
+constexpr int kHalves = 2;
+typedef long long Mask __attribute__((vector_size(32)));
+typedef float FloatLanes __attribute__((vector_size(32)));
+typedef int FloatMask __attribute__((vector_size(32)));
+
+constexpr double kEndless = std::numeric_limits<double>::infinity();
+constexpr float kEndlessFloat = std::numeric_limits<float>::infinity();
+constexpr long long kMagnitudeBits = 0x7fffffffffffffffLL;
+
+// Lanes 0-3 or 4-7 of eight floats or float masks, as four.
+#define halfOf(v, h) ((h) == 0 ? __builtin_shufflevector(v, v, 0, 1, 2, 3) : __builtin_shufflevector(v, v, 4, 5, 6, 7))
+#define widened(v, h) __builtin_convertvector(halfOf(v, h), Doubles)
+
+[[gnu::always_inline]] inline bool anyLane(const Mask& m) {
+    const Mask half = m | __builtin_shufflevector(m, m, 2, 3, 0, 1);
+    return (half[0] | half[1]) != 0;
+}
+
+// One envelope of each lane: its output and what a step of its current
+// stage does, output x coef + base, the stage ending where the result
+// reaches `rise` from below or `fall` from above, as ADSR::step has it.
+// Lanes whose envelope holds (idle or sustaining) keep their output.
+struct EnvelopeLanes {
+    FloatLanes output, coef, base, rise, fall;
+    FloatMask moves;
+
+    void take(int k, const ADSR& envelope) {
+        output[k] = envelope.output;
+        coef[k] = 1.0f;
+        base[k] = 0.0f;
+        rise[k] = kEndlessFloat;
+        fall[k] = -kEndlessFloat;
+        moves[k] = -1;
+        switch (envelope.state) {
+            case ADSR::envAttack:
+                coef[k] = envelope.attackCoef;
+                base[k] = envelope.attackBase;
+                rise[k] = 1.0f;
+                break;
+            case ADSR::envDecay:
+                coef[k] = envelope.decayCoef;
+                base[k] = envelope.decayBase;
+                fall[k] = envelope.sustainLevel;
+                break;
+            case ADSR::envRelease:
+                coef[k] = envelope.releaseCoef;
+                base[k] = envelope.releaseBase;
+                fall[k] = 0.0f;
+                break;
+            default:
+                moves[k] = 0;
+                break;
+        }
+    }
+
+    // One step from `from` into `to`; `ended` gains the lanes whose stage
+    // the step would end.
+    [[gnu::always_inline]] void step(const FloatLanes& from, FloatLanes& to, FloatMask& ended) const {
+        const FloatLanes next = from * coef + base;
+        ended |= moves & ((next >= rise) | (next <= fall));
+        to = moves ? next : from;
+    }
+};
+
+struct MovingPlan {
+    LayerStream* stream[kLanes];
+    int count;
+    // Lane k is element k % 4 of half k / 4.
+    Doubles pos[kHalves], counter[kHalves], fade[kHalves];
+    Doubles direction[kHalves], prefix[kHalves], depth[kHalves], tune[kHalves], level[kHalves],
+        volume[kHalves];
+    // The position leaves the sample, or wraps, at or beyond these.
+    Doubles upper[kHalves], lower[kHalves];
+    Doubles period[kHalves], fadeOutFrom[kHalves];
+    Mask grainLane[kHalves];
+    EnvelopeLanes volumeEnvelope, pitchEnvelope;
+    bool playing[kLanes];
+    int planned[kLanes];  // frames of this span a stopped lane plays
+
+#define lane(v, k) v[(k) / 4][(k) % 4]
+
+    void take(LayerStream* const* streams, int lanes) {
+        count = lanes;
+        for (int k = 0; k < kLanes; k++) {
+            stream[k] = streams[k < lanes ? k : 0];
+            load(k);
+            playing[k] = k < lanes;
+            planned[k] = 0;
+        }
+        for (int k = lanes; k < kLanes; k++) stopLane(k);
+    }
+
+    // The lane's state and settings, from its stream.
+    void load(int k) {
+        const LayerStream& s = *stream[k];
+        lane(pos, k) = s.pos;
+        lane(counter, k) = s.grainCounter;
+        lane(fade, k) = s.grainFade;
+        lane(direction, k) = s.direction;
+        lane(prefix, k) = s.pitchPrefix;
+        lane(depth, k) = s.depth;
+        lane(tune, k) = s.masterTune;
+        lane(level, k) = s.level;
+        lane(volume, k) = s.volume;
+        lane(upper, k) = s.forward ? (s.looping ? s.loopEnd : s.length) : kEndless;
+        lane(lower, k) = s.forward ? -kEndless : (s.looping ? s.loopStart : 0.0);
+        lane(period, k) = s.grainPeriod;
+        lane(fadeOutFrom, k) = s.grainPeriod - kGrainRamp;
+        lane(grainLane, k) = s.grain ? -1 : 0;
+        volumeEnvelope.take(k, s.volumeEnvelope);
+        pitchEnvelope.take(k, s.pitchEnvelope);
+    }
+
+    // The lane's running state into its stream.
+    void give(int k) const {
+        LayerStream& s = *stream[k];
+        s.pos = lane(pos, k);
+        s.grainCounter = lane(counter, k);
+        s.grainFade = lane(fade, k);
+        s.volumeEnvelope.output = volumeEnvelope.output[k];
+        s.pitchEnvelope.output = pitchEnvelope.output[k];
+    }
+
+    void give() const {
+        for (int k = 0; k < count; k++)
+            if (playing[k]) give(k);
+    }
+
+    // A stopped lane meets no event again and moves nothing.
+    void stopLane(int k) {
+        playing[k] = false;
+        lane(upper, k) = kEndless;
+        lane(lower, k) = -kEndless;
+        lane(period, k) = kEndless;
+        lane(fadeOutFrom, k) = kEndless;
+        lane(grainLane, k) = 0;
+        lane(direction, k) = 0.0;
+        lane(prefix, k) = 0.0;
+        lane(depth, k) = 0.0;
+        volumeEnvelope.moves[k] = 0;
+        pitchEnvelope.moves[k] = 0;
+    }
+
+    // Frame n of every lane at once; false, with nothing changed, when a
+    // lane meets an event in it.
+    [[gnu::always_inline]] bool vectorFrame(int n, double (*at)[kLanes], double (*gains)[kLanes]) {
+        FloatMask ended = {};
+        FloatLanes env, p1, p2;
+        volumeEnvelope.step(volumeEnvelope.output, env, ended);
+        pitchEnvelope.step(pitchEnvelope.output, p1, ended);
+        pitchEnvelope.step(p1, p2, ended);
+        Mask event = {};
+        for (int h = 0; h < kHalves; h++)
+            event |= (pos[h] >= upper[h]) | (pos[h] <= lower[h]) | __builtin_convertvector(halfOf(ended, h), Mask);
+        if (anyLane(event)) return false;
+
+        // The grain fade at the grain's two ends.
+        Mask fadeIn[kHalves], fadeOut[kHalves], fading = {};
+        for (int h = 0; h < kHalves; h++) {
+            fadeIn[h] = grainLane[h] & (counter[h] <= kGrainRamp);
+            fadeOut[h] = grainLane[h] & (counter[h] >= fadeOutFrom[h]);
+            fading |= fadeIn[h] | fadeOut[h];
+        }
+        if (anyLane(fading)) {
+            for (int h = 0; h < kHalves; h++) {
+                fade[h] = fadeIn[h] ? counter[h] / kGrainRamp : fade[h];
+                // fabs, bit for bit: the sign bit cleared.
+                const Doubles distance = (Doubles)((Mask)(counter[h] - period[h]) & kMagnitudeBits);
+                fade[h] = fadeOut[h] ? distance / kGrainRamp : fade[h];
+            }
+        }
+        Mask due = {};
+        for (int h = 0; h < kHalves; h++) {
+            *reinterpret_cast<Doubles*>(&at[n][4 * h]) = pos[h];
+            *reinterpret_cast<Doubles*>(&gains[n][4 * h]) = level[h] * fade[h] * volume[h] * widened(env, h);
+            pos[h] += direction[h] * (prefix[h] * (1.0 + widened(p1, h) * depth[h]) * tune[h]);
+            counter[h] += prefix[h] * (1.0 + widened(p2, h) * depth[h]) * tune[h];
+            due |= counter[h] >= period[h];
+        }
+        volumeEnvelope.output = env;
+        pitchEnvelope.output = p2;
+
+        if (anyLane(due)) {
+            for (int k = 0; k < count; k++) {
+                if (!(lane(counter, k) >= lane(period, k))) continue;
+                LayerStream& s = *stream[k];
+                s.pos = lane(pos, k);
+                s.grainCounter = lane(counter, k);
+                s.endGrainIfDue();
+                lane(pos, k) = s.pos;
+                lane(counter, k) = s.grainCounter;
+            }
+        }
+        return true;
+    }
+
+    // Frame n lane by lane, through the streams' own steps.
+    void scalarFrame(int n, double (*at)[kLanes], double (*gains)[kLanes]) {
+        for (int k = 0; k < count; k++) {
+            if (!playing[k]) continue;
+            give(k);
+            if (!stream[k]->planFrame(at[n][k], gains[n][k])) {
+                // The stream keeps the state it stopped in.
+                planned[k] = n;
+                stopLane(k);
+                continue;
+            }
+            load(k);
+        }
+    }
+
+    [[gnu::always_inline]] void planSpan(int span, double (*at)[kLanes], double (*gains)[kLanes]) {
+        for (int k = 0; k < kLanes; k++) planned[k] = 0;
+        for (int n = 0; n < span; n++)
+            if (!vectorFrame(n, at, gains)) scalarFrame(n, at, gains);
+    }
+
+    bool anyPlaying() const {
+        for (int k = 0; k < count; k++)
+            if (playing[k]) return true;
+        return false;
+    }
+#undef lane
+};
+
+#undef halfOf
+#undef widened
+
+}  // namespace
+
+VECTOR_CLONES void renderMovingGroup(LayerStream* const* streams, int count, int frames) noexcept {
+    MovingPlan plan;
+    plan.take(streams, count);
+    alignas(64) double at[kSpan][kLanes];
+    alignas(64) double gains[kSpan][kLanes];
+    for (int i = streams[0]->first; i < frames; i += kSpan) {
+        const int span = std::min(kSpan, frames - i);
+        bool wasPlaying[kLanes];
+        for (int k = 0; k < kLanes; k++) wasPlaying[k] = plan.playing[k];
+        plan.planSpan(span, at, gains);
+        for (int k = 0; k < count; k++) {
+            if (!wasPlaying[k]) continue;
+            const int played = plan.playing[k] ? span : plan.planned[k];
+            playSpan<true, kLanes>(*streams[k], i, played, &at[0][k], &gains[0][k]);
+        }
+        if (!plan.anyPlaying()) break;
+    }
+    plan.give();
+}

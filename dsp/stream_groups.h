@@ -1,0 +1,116 @@
+// Audible streams that start at the same frame render in groups, span by
+// span, in two passes: the first moves every stream of the group frame by
+// frame, exactly as LayerStream::renderFrame moves it, and notes where each
+// frame reads and with what gain; the second reads, interpolates and mixes
+// each stream's frames several at a time, in the streams' order, so that
+// every mix and meter frame receives the same additions in the same order.
+//
+// Only what the render files share lives here: the vector types, and the
+// second pass.
+#pragma once
+
+#include "dsp/layer_stream.h"
+
+// Steady streams (envelopes idle or sustaining) four at a time, with no
+// per-frame test between events (layer_stream.cpp).
+inline constexpr int kSteadyLanes = 4;
+void renderSteadyGroup(LayerStream* const* streams, int count, int frames) noexcept;
+
+// Any audible streams, eight at a time, with their envelopes stepped in the
+// lanes of vectors (moving_group.cpp).
+inline constexpr int kMovingLanes = 8;
+void renderMovingGroup(LayerStream* const* streams, int count, int frames) noexcept;
+
+namespace stream_vectors {
+
+// Four doubles (two SSE registers, or one AVX register where the CPU has
+// it): the same operations either way, so the same bits.
+typedef double Doubles __attribute__((vector_size(32)));
+typedef float Floats __attribute__((vector_size(16)));
+typedef int Ints __attribute__((vector_size(16)));
+
+// (Macros rather than functions: a function taking or returning these
+// vectors would be called differently in each of the renderer's clones.)
+#define splat(x) (Doubles{(x), (x), (x), (x)})
+// Four floats anywhere in a float buffer (a vector of floats may stand for
+// floats without breaking the aliasing rules, unlike memcpy's bytes, which
+// would make the compiler reload every pointer after each store).
+typedef float UnalignedFloats __attribute__((vector_size(16), aligned(4)));
+#define addTo(destination, values) (*reinterpret_cast<UnalignedFloats*>(destination) += (values))
+
+// Frames j and j + 1 of four frames j at once: one load for each pair, then
+// the firsts and the seconds gathered by shuffles.
+typedef float Pair __attribute__((vector_size(8), aligned(4)));
+#define readPairs(buffer, j, firsts, seconds)                                                        \
+    do {                                                                                             \
+        const Floats low = __builtin_shufflevector(*reinterpret_cast<const Pair*>((buffer) + (j)[0]), \
+                                                   *reinterpret_cast<const Pair*>((buffer) + (j)[1]), \
+                                                   0, 1, 2, 3);                                      \
+        const Floats high = __builtin_shufflevector(*reinterpret_cast<const Pair*>((buffer) + (j)[2]), \
+                                                    *reinterpret_cast<const Pair*>((buffer) + (j)[3]), \
+                                                    0, 1, 2, 3);                                     \
+        (firsts) = __builtin_shufflevector(low, high, 0, 2, 4, 6);                                   \
+        (seconds) = __builtin_shufflevector(low, high, 1, 3, 5, 7);                                  \
+    } while (false)
+
+// Second pass of one stream: frames [first, first + count) from their read
+// positions, four at a time. Frame n reads at at[n * Stride], with the gain
+// gains[n * Stride] when `Given`, else with the stream's steady gain.
+template <bool Given, int Stride>
+[[gnu::always_inline]] inline void playSpan(const LayerStream& s, int first, int count, const double* at,
+                                            const double* gains) {
+    const int length = s.length;
+    const float* left = s.left;
+    const float* right = s.right;
+    float* mixLeft = s.mixLeft + first;
+    float* mixRight = s.mixRight + first;
+    float* meter = s.meter + first;
+    const Doubles interp = splat(s.interp);
+    const Doubles gainLeft = splat(s.gainLeft);
+    const Doubles gainRight = splat(s.gainRight);
+    // A steady gain is fixed, and so are its products with the pans (the
+    // products renderFrame computes, frame after frame).
+    const Doubles steadyLeft = splat(s.steadyGain) * gainLeft;
+    const Doubles steadyRight = splat(s.steadyGain) * gainRight;
+    const bool mono = right == left;
+    int n = 0;
+    for (; n + 4 <= count; n += 4) {
+        const Doubles position = {at[n * Stride], at[(n + 1) * Stride], at[(n + 2) * Stride], at[(n + 3) * Stride]};
+        const Ints j = __builtin_convertvector(position, Ints);
+        // Frames outside the sample read its guard frame: the rare case goes
+        // frame by frame.
+        if (static_cast<unsigned>(j[0]) >= static_cast<unsigned>(length) ||
+            static_cast<unsigned>(j[1]) >= static_cast<unsigned>(length) ||
+            static_cast<unsigned>(j[2]) >= static_cast<unsigned>(length) ||
+            static_cast<unsigned>(j[3]) >= static_cast<unsigned>(length)) {
+            for (int k = n; k < n + 4; k++)
+                s.mixFrame(first + k, at[k * Stride], Given ? gains[k * Stride] : s.steadyGain);
+            continue;
+        }
+        const Doubles frac = position - __builtin_convertvector(j, Doubles);
+        Floats l0, l1;
+        readPairs(left, j, l0, l1);
+        const Doubles s0 = __builtin_convertvector(l0, Doubles) + __builtin_convertvector(l1 - l0, Doubles) * frac * interp;
+        Doubles s1 = s0;
+        if (!mono) {
+            Floats r0, r1;
+            readPairs(right, j, r0, r1);
+            s1 = __builtin_convertvector(r0, Doubles) + __builtin_convertvector(r1 - r0, Doubles) * frac * interp;
+        }
+        Doubles toLeft = steadyLeft, toRight = steadyRight;
+        if (Given) {
+            const Doubles g = {gains[n * Stride], gains[(n + 1) * Stride], gains[(n + 2) * Stride],
+                               gains[(n + 3) * Stride]};
+            toLeft = g * gainLeft;
+            toRight = g * gainRight;
+        }
+        const Floats outLeft = __builtin_convertvector(toLeft * s0, Floats);
+        const Floats outRight = __builtin_convertvector(toRight * s1, Floats);
+        addTo(mixLeft + n, outLeft);
+        addTo(mixRight + n, outRight);
+        addTo(meter + n, outLeft);
+    }
+    for (; n < count; n++) s.mixFrame(first + n, at[n * Stride], Given ? gains[n * Stride] : s.steadyGain);
+}
+
+}  // namespace stream_vectors
