@@ -56,8 +56,11 @@ typedef float Pair __attribute__((vector_size(8), aligned(4)));
 // Second pass of one stream: frames [first, first + count) from their read
 // positions, four at a time. Frame n reads at at[n * Stride], with the gain
 // gains[n * Stride] when `Given`, else with the stream's steady gain.
-template <bool Given, int Stride>
-[[gnu::always_inline]] inline void playSpan(const LayerStream& s, int first, int count, const double* at,
+// `Whole` streams interpolate fully (interp 1): their product with interp
+// is left out, since x * 1.0 is x to the last bit for every x that reaches
+// it (a difference of floats, widened, is never a signalling NaN).
+template <bool Given, int Stride, bool Whole>
+[[gnu::always_inline]] inline void playSpanAs(const LayerStream& s, int first, int count, const double* at,
                                             const double* gains) {
     const int length = s.length;
     const float* left = s.left;
@@ -90,12 +93,16 @@ template <bool Given, int Stride>
         const Doubles frac = position - __builtin_convertvector(j, Doubles);
         Floats l0, l1;
         readPairs(left, j, l0, l1);
-        const Doubles s0 = __builtin_convertvector(l0, Doubles) + __builtin_convertvector(l1 - l0, Doubles) * frac * interp;
+        Doubles rise = __builtin_convertvector(l1 - l0, Doubles) * frac;
+        if (!Whole) rise *= interp;
+        const Doubles s0 = __builtin_convertvector(l0, Doubles) + rise;
         Doubles s1 = s0;
         if (!mono) {
             Floats r0, r1;
             readPairs(right, j, r0, r1);
-            s1 = __builtin_convertvector(r0, Doubles) + __builtin_convertvector(r1 - r0, Doubles) * frac * interp;
+            rise = __builtin_convertvector(r1 - r0, Doubles) * frac;
+            if (!Whole) rise *= interp;
+            s1 = __builtin_convertvector(r0, Doubles) + rise;
         }
         Doubles toLeft = steadyLeft, toRight = steadyRight;
         if (Given) {
@@ -111,6 +118,15 @@ template <bool Given, int Stride>
         addTo(meter + n, outLeft);
     }
     for (; n < count; n++) s.mixFrame(first + n, at[n * Stride], Given ? gains[n * Stride] : s.steadyGain);
+}
+
+template <bool Given, int Stride>
+[[gnu::always_inline]] inline void playSpan(const LayerStream& s, int first, int count, const double* at,
+                                            const double* gains) {
+    if (s.interp == 1.0)
+        playSpanAs<Given, Stride, true>(s, first, count, at, gains);
+    else
+        playSpanAs<Given, Stride, false>(s, first, count, at, gains);
 }
 
 }  // namespace stream_vectors
