@@ -117,7 +117,7 @@ struct GroupPlan {
 
     // One frame, lane by lane, moved as LayerStream::renderFrame<true> moves
     // it: through the stream's own steps.
-    void planOneFrame(int n, double (*at)[kGroup], double (*gains)[kGroup]) {
+    void planOneFrame(int n, double (*at)[kSpan], double (*gains)[kSpan]) {
         for (int k = 0; k < count; k++) {
             if (!playing[k]) continue;
             LayerStream& s = *stream[k];
@@ -130,10 +130,10 @@ struct GroupPlan {
                 stopLane(k);
                 continue;
             }
-            at[n][k] = s.pos;
+            at[k][n] = s.pos;
             if (s.grain) {
                 s.fadeGrain();
-                gains[n][k] = s.gainWith(s.steadyEnv);
+                gains[k][n] = s.gainWith(s.steadyEnv);
             }
             s.pos += s.direction * s.steadyStep;
             s.grainCounter += s.steadyStep;
@@ -145,7 +145,7 @@ struct GroupPlan {
     }
 
     // The first pass over a span of `span` frames.
-    [[gnu::always_inline]] void planSpan(int span, double (*at)[kGroup], double (*gains)[kGroup]) {
+    [[gnu::always_inline]] void planSpan(int span, double (*at)[kSpan], double (*gains)[kSpan]) {
         for (int k = 0; k < kGroup; k++) planned[k] = 0;
         int n = 0;
         // Frames to take one by one before looking for a quiet run again:
@@ -164,45 +164,76 @@ struct GroupPlan {
             }
             checked = 1;
             const int end = n + quiet;
-            Doubles p = pos, c = counter;
-            const Doubles d = dirStep, e = step;
-            if (!anyGrain) {
-                for (; n < end; n++) {
-                    *reinterpret_cast<Doubles*>(at[n]) = p;
-                    p += d;
-                    c += e;
-                }
-            } else {
-                const bool fading = how[0] != fadeHolds || how[1] != fadeHolds || how[2] != fadeHolds ||
-                                    how[3] != fadeHolds;
-                Doubles f = fade;
-                if (!fading) {
-                    const Doubles g = level * f * volume * env;
-                    for (; n < end; n++) {
-                        *reinterpret_cast<Doubles*>(at[n]) = p;
-                        *reinterpret_cast<Doubles*>(gains[n]) = g;
-                        p += d;
-                        c += e;
-                    }
-                } else {
-                    // Fades move frame by frame: the lanes whose fade moves
-                    // divide their own counter, as renderFrame does.
-                    for (; n < end; n++) {
-                        *reinterpret_cast<Doubles*>(at[n]) = p;
-                        for (int k = 0; k < count; k++) {
-                            if (how[k] == fadeIn) f[k] = c[k] / kGrainRamp;
-                            if (how[k] == fadeOut) f[k] = std::fabs(c[k] - period[k]) / kGrainRamp;
-                        }
-                        *reinterpret_cast<Doubles*>(gains[n]) = level * f * volume * env;
-                        p += d;
-                        c += e;
-                    }
-                }
-                fade = f;
-            }
-            pos = p;
-            counter = c;
+            const bool fading = how[0] != fadeHolds || how[1] != fadeHolds || how[2] != fadeHolds ||
+                                how[3] != fadeHolds;
+            if (!anyGrain)
+                runFrames<false, false>(n, end, how, at, gains);
+            else if (!fading)
+                runFrames<true, false>(n, end, how, at, gains);
+            else
+                runFrames<true, true>(n, end, how, at, gains);
+            n = end;
         }
+    }
+
+    // One frame of a quiet run: the lanes' positions, and their gains when
+    // a fade moves (the lanes whose fade moves divide their own counter, as
+    // renderFrame does), then the steps.
+    template <bool Fading>
+    [[gnu::always_inline]] void runFrame(Doubles& p, Doubles& c, Doubles& f, Doubles& atFrame, Doubles& gainFrame,
+                                         const Fade* how) const {
+        atFrame = p;
+        if (Fading) {
+            for (int k = 0; k < count; k++) {
+                if (how[k] == fadeIn) f[k] = c[k] / kGrainRamp;
+                if (how[k] == fadeOut) f[k] = std::fabs(c[k] - period[k]) / kGrainRamp;
+            }
+            gainFrame = level * f * volume * env;
+        }
+        p += dirStep;
+        c += step;
+    }
+
+    // Frames [n, end) of a quiet run, with the gains when `Gains`. Each
+    // four frames are turned lane by lane as they are stored, so that the
+    // second pass finds each stream's frames side by side.
+    template <bool Gains, bool Fading>
+    [[gnu::always_inline]] void runFrames(int n, int end, const Fade* how, double (*at)[kSpan],
+                                          double (*gains)[kSpan]) {
+        Doubles p = pos, c = counter, f = fade;
+        const Doubles g = level * f * volume * env;
+        Doubles a0, a1, a2, a3, g0 = g, g1 = g, g2 = g, g3 = g;
+        for (; n + 4 <= end; n += 4) {
+            runFrame<Fading>(p, c, f, a0, g0, how);
+            runFrame<Fading>(p, c, f, a1, g1, how);
+            runFrame<Fading>(p, c, f, a2, g2, how);
+            runFrame<Fading>(p, c, f, a3, g3, how);
+            storeTurned(at, n, a0, a1, a2, a3);
+            if (Gains) storeTurned(gains, n, g0, g1, g2, g3);
+        }
+        for (; n < end; n++) {
+            runFrame<Fading>(p, c, f, a0, g0, how);
+            for (int k = 0; k < kGroup; k++) {
+                at[k][n] = a0[k];
+                if (Gains) gains[k][n] = g0[k];
+            }
+        }
+        pos = p;
+        counter = c;
+        fade = f;
+    }
+
+    // Four frames of four lanes into each lane's row.
+    [[gnu::always_inline]] static void storeTurned(double (*rows)[kSpan], int n, const Doubles& f0, const Doubles& f1,
+                                                   const Doubles& f2, const Doubles& f3) {
+        const Doubles t0 = __builtin_shufflevector(f0, f1, 0, 4, 2, 6);
+        const Doubles t1 = __builtin_shufflevector(f0, f1, 1, 5, 3, 7);
+        const Doubles t2 = __builtin_shufflevector(f2, f3, 0, 4, 2, 6);
+        const Doubles t3 = __builtin_shufflevector(f2, f3, 1, 5, 3, 7);
+        *reinterpret_cast<UnalignedDoubles*>(&rows[0][n]) = __builtin_shufflevector(t0, t2, 0, 1, 4, 5);
+        *reinterpret_cast<UnalignedDoubles*>(&rows[1][n]) = __builtin_shufflevector(t1, t3, 0, 1, 4, 5);
+        *reinterpret_cast<UnalignedDoubles*>(&rows[2][n]) = __builtin_shufflevector(t0, t2, 2, 3, 6, 7);
+        *reinterpret_cast<UnalignedDoubles*>(&rows[3][n]) = __builtin_shufflevector(t1, t3, 2, 3, 6, 7);
     }
 
     bool anyPlaying() const { return playing[0] || playing[1] || playing[2] || playing[3]; }
@@ -216,8 +247,9 @@ struct GroupPlan {
 VECTOR_CLONES void renderSteadyGroup(LayerStream* const* streams, int count, int frames) noexcept {
     GroupPlan plan;
     plan.take(streams, count);
-    alignas(32) double at[kSpan][kGroup];
-    alignas(32) double gains[kSpan][kGroup];
+    // Each lane's frames in a row of its own.
+    alignas(32) double at[kGroup][kSpan];
+    alignas(32) double gains[kGroup][kSpan];
     for (int i = streams[0]->first; i < frames; i += kSpan) {
         const int span = std::min(kSpan, frames - i);
         bool wasPlaying[kGroup];
@@ -227,9 +259,9 @@ VECTOR_CLONES void renderSteadyGroup(LayerStream* const* streams, int count, int
             if (!wasPlaying[k]) continue;
             const int played = plan.playing[k] ? span : plan.planned[k];
             if (streams[k]->grain)
-                playSpan<true, kGroup>(*streams[k], i, played, &at[0][k], &gains[0][k]);
+                playSpan<true, 1>(*streams[k], i, played, at[k], gains[k]);
             else
-                playSpan<false, kGroup>(*streams[k], i, played, &at[0][k], &gains[0][k]);
+                playSpan<false, 1>(*streams[k], i, played, at[k], gains[k]);
         }
         if (!plan.anyPlaying()) break;
     }

@@ -28,6 +28,7 @@ namespace stream_vectors {
 typedef double Doubles __attribute__((vector_size(32)));
 typedef float Floats __attribute__((vector_size(16)));
 typedef int Ints __attribute__((vector_size(16)));
+typedef double UnalignedDoubles __attribute__((vector_size(32), aligned(8)));
 
 // (Macros rather than functions: a function taking or returning these
 // vectors would be called differently in each of the renderer's clones.)
@@ -78,7 +79,9 @@ template <bool Given, int Stride, bool Whole>
     const bool mono = right == left;
     int n = 0;
     for (; n + 4 <= count; n += 4) {
-        const Doubles position = {at[n * Stride], at[(n + 1) * Stride], at[(n + 2) * Stride], at[(n + 3) * Stride]};
+        const Doubles position = Stride == 1 ? *reinterpret_cast<const UnalignedDoubles*>(at + n)
+                                             : Doubles{at[n * Stride], at[(n + 1) * Stride], at[(n + 2) * Stride],
+                                                       at[(n + 3) * Stride]};
         const Ints j = __builtin_convertvector(position, Ints);
         // Frames outside the sample read its guard frame: the rare case goes
         // frame by frame.
@@ -106,8 +109,9 @@ template <bool Given, int Stride, bool Whole>
         }
         Doubles toLeft = steadyLeft, toRight = steadyRight;
         if (Given) {
-            const Doubles g = {gains[n * Stride], gains[(n + 1) * Stride], gains[(n + 2) * Stride],
-                               gains[(n + 3) * Stride]};
+            const Doubles g = Stride == 1 ? *reinterpret_cast<const UnalignedDoubles*>(gains + n)
+                                          : Doubles{gains[n * Stride], gains[(n + 1) * Stride],
+                                                    gains[(n + 2) * Stride], gains[(n + 3) * Stride]};
             toLeft = g * gainLeft;
             toRight = g * gainRight;
         }
