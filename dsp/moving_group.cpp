@@ -34,7 +34,8 @@ constexpr long long kMagnitudeBits = 0x7fffffffffffffffLL;
 
 // Lanes 0-3 or 4-7 of eight floats or float masks, as four.
 #define halfOf(v, h) ((h) == 0 ? __builtin_shufflevector(v, v, 0, 1, 2, 3) : __builtin_shufflevector(v, v, 4, 5, 6, 7))
-#define widened(v, h) __builtin_convertvector(halfOf(v, h), Doubles)
+// (Element by element, as stream_vectors' widen.)
+#define widened(v, h) (Doubles{(v)[4 * (h)], (v)[4 * (h) + 1], (v)[4 * (h) + 2], (v)[4 * (h) + 3]})
 
 [[gnu::always_inline]] inline bool anyLane(const Mask& m) {
     const Mask half = m | __builtin_shufflevector(m, m, 2, 3, 0, 1);
@@ -166,57 +167,81 @@ struct MovingPlan {
         pitchEnvelope.moves[k] = 0;
     }
 
-    // Frame n of every lane at once; false, with nothing changed, when a
-    // lane meets an event in it.
-    [[gnu::always_inline]] bool vectorFrame(int n, double (*at)[kLanes], double (*gains)[kLanes]) {
-        FloatMask ended = {};
-        FloatLanes env, p1, p2;
-        volumeEnvelope.step(volumeEnvelope.output, env, ended);
-        pitchEnvelope.step(pitchEnvelope.output, p1, ended);
-        pitchEnvelope.step(p1, p2, ended);
-        Mask event = {};
-        for (int h = 0; h < kHalves; h++)
-            event |= (pos[h] >= upper[h]) | (pos[h] <= lower[h]) | __builtin_convertvector(halfOf(ended, h), Mask);
-        if (anyLane(event)) return false;
+    // What changes from frame to frame, copied out of the plan while frames
+    // run so that it can live in registers.
+    struct Running {
+        Doubles pos[kHalves], counter[kHalves], fade[kHalves];
+        FloatLanes volume, pitch;
+    };
 
-        // The grain fade at the grain's two ends.
-        Mask fadeIn[kHalves], fadeOut[kHalves], fading = {};
-        for (int h = 0; h < kHalves; h++) {
-            fadeIn[h] = grainLane[h] & (counter[h] <= kGrainRamp);
-            fadeOut[h] = grainLane[h] & (counter[h] >= fadeOutFrom[h]);
-            fading |= fadeIn[h] | fadeOut[h];
-        }
-        if (anyLane(fading)) {
+    // Frames from n on, every lane at once, until the span's end or a frame
+    // in which a lane meets an event; returns that frame.
+    [[gnu::always_inline]] int runVector(int n, int end, double (*at)[kLanes], double (*gains)[kLanes]) {
+        Running r = {{pos[0], pos[1]}, {counter[0], counter[1]}, {fade[0], fade[1]}, volumeEnvelope.output,
+                     pitchEnvelope.output};
+        for (; n < end; n++) {
+            FloatMask ended = {};
+            FloatLanes env, p1, p2;
+            volumeEnvelope.step(r.volume, env, ended);
+            pitchEnvelope.step(r.pitch, p1, ended);
+            pitchEnvelope.step(p1, p2, ended);
+            Mask event = {};
+#pragma GCC unroll 2
+            for (int h = 0; h < kHalves; h++)
+                event |= (r.pos[h] >= upper[h]) | (r.pos[h] <= lower[h]) |
+                         __builtin_convertvector(halfOf(ended, h), Mask);
+            if (anyLane(event)) break;
+
+            // The grain fade at the grain's two ends.
+            Mask fadeIn[kHalves], fadeOut[kHalves], fading = {};
+#pragma GCC unroll 2
             for (int h = 0; h < kHalves; h++) {
-                fade[h] = fadeIn[h] ? counter[h] / kGrainRamp : fade[h];
-                // fabs, bit for bit: the sign bit cleared.
-                const Doubles distance = (Doubles)((Mask)(counter[h] - period[h]) & kMagnitudeBits);
-                fade[h] = fadeOut[h] ? distance / kGrainRamp : fade[h];
+                fadeIn[h] = grainLane[h] & (r.counter[h] <= kGrainRamp);
+                fadeOut[h] = grainLane[h] & (r.counter[h] >= fadeOutFrom[h]);
+                fading |= fadeIn[h] | fadeOut[h];
             }
-        }
-        Mask due = {};
-        for (int h = 0; h < kHalves; h++) {
-            *reinterpret_cast<Doubles*>(&at[n][4 * h]) = pos[h];
-            *reinterpret_cast<Doubles*>(&gains[n][4 * h]) = level[h] * fade[h] * volume[h] * widened(env, h);
-            pos[h] += direction[h] * (prefix[h] * (1.0 + widened(p1, h) * depth[h]) * tune[h]);
-            counter[h] += prefix[h] * (1.0 + widened(p2, h) * depth[h]) * tune[h];
-            due |= counter[h] >= period[h];
-        }
-        volumeEnvelope.output = env;
-        pitchEnvelope.output = p2;
+            if (anyLane(fading)) {
+#pragma GCC unroll 2
+                for (int h = 0; h < kHalves; h++) {
+                    r.fade[h] = fadeIn[h] ? r.counter[h] / kGrainRamp : r.fade[h];
+                    // fabs, bit for bit: the sign bit cleared.
+                    const Doubles distance = (Doubles)((Mask)(r.counter[h] - period[h]) & kMagnitudeBits);
+                    r.fade[h] = fadeOut[h] ? distance / kGrainRamp : r.fade[h];
+                }
+            }
+            Mask due = {};
+#pragma GCC unroll 2
+            for (int h = 0; h < kHalves; h++) {
+                *reinterpret_cast<Doubles*>(&at[n][4 * h]) = r.pos[h];
+                *reinterpret_cast<Doubles*>(&gains[n][4 * h]) = level[h] * r.fade[h] * volume[h] * widened(env, h);
+                r.pos[h] += direction[h] * (prefix[h] * (1.0 + widened(p1, h) * depth[h]) * tune[h]);
+                r.counter[h] += prefix[h] * (1.0 + widened(p2, h) * depth[h]) * tune[h];
+                due |= r.counter[h] >= period[h];
+            }
+            r.volume = env;
+            r.pitch = p2;
 
-        if (anyLane(due)) {
-            for (int k = 0; k < count; k++) {
-                if (!(lane(counter, k) >= lane(period, k))) continue;
-                LayerStream& s = *stream[k];
-                s.pos = lane(pos, k);
-                s.grainCounter = lane(counter, k);
-                s.endGrainIfDue();
-                lane(pos, k) = s.pos;
-                lane(counter, k) = s.grainCounter;
+            if (anyLane(due)) {
+                for (int k = 0; k < count; k++) {
+                    if (!(lane(r.counter, k) >= lane(period, k))) continue;
+                    LayerStream& s = *stream[k];
+                    s.pos = lane(r.pos, k);
+                    s.grainCounter = lane(r.counter, k);
+                    s.endGrainIfDue();
+                    lane(r.pos, k) = s.pos;
+                    lane(r.counter, k) = s.grainCounter;
+                }
             }
         }
-        return true;
+#pragma GCC unroll 2
+        for (int h = 0; h < kHalves; h++) {
+            pos[h] = r.pos[h];
+            counter[h] = r.counter[h];
+            fade[h] = r.fade[h];
+        }
+        volumeEnvelope.output = r.volume;
+        pitchEnvelope.output = r.pitch;
+        return n;
     }
 
     // Frame n lane by lane, through the streams' own steps.
@@ -236,8 +261,10 @@ struct MovingPlan {
 
     [[gnu::always_inline]] void planSpan(int span, double (*at)[kLanes], double (*gains)[kLanes]) {
         for (int k = 0; k < kLanes; k++) planned[k] = 0;
-        for (int n = 0; n < span; n++)
-            if (!vectorFrame(n, at, gains)) scalarFrame(n, at, gains);
+        for (int n = 0; n < span; n++) {
+            n = runVector(n, span, at, gains);
+            if (n < span) scalarFrame(n, at, gains);
+        }
     }
 
     bool anyPlaying() const {

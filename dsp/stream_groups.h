@@ -39,6 +39,11 @@ typedef double UnalignedDoubles __attribute__((vector_size(32), aligned(8)));
 typedef float UnalignedFloats __attribute__((vector_size(16), aligned(4)));
 #define addTo(destination, values) (*reinterpret_cast<UnalignedFloats*>(destination) += (values))
 
+// Four floats or ints as four doubles. Built element by element: GCC makes that
+// one conversion of four, where __builtin_convertvector takes two of two.
+#define widen(v) \
+    (Doubles{static_cast<double>((v)[0]), static_cast<double>((v)[1]), static_cast<double>((v)[2]), static_cast<double>((v)[3])})
+
 // Frames j and j + 1 of four frames j at once: one load for each pair, then
 // the firsts and the seconds gathered by shuffles.
 typedef float Pair __attribute__((vector_size(8), aligned(4)));
@@ -93,19 +98,19 @@ template <bool Given, int Stride, bool Whole>
                 s.mixFrame(first + k, at[k * Stride], Given ? gains[k * Stride] : s.steadyGain);
             continue;
         }
-        const Doubles frac = position - __builtin_convertvector(j, Doubles);
+        const Doubles frac = position - widen(j);
         Floats l0, l1;
         readPairs(left, j, l0, l1);
-        Doubles rise = __builtin_convertvector(l1 - l0, Doubles) * frac;
+        Doubles rise = widen(l1 - l0) * frac;
         if (!Whole) rise *= interp;
-        const Doubles s0 = __builtin_convertvector(l0, Doubles) + rise;
+        const Doubles s0 = widen(l0) + rise;
         Doubles s1 = s0;
         if (!mono) {
             Floats r0, r1;
             readPairs(right, j, r0, r1);
-            rise = __builtin_convertvector(r1 - r0, Doubles) * frac;
+            rise = widen(r1 - r0) * frac;
             if (!Whole) rise *= interp;
-            s1 = __builtin_convertvector(r0, Doubles) + rise;
+            s1 = widen(r0) + rise;
         }
         Doubles toLeft = steadyLeft, toRight = steadyRight;
         if (Given) {
