@@ -52,6 +52,7 @@ struct GroupPlan {
             env[k] = s->steadyEnv;
             playing[k] = k < lanes;
             planned[k] = 0;
+            quietUntil[k] = 0;
             anyGrain = anyGrain || (k < lanes && s->grain);
         }
         for (int k = lanes; k < kGroup; k++) stopLane(k);
@@ -77,6 +78,12 @@ struct GroupPlan {
 
     // How a lane's grain fade moves during a run.
     enum Fade { fadeHolds, fadeIn, fadeOut };
+    // The frame of the span up to which the lane surely meets no event, and
+    // how its fade moves until then. A lane's run stays quiet whatever the
+    // other lanes meet: only a lane whose run has ended is looked at again.
+    int quietUntil[kGroup];
+    Fade fadeHow[kGroup];
+    static constexpr int kLongestRun = 1 << 20;
 
     // Frames from the lane's state on that surely hold no event (no loop or
     // sample end, no grain end, no fade starting or ending), and how its
@@ -155,8 +162,10 @@ struct GroupPlan {
         int checked = 1;
         while (n < span) {
             int quiet = span - n;
-            Fade how[kGroup] = {fadeHolds, fadeHolds, fadeHolds, fadeHolds};
-            for (int k = 0; k < count; k++) quiet = std::min(quiet, quietFrames(k, quiet, how[k]));
+            for (int k = 0; k < count; k++) {
+                if (quietUntil[k] <= n) quietUntil[k] = n + quietFrames(k, kLongestRun, fadeHow[k]);
+                quiet = std::min(quiet, quietUntil[k] - n);
+            }
             if (quiet == 0) {
                 for (const int end = std::min(span, n + checked); n < end; n++) planOneFrame(n, at, gains);
                 checked = std::min(2 * checked, kSpan);
@@ -164,16 +173,17 @@ struct GroupPlan {
             }
             checked = 1;
             const int end = n + quiet;
-            const bool fading = how[0] != fadeHolds || how[1] != fadeHolds || how[2] != fadeHolds ||
-                                how[3] != fadeHolds;
+            bool fading = false;
+            for (int k = 0; k < count; k++) fading = fading || fadeHow[k] != fadeHolds;
             if (!anyGrain)
-                runFrames<false, false>(n, end, how, at, gains);
+                runFrames<false, false>(n, end, fadeHow, at, gains);
             else if (!fading)
-                runFrames<true, false>(n, end, how, at, gains);
+                runFrames<true, false>(n, end, fadeHow, at, gains);
             else
-                runFrames<true, true>(n, end, how, at, gains);
+                runFrames<true, true>(n, end, fadeHow, at, gains);
             n = end;
         }
+        for (int k = 0; k < kGroup; k++) quietUntil[k] -= span;
     }
 
     // One frame of a quiet run: the lanes' positions, and their gains when
