@@ -9,6 +9,8 @@
 // second pass.
 #pragma once
 
+#include <cmath>
+
 #include "dsp/layer_stream.h"
 
 // Steady streams (envelopes idle or sustaining) four at a time, with no
@@ -82,6 +84,8 @@ template <bool Given, int Stride, bool Whole>
     const Doubles steadyLeft = splat(s.steadyGain) * gainLeft;
     const Doubles steadyRight = splat(s.steadyGain) * gainRight;
     const bool mono = right == left;
+    // A mono stream panned to the centre gives both sides the same sound.
+    const bool twin = mono && s.gainLeft == s.gainRight && std::signbit(s.gainLeft) == std::signbit(s.gainRight);
     int n = 0;
     for (; n + 4 <= count; n += 4) {
         const Doubles position = Stride == 1 ? *reinterpret_cast<const UnalignedDoubles*>(at + n)
@@ -121,7 +125,7 @@ template <bool Given, int Stride, bool Whole>
             toRight = g * gainRight;
         }
         const Floats outLeft = __builtin_convertvector(toLeft * s0, Floats);
-        const Floats outRight = __builtin_convertvector(toRight * s1, Floats);
+        const Floats outRight = twin ? outLeft : __builtin_convertvector(toRight * s1, Floats);
         addTo(mixLeft + n, outLeft);
         addTo(mixRight + n, outRight);
         addTo(meter + n, outLeft);
