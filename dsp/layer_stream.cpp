@@ -3,16 +3,8 @@
 #include <algorithm>
 
 #include "dsp/stream_groups.h"
-#include "dsp/vector_clones.h"
-
-using namespace stream_vectors;
 
 namespace {
-
-// Frames of a span per pass: the positions of four streams stay in the
-// first level of cache between the passes.
-constexpr int kSpan = 256;
-constexpr int kGroup = kSteadyLanes;
 
 // Streams that add nothing to any mix or meter: silenced ones, and those
 // already past the end of a sample without a loop (they only reset their
@@ -20,265 +12,6 @@ constexpr int kGroup = kSteadyLanes;
 bool addsNothing(const LayerStream& s) {
     return s.silenced || (!s.looping && (s.forward ? s.pos >= s.length : s.pos <= 0.0));
 }
-
-// A group's first pass: up to four streams in the lanes of vectors. Between
-// events (a loop's end, a sample's end, a grain's end or its fades) a run of
-// frames needs no test at all: each frame stores the positions and adds the
-// steps, the same additions as frame by frame. Frames near an event go lane
-// by lane through exactly the steps of LayerStream::renderFrame<true>.
-struct GroupPlan {
-    LayerStream* stream[kGroup];
-    int count;
-    Doubles pos, counter, fade, dirStep, step, period;
-    // A grain's gain is level x fade x volume x envelope, left to right.
-    Doubles level, volume, env;
-    bool playing[kGroup];
-    int planned[kGroup];  // frames of this span a stopped lane plays
-    bool anyGrain = false;
-
-    void take(LayerStream* const* streams, int lanes) {
-        count = lanes;
-        for (int k = 0; k < kGroup; k++) {
-            LayerStream* s = streams[k < lanes ? k : 0];
-            stream[k] = s;
-            pos[k] = s->pos;
-            counter[k] = s->grainCounter;
-            fade[k] = s->grainFade;
-            dirStep[k] = s->direction * s->steadyStep;
-            step[k] = s->steadyStep;
-            period[k] = s->grainPeriod;
-            level[k] = s->level;
-            volume[k] = s->volume;
-            env[k] = s->steadyEnv;
-            playing[k] = k < lanes;
-            planned[k] = 0;
-            quietUntil[k] = 0;
-            anyGrain = anyGrain || (k < lanes && s->grain);
-        }
-        for (int k = lanes; k < kGroup; k++) stopLane(k);
-    }
-
-    // The lane's values stay as they are from here on.
-    void stopLane(int k) {
-        playing[k] = false;
-        dirStep[k] = 0.0;
-        step[k] = 0.0;
-    }
-
-    // Back into the streams that still play (a stopped one has its state).
-    void give() {
-        for (int k = 0; k < count; k++) {
-            if (!playing[k]) continue;
-            LayerStream& s = *stream[k];
-            s.pos = pos[k];
-            s.grainCounter = counter[k];
-            s.grainFade = fade[k];
-        }
-    }
-
-    // How a lane's grain fade moves during a run.
-    enum Fade { fadeHolds, fadeIn, fadeOut };
-    // The frame of the span up to which the lane surely meets no event, and
-    // how its fade moves until then. A lane's run stays quiet whatever the
-    // other lanes meet: only a lane whose run has ended is looked at again.
-    int quietUntil[kGroup];
-    Fade fadeHow[kGroup];
-    static constexpr int kLongestRun = 1 << 20;
-
-    // Frames from the lane's state on that surely hold no event (no loop or
-    // sample end, no grain end, no fade starting or ending), and how its
-    // fade moves meanwhile. One frame less than the arithmetic says, against
-    // rounding; 0 near an event and when the numbers are out of the ordinary.
-    int quietFrames(int k, int limit, Fade& how) const {
-        how = fadeHolds;
-        if (!playing[k]) return limit;
-        const LayerStream& s = *stream[k];
-        const double p = pos[k], c = counter[k], d = dirStep[k], e = step[k], g = period[k];
-        // Steps this small, or positions this large, could be moved by
-        // rounding more than the margin allows; fades that overlap are left
-        // to the frame-by-frame steps.
-        constexpr double kSmallest = 1e-3, kLargest = 1 << 30;
-        if (!(e >= kSmallest && e < kLargest) || !(std::fabs(d) >= kSmallest) || !(std::fabs(p) < kLargest) ||
-            !(std::fabs(c) < kLargest) || (s.grain && !(g > 2 * kGrainRamp)))
-            return 0;
-        double room;
-        if (s.forward)
-            room = ((s.looping ? s.loopEnd : s.length) - p) / d;
-        else
-            room = (p - (s.looping ? s.loopStart : 0.0)) / -d;
-        double untilChange = (g - c) / e;  // the grain's end
-        if (s.grain) {
-            if (c <= kGrainRamp) {
-                how = fadeIn;
-                untilChange = (kGrainRamp - c) / e;
-            } else if (c < g - kGrainRamp) {
-                untilChange = (g - kGrainRamp - c) / e;
-            } else {
-                how = fadeOut;
-            }
-        }
-        room = std::min(room, untilChange);
-        if (!(room > 1.0)) return 0;
-        return room - 1.0 >= limit ? limit : static_cast<int>(room - 1.0);
-    }
-
-    // One frame, lane by lane, moved as LayerStream::renderFrame<true> moves
-    // it: through the stream's own steps.
-    void planOneFrame(int n, double (*at)[kSpan], double (*gains)[kSpan]) {
-        for (int k = 0; k < count; k++) {
-            if (!playing[k]) continue;
-            LayerStream& s = *stream[k];
-            s.pos = pos[k];
-            s.grainCounter = counter[k];
-            s.grainFade = fade[k];
-            if (!s.stayInSample()) {
-                // The stream keeps the state it stopped in.
-                planned[k] = n;
-                stopLane(k);
-                continue;
-            }
-            at[k][n] = s.pos;
-            if (s.grain) {
-                s.fadeGrain();
-                gains[k][n] = s.gainWith(s.steadyEnv);
-            }
-            s.pos += s.direction * s.steadyStep;
-            s.grainCounter += s.steadyStep;
-            s.endGrainIfDue();
-            pos[k] = s.pos;
-            counter[k] = s.grainCounter;
-            fade[k] = s.grainFade;
-        }
-    }
-
-    // The first pass over a span of `span` frames.
-    [[gnu::always_inline]] void planSpan(int span, double (*at)[kSpan], double (*gains)[kSpan]) {
-        for (int k = 0; k < kGroup; k++) planned[k] = 0;
-        int n = 0;
-        // Frames to take one by one before looking for a quiet run again:
-        // doubled each time none is found, so that streams with an event
-        // every few frames (tiny loops, steep pitch) do not pay for the
-        // search at every frame.
-        int checked = 1;
-        while (n < span) {
-            int quiet = span - n;
-            for (int k = 0; k < count; k++) {
-                if (quietUntil[k] <= n) quietUntil[k] = n + quietFrames(k, kLongestRun, fadeHow[k]);
-                quiet = std::min(quiet, quietUntil[k] - n);
-            }
-            if (quiet == 0) {
-                for (const int end = std::min(span, n + checked); n < end; n++) planOneFrame(n, at, gains);
-                checked = std::min(2 * checked, kSpan);
-                continue;
-            }
-            checked = 1;
-            const int end = n + quiet;
-            bool fading = false;
-            for (int k = 0; k < count; k++) fading = fading || fadeHow[k] != fadeHolds;
-            if (!anyGrain)
-                runFrames<false, false>(n, end, fadeHow, at, gains);
-            else if (!fading)
-                runFrames<true, false>(n, end, fadeHow, at, gains);
-            else
-                runFrames<true, true>(n, end, fadeHow, at, gains);
-            n = end;
-        }
-        for (int k = 0; k < kGroup; k++) quietUntil[k] -= span;
-    }
-
-    // One frame of a quiet run: the lanes' positions, and their gains when
-    // a fade moves (the lanes whose fade moves divide their own counter, as
-    // renderFrame does), then the steps.
-    template <bool Fading>
-    [[gnu::always_inline]] void runFrame(Doubles& p, Doubles& c, Doubles& f, Doubles& atFrame, Doubles& gainFrame,
-                                         const Fade* how) const {
-        atFrame = p;
-        if (Fading) {
-            for (int k = 0; k < count; k++) {
-                if (how[k] == fadeIn) f[k] = c[k] / kGrainRamp;
-                if (how[k] == fadeOut) f[k] = std::fabs(c[k] - period[k]) / kGrainRamp;
-            }
-            gainFrame = level * f * volume * env;
-        }
-        p += dirStep;
-        c += step;
-    }
-
-    // Frames [n, end) of a quiet run, with the gains when `Gains`. Each
-    // four frames are turned lane by lane as they are stored, so that the
-    // second pass finds each stream's frames side by side.
-    template <bool Gains, bool Fading>
-    [[gnu::always_inline]] void runFrames(int n, int end, const Fade* how, double (*at)[kSpan],
-                                          double (*gains)[kSpan]) {
-        Doubles p = pos, c = counter, f = fade;
-        const Doubles g = level * f * volume * env;
-        Doubles a0, a1, a2, a3, g0 = g, g1 = g, g2 = g, g3 = g;
-        for (; n + 4 <= end; n += 4) {
-            runFrame<Fading>(p, c, f, a0, g0, how);
-            runFrame<Fading>(p, c, f, a1, g1, how);
-            runFrame<Fading>(p, c, f, a2, g2, how);
-            runFrame<Fading>(p, c, f, a3, g3, how);
-            storeTurned(at, n, a0, a1, a2, a3);
-            if (Gains) storeTurned(gains, n, g0, g1, g2, g3);
-        }
-        for (; n < end; n++) {
-            runFrame<Fading>(p, c, f, a0, g0, how);
-            for (int k = 0; k < kGroup; k++) {
-                at[k][n] = a0[k];
-                if (Gains) gains[k][n] = g0[k];
-            }
-        }
-        pos = p;
-        counter = c;
-        fade = f;
-    }
-
-    // Four frames of four lanes into each lane's row.
-    [[gnu::always_inline]] static void storeTurned(double (*rows)[kSpan], int n, const Doubles& f0, const Doubles& f1,
-                                                   const Doubles& f2, const Doubles& f3) {
-        const Doubles t0 = __builtin_shufflevector(f0, f1, 0, 4, 2, 6);
-        const Doubles t1 = __builtin_shufflevector(f0, f1, 1, 5, 3, 7);
-        const Doubles t2 = __builtin_shufflevector(f2, f3, 0, 4, 2, 6);
-        const Doubles t3 = __builtin_shufflevector(f2, f3, 1, 5, 3, 7);
-        *reinterpret_cast<UnalignedDoubles*>(&rows[0][n]) = __builtin_shufflevector(t0, t2, 0, 1, 4, 5);
-        *reinterpret_cast<UnalignedDoubles*>(&rows[1][n]) = __builtin_shufflevector(t1, t3, 0, 1, 4, 5);
-        *reinterpret_cast<UnalignedDoubles*>(&rows[2][n]) = __builtin_shufflevector(t0, t2, 2, 3, 6, 7);
-        *reinterpret_cast<UnalignedDoubles*>(&rows[3][n]) = __builtin_shufflevector(t1, t3, 2, 3, 6, 7);
-    }
-
-    bool anyPlaying() const { return playing[0] || playing[1] || playing[2] || playing[3]; }
-};
-
-}  // namespace
-
-// Up to four steady, audible streams that start at the same frame, span by
-// span: the first pass moves all of them at once, then each stream's frames
-// are mixed, in the streams' order.
-VECTOR_CLONES void renderSteadyGroup(LayerStream* const* streams, int count, int frames) noexcept {
-    GroupPlan plan;
-    plan.take(streams, count);
-    // Each lane's frames in a row of its own.
-    alignas(32) double at[kGroup][kSpan];
-    alignas(32) double gains[kGroup][kSpan];
-    for (int i = streams[0]->first; i < frames; i += kSpan) {
-        const int span = std::min(kSpan, frames - i);
-        bool wasPlaying[kGroup];
-        for (int k = 0; k < kGroup; k++) wasPlaying[k] = plan.playing[k];
-        plan.planSpan(span, at, gains);
-        for (int k = 0; k < count; k++) {
-            if (!wasPlaying[k]) continue;
-            const int played = plan.playing[k] ? span : plan.planned[k];
-            if (streams[k]->grain)
-                playSpan<true, 1>(*streams[k], i, played, at[k], gains[k]);
-            else
-                playSpan<false, 1>(*streams[k], i, played, at[k], gains[k]);
-        }
-        if (!plan.anyPlaying()) break;
-    }
-    plan.give();
-}
-
-namespace {
 
 // The stream is copied into a local for the loop, so that its fields can
 // live in registers instead of being stored and reloaded every frame.
@@ -297,11 +30,10 @@ void renderLoaded(LayerStream& a, int frames) {
         renderOneAs<false>(a, frames);
 }
 
-// Audible streams waiting to render as a group, in order. A group of steady
-// streams renders as steady groups of four; one with a stream whose
-// envelopes move renders as one moving group.
+// Audible streams waiting to render as a group, in order: as a steady
+// group when none of them has an envelope that moves.
 struct Group {
-    LayerStream* streams[kMovingLanes];
+    LayerStream* streams[kGroupLanes];
     int count = 0;
     bool moving = false;
 
@@ -310,13 +42,14 @@ struct Group {
         streams[count++] = &s;
         moving = moving || !s.steady;
     }
-    bool full() const { return count == kMovingLanes; }
+    bool full() const { return count == kGroupLanes; }
     void render(int frames) {
+        if (count == 0)
+            return;
         if (moving)
             renderMovingGroup(streams, count, frames);
         else
-            for (int k = 0; k < count; k += kSteadyLanes)
-                renderSteadyGroup(streams + k, std::min(kSteadyLanes, count - k), frames);
+            renderSteadyGroup(streams, count, frames);
         count = 0;
         moving = false;
     }

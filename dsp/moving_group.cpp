@@ -15,14 +15,15 @@ using namespace stream_vectors;
 
 namespace {
 
-constexpr int kLanes = kMovingLanes;
+constexpr int kLanes = kGroupLanes;
 // Frames per span: a span's positions and gains (16 KB) stay in the first
 // level of cache between the passes.
 constexpr int kSpan = 128;
 
 // The eight lanes' doubles go in two vectors of four (stream_vectors'
 // Doubles), their envelopes' floats in one vector of eight: every vector as
-// wide as an AVX register, so that the compiler keeps them whole.
+// wide as an AVX register, so that the compiler keeps them whole. Lane k is
+// element k % 4 of half k / 4.
 constexpr int kHalves = 2;
 typedef long long Mask __attribute__((vector_size(32)));
 typedef float FloatLanes __attribute__((vector_size(32)));
@@ -32,15 +33,15 @@ constexpr double kEndless = std::numeric_limits<double>::infinity();
 constexpr float kEndlessFloat = std::numeric_limits<float>::infinity();
 constexpr long long kMagnitudeBits = 0x7fffffffffffffffLL;
 
-// Lanes 0-3 or 4-7 of eight floats or float masks, as four.
-#define halfOf(v, h) ((h) == 0 ? __builtin_shufflevector(v, v, 0, 1, 2, 3) : __builtin_shufflevector(v, v, 4, 5, 6, 7))
-// (Element by element, as stream_vectors' widen.)
-#define widened(v, h) (Doubles{(v)[4 * (h)], (v)[4 * (h) + 1], (v)[4 * (h) + 2], (v)[4 * (h) + 3]})
-
 [[gnu::always_inline]] inline bool anyLane(const Mask& m) {
     const Mask half = m | __builtin_shufflevector(m, m, 2, 3, 0, 1);
     return (half[0] | half[1]) != 0;
 }
+
+// Lanes 0-3 or 4-7 of eight floats or float masks, as four.
+#define halfOf(v, h) ((h) == 0 ? __builtin_shufflevector(v, v, 0, 1, 2, 3) : __builtin_shufflevector(v, v, 4, 5, 6, 7))
+// (Element by element, as stream_vectors' widen.)
+#define widened(v, h) (Doubles{(v)[4 * (h)], (v)[4 * (h) + 1], (v)[4 * (h) + 2], (v)[4 * (h) + 3]})
 
 // One envelope of each lane: its output and what a step of its current
 // stage does, output x coef + base, the stage ending where the result
@@ -91,7 +92,6 @@ struct EnvelopeLanes {
 struct MovingPlan {
     LayerStream* stream[kLanes];
     int count;
-    // Lane k is element k % 4 of half k / 4.
     Doubles pos[kHalves], counter[kHalves], fade[kHalves];
     Doubles direction[kHalves], prefix[kHalves], depth[kHalves], tune[kHalves], level[kHalves],
         volume[kHalves];

@@ -13,14 +13,12 @@
 
 #include "dsp/layer_stream.h"
 
-// Steady streams (envelopes idle or sustaining) four at a time, with no
-// per-frame test between events (layer_stream.cpp).
-inline constexpr int kSteadyLanes = 4;
+// Streams per group. Steady streams (envelopes idle or sustaining) render
+// four at a time, with no per-frame test between events (steady_group.cpp);
+// a group in which an envelope moves steps its envelopes in the lanes of
+// vectors, eight at a time (moving_group.cpp).
+inline constexpr int kGroupLanes = 8;
 void renderSteadyGroup(LayerStream* const* streams, int count, int frames) noexcept;
-
-// Any audible streams, eight at a time, with their envelopes stepped in the
-// lanes of vectors (moving_group.cpp).
-inline constexpr int kMovingLanes = 8;
 void renderMovingGroup(LayerStream* const* streams, int count, int frames) noexcept;
 
 namespace stream_vectors {
