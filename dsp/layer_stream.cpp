@@ -1,6 +1,7 @@
 #include "dsp/layer_stream.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "dsp/stream_groups.h"
 
@@ -11,6 +12,20 @@ namespace {
 // envelopes). They may render at any point without changing any sum.
 bool addsNothing(const LayerStream& s) {
     return s.silenced || (!s.looping && (s.forward ? s.pos >= s.length : s.pos <= 0.0));
+}
+
+// Streams with an event every few frames (a loop or a grain that comes
+// round within a few dozen frames, fades that overlap, a step too small or
+// a position too large to plan with) would hold a whole group to the
+// frame-by-frame steps: they render alone, frame by frame.
+bool eventful(const LayerStream& s) {
+    constexpr double kFewFrames = 64.0;
+    const double step = std::fabs(s.steadyStep);
+    if (!(step >= kSmallestStep && step < kLargestPosition) || !(std::fabs(s.pos) < kLargestPosition) ||
+        !(std::fabs(s.grainCounter) < kLargestPosition))
+        return true;
+    if (s.looping && !(s.loopEnd - s.loopStart > kFewFrames * step)) return true;
+    return !(s.grainPeriod > kFewFrames * step) || (s.grain && !(s.grainPeriod > 2 * kGrainRamp));
 }
 
 // The stream is copied into a local for the loop, so that its fields can
@@ -64,6 +79,11 @@ void renderStreams(LayerStream* streams, int count, int frames) noexcept {
         LayerStream& s = streams[n];
         // Streams that add nothing may render at any point.
         if (addsNothing(s)) {
+            renderLoaded(s, frames);
+            continue;
+        }
+        if (eventful(s)) {
+            group.render(frames);
             renderLoaded(s, frames);
             continue;
         }

@@ -11,6 +11,11 @@
 
 inline constexpr double kGrainRamp = 50.0;  // frames of fade at each end of a grain
 
+// Steps this small, or positions this large, could be moved by rounding
+// more than a frame's margin: runs of frames are not planned ahead for them.
+inline constexpr double kSmallestStep = 1e-3;
+inline constexpr double kLargestPosition = 1 << 30;
+
 // Reads frame `j` and its successor, interpolated by `frac`. Every buffer
 // holds a guard frame at `length`; indices are clamped to it so that no
 // position, however it was reached, reads outside the buffer.

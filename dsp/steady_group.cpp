@@ -88,12 +88,10 @@ struct GroupPlan {
         if (!playing[k]) return limit;
         const LayerStream& s = *stream[k];
         const double p = pos[k], c = counter[k], d = dirStep[k], e = step[k], g = period[k];
-        // Steps this small, or positions this large, could be moved by
-        // rounding more than the margin allows; fades that overlap are left
-        // to the frame-by-frame steps.
-        constexpr double kSmallest = 1e-3, kLargest = 1 << 30;
-        if (!(e >= kSmallest && e < kLargest) || !(std::fabs(d) >= kSmallest) || !(std::fabs(p) < kLargest) ||
-            !(std::fabs(c) < kLargest) || (s.grain && !(g > 2 * kGrainRamp)))
+        // Fades that overlap are left to the frame-by-frame steps.
+        if (!(e >= kSmallestStep && e < kLargestPosition) || !(std::fabs(d) >= kSmallestStep) ||
+            !(std::fabs(p) < kLargestPosition) || !(std::fabs(c) < kLargestPosition) ||
+            (s.grain && !(g > 2 * kGrainRamp)))
             return 0;
         double room;
         if (s.forward)
@@ -116,12 +114,29 @@ struct GroupPlan {
         return room - 1.0 >= limit ? limit : static_cast<int>(room - 1.0);
     }
 
-    // One frame, lane by lane, moved as LayerStream::renderFrame<true> moves
-    // it: through the stream's own steps.
+    // The fade of a lane whose fade moves in its run, at grain counter c,
+    // as LayerStream::fadeGrain computes it.
+    double fadeOf(int k, double c) const {
+        return fadeHow[k] == fadeIn ? c / kGrainRamp : std::fabs(c - period[k]) / kGrainRamp;
+    }
+
+    // One frame, lane by lane. A lane near an event moves as
+    // LayerStream::renderFrame<true> moves it, through the stream's own
+    // steps; one still in its quiet run takes the run's step.
     void planOneFrame(int n, double (*at)[kSpan], double (*gains)[kSpan]) {
         for (int k = 0; k < count; k++) {
             if (!playing[k]) continue;
             LayerStream& s = *stream[k];
+            if (quietUntil[k] > n) {
+                at[k][n] = pos[k];
+                if (s.grain) {
+                    if (fadeHow[k] != fadeHolds) fade[k] = fadeOf(k, counter[k]);
+                    gains[k][n] = level[k] * fade[k] * volume[k] * env[k];
+                }
+                pos[k] += dirStep[k];
+                counter[k] += step[k];
+                continue;
+            }
             s.pos = pos[k];
             s.grainCounter = counter[k];
             s.grainFade = fade[k];
@@ -188,10 +203,8 @@ struct GroupPlan {
                                          const Fade* how) const {
         atFrame = p;
         if (Fading) {
-            for (int k = 0; k < count; k++) {
-                if (how[k] == fadeIn) f[k] = c[k] / kGrainRamp;
-                if (how[k] == fadeOut) f[k] = std::fabs(c[k] - period[k]) / kGrainRamp;
-            }
+            for (int k = 0; k < count; k++)
+                if (how[k] != fadeHolds) f[k] = fadeOf(k, c[k]);
             gainFrame = level * f * volume * env;
         }
         p += dirStep;
