@@ -267,6 +267,11 @@ struct MovingPlan {
         }
     }
 
+    // Second pass of lane k's stream.
+    [[gnu::always_inline]] void play(int k, int first, int frames, double (*at)[kLanes], double (*gains)[kLanes]) const {
+        playSpan<true, kLanes>(*stream[k], first, frames, &at[0][k], &gains[0][k]);
+    }
+
     bool anyPlaying() const {
         for (int k = 0; k < count; k++)
             if (playing[k]) return true;
@@ -282,20 +287,7 @@ struct MovingPlan {
 
 VECTOR_CLONES void renderMovingGroup(LayerStream* const* streams, int count, int frames) noexcept {
     MovingPlan plan;
-    plan.take(streams, count);
     alignas(64) double at[kSpan][kLanes];
     alignas(64) double gains[kSpan][kLanes];
-    for (int i = streams[0]->first; i < frames; i += kSpan) {
-        const int span = std::min(kSpan, frames - i);
-        bool wasPlaying[kLanes];
-        for (int k = 0; k < kLanes; k++) wasPlaying[k] = plan.playing[k];
-        plan.planSpan(span, at, gains);
-        for (int k = 0; k < count; k++) {
-            if (!wasPlaying[k]) continue;
-            const int played = plan.playing[k] ? span : plan.planned[k];
-            playSpan<true, kLanes>(*streams[k], i, played, &at[0][k], &gains[0][k]);
-        }
-        if (!plan.anyPlaying()) break;
-    }
-    plan.give();
+    renderInSpans<kSpan>(plan, streams, count, frames, at, gains);
 }

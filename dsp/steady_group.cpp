@@ -253,34 +253,24 @@ struct GroupPlan {
         *reinterpret_cast<UnalignedDoubles*>(&rows[3][n]) = __builtin_shufflevector(t1, t3, 2, 3, 6, 7);
     }
 
+    // Second pass of lane k's stream.
+    [[gnu::always_inline]] void play(int k, int first, int frames, double (*at)[kSpan], double (*gains)[kSpan]) const {
+        if (stream[k]->grain)
+            playSpan<true, 1>(*stream[k], first, frames, at[k], gains[k]);
+        else
+            playSpan<false, 1>(*stream[k], first, frames, at[k], gains[k]);
+    }
+
     bool anyPlaying() const { return playing[0] || playing[1] || playing[2] || playing[3]; }
 };
 
 // Up to four steady, audible streams that start at the same frame, span by
-// span: the first pass moves all of them at once, then each stream's frames
-// are mixed, in the streams' order.
+// span; each lane's frames in a row of its own.
 [[gnu::always_inline]] inline void renderFour(LayerStream* const* streams, int count, int frames) {
     GroupPlan plan;
-    plan.take(streams, count);
-    // Each lane's frames in a row of its own.
     alignas(32) double at[kGroup][kSpan];
     alignas(32) double gains[kGroup][kSpan];
-    for (int i = streams[0]->first; i < frames; i += kSpan) {
-        const int span = std::min(kSpan, frames - i);
-        bool wasPlaying[kGroup];
-        for (int k = 0; k < kGroup; k++) wasPlaying[k] = plan.playing[k];
-        plan.planSpan(span, at, gains);
-        for (int k = 0; k < count; k++) {
-            if (!wasPlaying[k]) continue;
-            const int played = plan.playing[k] ? span : plan.planned[k];
-            if (streams[k]->grain)
-                playSpan<true, 1>(*streams[k], i, played, at[k], gains[k]);
-            else
-                playSpan<false, 1>(*streams[k], i, played, at[k], gains[k]);
-        }
-        if (!plan.anyPlaying()) break;
-    }
-    plan.give();
+    renderInSpans<kSpan>(plan, streams, count, frames, at, gains);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 // second pass.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 
 #include "dsp/layer_stream.h"
@@ -138,6 +139,25 @@ template <bool Given, int Stride>
         playSpanAs<Given, Stride, true>(s, first, count, at, gains);
     else
         playSpanAs<Given, Stride, false>(s, first, count, at, gains);
+}
+
+// Renders a group span by span: the plan's first pass moves all its lanes
+// over the span, then each stream's frames are mixed, in the streams' order
+// (a stream that stopped in the span mixes the frames it played).
+template <int Span, typename Plan, typename Rows>
+[[gnu::always_inline]] inline void renderInSpans(Plan& plan, LayerStream* const* streams, int count, int frames,
+                                                 Rows at, Rows gains) {
+    plan.take(streams, count);
+    for (int i = streams[0]->first; i < frames; i += Span) {
+        const int span = std::min(Span, frames - i);
+        bool wasPlaying[kGroupLanes];
+        for (int k = 0; k < count; k++) wasPlaying[k] = plan.playing[k];
+        plan.planSpan(span, at, gains);
+        for (int k = 0; k < count; k++)
+            if (wasPlaying[k]) plan.play(k, i, plan.playing[k] ? span : plan.planned[k], at, gains);
+        if (!plan.anyPlaying()) break;
+    }
+    plan.give();
 }
 
 }  // namespace stream_vectors
