@@ -20,7 +20,7 @@ bool addsNothing(const LayerStream& s) {
 // frame-by-frame steps: they render alone, frame by frame.
 bool eventful(const LayerStream& s) {
     constexpr double kFewFrames = 64.0;
-    const double step = std::fabs(s.steadyStep);
+    const double step = s.steadyStep;
     if (!(step >= kSmallestStep && step < kLargestPosition) || !(std::fabs(s.pos) < kLargestPosition) ||
         !(std::fabs(s.grainCounter) < kLargestPosition))
         return true;

@@ -5,8 +5,8 @@
 // each stream's frames several at a time, in the streams' order, so that
 // every mix and meter frame receives the same additions in the same order.
 //
-// Only what the render files share lives here: the vector types, and the
-// second pass.
+// Only what the render files share lives here: the vector types, the
+// second pass, and the loop over the spans.
 #pragma once
 
 #include <algorithm>
@@ -40,10 +40,11 @@ typedef double UnalignedDoubles __attribute__((vector_size(32), aligned(8)));
 typedef float UnalignedFloats __attribute__((vector_size(16), aligned(4)));
 #define addTo(destination, values) (*reinterpret_cast<UnalignedFloats*>(destination) += (values))
 
-// Four floats or ints as four doubles. Built element by element: GCC makes that
-// one conversion of four, where __builtin_convertvector takes two of two.
-#define widen(v) \
-    (Doubles{static_cast<double>((v)[0]), static_cast<double>((v)[1]), static_cast<double>((v)[2]), static_cast<double>((v)[3])})
+// Four floats or ints as four doubles. Built element by element: GCC makes
+// that one conversion of four, where __builtin_convertvector takes two of two.
+#define widen(v)                                                                     \
+    (Doubles{static_cast<double>((v)[0]), static_cast<double>((v)[1]), static_cast<double>((v)[2]), \
+             static_cast<double>((v)[3])})
 
 // Frames j and j + 1 of four frames j at once: one load for each pair, then
 // the firsts and the seconds gathered by shuffles.
