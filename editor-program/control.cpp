@@ -1,6 +1,7 @@
 #include "editor-program/control.h"
 
 #include <QFontMetrics>
+#include <QMouseEvent>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -143,4 +144,30 @@ float Control::markPosition() const {
 void Control::refreshText() {
     valueText_ = valueText();
     setToolTip(label_ + QStringLiteral(": ") + valueText_);
+}
+
+void DragControl::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+    lastPosition_ = event->position();
+    beginDrag();
+}
+
+void DragControl::mouseMoveEvent(QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton)) return;
+    const QPointF position = event->position();
+    dragBy(dragPixels(lastPosition_, position), dragSpan(), event->modifiers());
+    lastPosition_ = position;
+}
+
+void DragControl::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) endDrag();
+}
+
+void DragControl::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) returnToDefault();
+}
+
+void DragControl::wheelEvent(QWheelEvent* event) {
+    wheelBy(event);
+    event->accept();
 }

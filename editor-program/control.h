@@ -1,7 +1,7 @@
 // The base of every control: a normalised value 0..1 that the plug-in sets
 // (setValue, silent) and the user changes (valueChanged), with the display
 // hints of the plug-in's parameter record. The knob and the slider share the
-// gestures kept here: drag, wheel, double-click to the default.
+// gestures of DragControl: drag, wheel, double-click to the default.
 #pragma once
 
 #include <QFont>
@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <functional>
 
+class QMouseEvent;
 class QWheelEvent;
 
 class Control : public QWidget {
@@ -87,4 +88,28 @@ private:
     int mark_ = 0;
     bool showing_ = false;
     bool dragging_ = false;
+};
+
+// A control the user drags: the mouse events of the drag, the double-click
+// and the wheel, with the direction and span of the drag left to the
+// subclass.
+class DragControl : public Control {
+    Q_OBJECT
+public:
+    using Control::Control;
+
+protected:
+    // Pixels moved towards "more" from `from` to `to`, and the pixels that
+    // cover the whole range.
+    virtual double dragPixels(const QPointF& from, const QPointF& to) const = 0;
+    virtual double dragSpan() const = 0;
+
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    QPointF lastPosition_;
 };

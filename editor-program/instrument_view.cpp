@@ -93,9 +93,7 @@ void InstrumentView::poll() {
 
 void InstrumentView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), style::kPanel);
-    painter.setPen(selected ? style::kAccent : style::kPanelEdge);
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    style::paintPanel(painter, rect(), style::kPanel, selected ? style::kAccent : style::kPanelEdge);
     painter.fillRect(QRect(0, 0, 3, height()), selected ? style::kAccent : style::kPanelEdge);
 }
 

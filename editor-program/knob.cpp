@@ -1,8 +1,6 @@
 #include "editor-program/knob.h"
 
-#include <QMouseEvent>
 #include <QPainter>
-#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -22,7 +20,7 @@ QPointF onCircle(const QPointF& centre, double radius, double degrees) {
 
 }  // namespace
 
-Knob::Knob(const QString& label, QWidget* parent) : Control(label, parent) {}
+Knob::Knob(const QString& label, QWidget* parent) : DragControl(label, parent) {}
 
 QSize Knob::sizeHint() const { return {38, 28}; }
 
@@ -74,29 +72,6 @@ void Knob::paintEvent(QPaintEvent*) {
     painter.drawText(text, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, shownText());
 }
 
-void Knob::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
-    lastPosition_ = event->position();
-    beginDrag();
-}
+double Knob::dragPixels(const QPointF& from, const QPointF& to) const { return from.y() - to.y(); }
 
-void Knob::mouseMoveEvent(QMouseEvent* event) {
-    if (!(event->buttons() & Qt::LeftButton)) return;
-    const QPointF position = event->position();
-    dragBy(lastPosition_.y() - position.y(), kDragSpan, event->modifiers());
-    lastPosition_ = position;
-}
-
-void Knob::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) endDrag();
-}
-
-void Knob::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return;
-    returnToDefault();
-}
-
-void Knob::wheelEvent(QWheelEvent* event) {
-    wheelBy(event);
-    event->accept();
-}
+double Knob::dragSpan() const { return kDragSpan; }

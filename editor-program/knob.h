@@ -5,7 +5,7 @@
 
 #include "editor-program/control.h"
 
-class Knob : public Control {
+class Knob : public DragControl {
     Q_OBJECT
 public:
     explicit Knob(const QString& label, QWidget* parent = nullptr);
@@ -16,12 +16,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
-
-private:
-    QPointF lastPosition_;
+    double dragPixels(const QPointF& from, const QPointF& to) const override;
+    double dragSpan() const override;
 };

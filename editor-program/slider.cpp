@@ -1,8 +1,6 @@
 #include "editor-program/slider.h"
 
-#include <QMouseEvent>
 #include <QPainter>
-#include <QWheelEvent>
 #include <algorithm>
 
 #include "editor-program/style.h"
@@ -14,7 +12,7 @@ constexpr int kBarHeight = 8;
 
 }  // namespace
 
-Slider::Slider(const QString& label, QWidget* parent) : Control(label, parent) {}
+Slider::Slider(const QString& label, QWidget* parent) : DragControl(label, parent) {}
 
 QSize Slider::sizeHint() const { return {38, 28}; }
 
@@ -56,28 +54,6 @@ void Slider::paintEvent(QPaintEvent*) {
     painter.drawText(text, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, shownText());
 }
 
-void Slider::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
-    lastPosition_ = event->position();
-    beginDrag();
-}
+double Slider::dragPixels(const QPointF& from, const QPointF& to) const { return to.x() - from.x(); }
 
-void Slider::mouseMoveEvent(QMouseEvent* event) {
-    if (!(event->buttons() & Qt::LeftButton)) return;
-    const QPointF position = event->position();
-    dragBy(position.x() - lastPosition_.x(), track().width(), event->modifiers());
-    lastPosition_ = position;
-}
-
-void Slider::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) endDrag();
-}
-
-void Slider::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) returnToDefault();
-}
-
-void Slider::wheelEvent(QWheelEvent* event) {
-    wheelBy(event);
-    event->accept();
-}
+double Slider::dragSpan() const { return track().width(); }

@@ -5,7 +5,7 @@
 
 #include "editor-program/control.h"
 
-class Slider : public Control {
+class Slider : public DragControl {
     Q_OBJECT
 public:
     explicit Slider(const QString& label, QWidget* parent = nullptr);
@@ -14,14 +14,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
+    double dragPixels(const QPointF& from, const QPointF& to) const override;
+    double dragSpan() const override;
 
 private:
     QRectF track() const;
-
-    QPointF lastPosition_;
 };

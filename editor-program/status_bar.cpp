@@ -41,9 +41,7 @@ void StatusBar::setLine(int line, const QString& text) {
 
 void StatusBar::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), style::kPanel);
-    painter.setPen(style::kPanelEdge);
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    style::paintPanel(painter, rect());
     QFont font = painter.font();
     font.setPixelSize(style::kFontPixels + 1);
     painter.setFont(font);

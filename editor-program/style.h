@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QColor>
+#include <QPainter>
+#include <QRect>
 
 namespace style {
 
@@ -20,5 +22,13 @@ inline const QColor kStartMarker{0x60, 0xd0, 0x70};
 
 constexpr int kFontPixels = 10;  // labels and values
 constexpr int kKnobSize = 26;    // diameter of a knob's dial
+
+// A panel: `rect` filled, with a one-pixel edge inside it.
+inline void paintPanel(QPainter& painter, const QRect& rect, const QColor& fill = kPanel,
+                       const QColor& edge = kPanelEdge) {
+    painter.fillRect(rect, fill);
+    painter.setPen(edge);
+    painter.drawRect(rect.adjusted(0, 0, -1, -1));
+}
 
 }  // namespace style

@@ -52,9 +52,7 @@ void Visualizer::poll() {
 
 void Visualizer::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), style::kPanel);
-    painter.setPen(style::kPanelEdge);
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    style::paintPanel(painter, rect());
     if (!instrument) return;
 
     const Times t = timesOf(shown);

@@ -64,8 +64,6 @@ void Vumeter::resizeEvent(QResizeEvent*) {
 
 void Vumeter::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), style::kBackground);
-    painter.setPen(style::kPanelEdge);
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    style::paintPanel(painter, rect(), style::kBackground);
     if (pixels_ > 0) painter.fillRect(QRect(1, height() - 1 - pixels_, width() - 2, pixels_), gradient_);
 }

@@ -141,7 +141,5 @@ void WaveformDisplay::markerMoved(int kind, int frame, bool released) {
 
 void WaveformDisplay::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), style::kPanel);
-    painter.setPen(style::kPanelEdge);
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    style::paintPanel(painter, rect());
 }
