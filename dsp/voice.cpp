@@ -189,9 +189,3 @@ void Voice::finish(float** outputs, int frames, const VoiceBlock& block) noexcep
     if (allIdle && released) stop(block);
     startOffset = 0;
 }
-
-void Voice::process(float** outputs, int frames, const VoiceBlock& block) noexcept {
-    LayerStream streams[kMaxLayers];
-    renderStreams(streams, prepare(frames, block, streams), frames);
-    finish(outputs, frames, block);
-}

@@ -25,8 +25,8 @@ struct LayerPlayback {
 };
 
 // All operations run with the engine lock held (the audio thread, or a thread
-// that plays the editor's keyboard); process and what it calls never
-// allocate, lock or make a system call.
+// that plays the editor's keyboard); prepare, finish and the render between
+// them never allocate, lock or make a system call.
 class Voice {
 public:
     static constexpr int kMaxLayers = 16;
@@ -40,12 +40,12 @@ public:
     void doRelease(const VoiceBlock& block) noexcept;
     // Frees the voice at once.
     void stop(const VoiceBlock& block) noexcept;
-    void process(float** outputs, int frames, const VoiceBlock& block) noexcept;
-    // The same in three steps, so that the streams of many voices can render
-    // together (VoiceRenderer): readies the block (mix cleared, envelopes
-    // stepped at its start) and writes the voice's streams, at most
-    // kMaxLayers, returning how many; after they have rendered, `finish`
-    // adds the mix to the outputs and frees a voice whose note has ended.
+    // A block in three steps, so that the streams of many voices render
+    // together (VoiceRenderer): `prepare` readies the block (mix cleared,
+    // envelopes stepped at its start) and writes the voice's streams, at
+    // most kMaxLayers, returning how many; after they have rendered,
+    // `finish` adds the mix to the outputs and frees a voice whose note has
+    // ended.
     int prepare(int frames, const VoiceBlock& block, LayerStream* streams) noexcept;
     void finish(float** outputs, int frames, const VoiceBlock& block) noexcept;
     // Frees a released voice whose volume envelopes have all ended, as a
