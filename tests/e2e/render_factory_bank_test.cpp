@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "render_harness.h"
-#include "tests/unit/pitch_estimate.h"
+#include "tests/support/pitch_estimate.h"
 
 using namespace render_test;
 

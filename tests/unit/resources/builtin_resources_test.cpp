@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "pitch_estimate.h"
+#include "tests/support/pitch_estimate.h"
 #include "resources/builtin_resources.h"
 
 namespace {

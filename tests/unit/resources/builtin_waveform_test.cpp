@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "pitch_estimate.h"
+#include "tests/support/pitch_estimate.h"
 #include "resources/builtin_catalogue.h"
 #include "resources/builtin_waveforms.h"
 

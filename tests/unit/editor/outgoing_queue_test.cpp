@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "allocation_counter.h"
+#include "tests/support/allocation_counter.h"
 #include "editor/outgoing_queue.h"
 #include "editor/ui_decoder.h"
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "allocation_counter.h"
+#include "tests/support/allocation_counter.h"
 #include "plugin_fixture.h"
 
 namespace {
