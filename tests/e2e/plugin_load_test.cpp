@@ -13,6 +13,7 @@
 #include <string>
 
 #include "host/vst2.h"
+#include "tests/support/instance_numbers.h"
 
 namespace {
 
@@ -53,8 +54,10 @@ protected:
 };
 
 TEST_F(LoadedPlugin, RecordAndOpcodesAsAHostReadsThem) {
-    AEffect* e = entry(host);
+    AEffect* e = nullptr;
+    const int number = numberTakenBy([&] { e = entry(host); });
     ASSERT_NE(e, nullptr);
+    ASSERT_GE(number, 0);
     EXPECT_EQ(e->magic, 0x56737450);
     EXPECT_EQ(e->numPrograms, 128);
     EXPECT_EQ(e->numParams, 768);
@@ -91,24 +94,30 @@ TEST_F(LoadedPlugin, RecordAndOpcodesAsAHostReadsThem) {
 
     call(e, effMainsChanged, 0, 0);
     EXPECT_EQ(call(e, effClose), 1);
-    EXPECT_FALSE(shmExists("/instrument.mmap0"));  // the object is gone
+    EXPECT_FALSE(shmExists("/instrument.mmap" + std::to_string(number)));  // the object is gone
 }
 
+// Numbers go up within a process; others on the machine may hold any of
+// them, so the objects' numbers need not follow one another.
 TEST_F(LoadedPlugin, InstancesTakeSuffixesInOrderAndNeverReuseThem) {
-    AEffect* first = entry(host);
-    AEffect* second = entry(host);
+    AEffect *first = nullptr, *second = nullptr, *third = nullptr;
+    const int firstNumber = numberTakenBy([&] { first = entry(host); });
+    const int secondNumber = numberTakenBy([&] { second = entry(host); });
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
-    EXPECT_TRUE(shmExists("/instrument.mmap0"));
-    EXPECT_TRUE(shmExists("/sample.mmap0"));
-    EXPECT_TRUE(shmExists("/instrument.mmap1"));
-    EXPECT_TRUE(shmExists("/sample.mmap1"));
+    ASSERT_GE(firstNumber, 0);
+    EXPECT_GT(secondNumber, firstNumber);
+    for (int n : {firstNumber, secondNumber}) {
+        EXPECT_TRUE(shmExists("/instrument.mmap" + std::to_string(n))) << n;
+        EXPECT_TRUE(shmExists("/sample.mmap" + std::to_string(n))) << n;
+    }
 
     EXPECT_EQ(call(first, effClose), 1);
     EXPECT_EQ(call(second, effClose), 1);
-    AEffect* third = entry(host);
+    const int thirdNumber = numberTakenBy([&] { third = entry(host); });
     ASSERT_NE(third, nullptr);
-    EXPECT_TRUE(shmExists("/instrument.mmap2"));
+    EXPECT_GT(thirdNumber, secondNumber);  // freed numbers are not taken again
+    EXPECT_TRUE(shmExists("/instrument.mmap" + std::to_string(thirdNumber)));
     EXPECT_EQ(call(third, effClose), 1);
 }
 
@@ -117,13 +126,14 @@ TEST_F(LoadedPlugin, AHostWithoutAVersionGetsNothing) {
     callsBeforeRecord = 0;
     EXPECT_EQ(entry(host), nullptr);
     EXPECT_EQ(callsBeforeRecord, 1);
-    EXPECT_FALSE(shmExists("/instrument.mmap0"));
     EXPECT_EQ(entry(nullptr), nullptr);
+    EXPECT_TRUE(mappedInstanceNumbers().empty());  // no object, no regions
 
-    hostVersion = 2400;  // no instance number was used up
-    AEffect* e = entry(host);
+    hostVersion = 2400;
+    AEffect* e = nullptr;
+    const int number = numberTakenBy([&] { e = entry(host); });
     ASSERT_NE(e, nullptr);
-    EXPECT_TRUE(shmExists("/instrument.mmap0"));
+    EXPECT_TRUE(shmExists("/instrument.mmap" + std::to_string(number)));
     call(e, effClose);
 }
 

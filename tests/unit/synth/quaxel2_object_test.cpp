@@ -221,39 +221,77 @@ TEST(SharedRegions, CreatedZeroedWithFreeSlotsAndPrivateMode) {
     EXPECT_EQ(samples->waveformReady, 0);
 }
 
+// An object made right after `last` takes the number after last's, unless
+// another process on the machine takes that number first. `prepare` readies
+// the names of that number (and says whether it could), the object is made,
+// and `undo` clears what `prepare` left, told whether the object took the
+// number; attempts where another process was quicker are made again.
+template <class Prepare, class Undo>
+std::unique_ptr<Quaxel2> makeAfter(std::unique_ptr<Quaxel2>& last, Prepare prepare, Undo undo) {
+    for (int tries = 0; tries < 5; tries++) {
+        const int next = last->getInstanceNumber() + 1;
+        const bool prepared = prepare(next);
+        auto made = makePlugin();
+        const bool took = made->getInstanceNumber() == next;
+        if (prepared) undo(next, took);
+        if (prepared && took) return made;
+        last = std::move(made);
+    }
+    ADD_FAILURE() << "other processes took every number tried";
+    return nullptr;
+}
+
 TEST(SharedRegions, EachObjectHasItsOwnSuffixAndAStaleObjectIsReplaced) {
     auto first = makePlugin();
     auto second = makePlugin();
-    EXPECT_EQ(second->getInstanceNumber(), first->getInstanceNumber() + 1);
+    EXPECT_GT(second->getInstanceNumber(), first->getInstanceNumber());
     EXPECT_NE(first->getInstrumentRegion(), second->getInstrumentRegion());
 
-    // Another process's leftover under the next name must not be reused.
-    const std::string next = "/instrument.mmap" + std::to_string(second->getInstanceNumber() + 1);
-    int fd = shm_open(next.c_str(), O_RDWR | O_CREAT, 0644);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(ftruncate(fd, 43072), 0);
-    void* stale = mmap(nullptr, 43072, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    close(fd);
-    std::memset(stale, 0x7f, 43072);
-
-    auto third = makePlugin();
+    // A leftover of a process that is gone, under the next object's name,
+    // must not be reused. A name that exists already is another live
+    // object's: it is left alone and the attempt made again.
+    void* stale = nullptr;
+    std::string name;
+    auto leaveStale = [&](int next) {
+        name = "/instrument.mmap" + std::to_string(next);
+        const int fd = shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL, 0644);
+        if (fd < 0) return false;
+        const bool sized = ftruncate(fd, 43072) == 0;
+        stale = mmap(nullptr, 43072, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+        close(fd);
+        if (!sized || stale == MAP_FAILED) return false;
+        std::memset(stale, 0x7f, 43072);
+        return true;
+    };
+    // When another process took the number, it replaced the leftover itself.
+    auto forget = [&](int, bool took) {
+        if (!took) munmap(stale, 43072);
+    };
+    auto third = makeAfter(second, leaveStale, forget);
+    ASSERT_NE(third, nullptr);
     EXPECT_EQ(static_cast<unsigned char*>(stale)[100], 0x7f);  // the old holder's data is untouched
     EXPECT_EQ(third->getInstrumentRegion()[100], 0);
-    EXPECT_EQ(inspect(next).mode, 0600u);
+    EXPECT_EQ(inspect(name).mode, 0600u);
     munmap(stale, 43072);
 }
 
 TEST(SharedRegions, AFailedRegionIsReportedAndThePluginGoesOn) {
+    // A directory where the next object's region would live makes its
+    // creation fail.
     auto probe = makePlugin();
-    const int next = probe->getInstanceNumber() + 1;
-    // A directory where the object would live makes creation fail.
-    const std::string blockedPath = "/dev/shm/instrument.mmap" + std::to_string(next);
-    ASSERT_EQ(mkdir(blockedPath.c_str(), 0700), 0);
-
-    testing::internal::CaptureStdout();
-    auto plugin = makePlugin();
-    std::string out = testing::internal::GetCapturedStdout();
-    rmdir(blockedPath.c_str());
+    std::string out;
+    auto blocked = [](int next) { return "/dev/shm/instrument.mmap" + std::to_string(next); };
+    auto block = [&](int next) {
+        if (mkdir(blocked(next).c_str(), 0700) != 0) return false;
+        testing::internal::CaptureStdout();
+        return true;
+    };
+    auto unblock = [&](int next, bool) {
+        out = testing::internal::GetCapturedStdout();
+        rmdir(blocked(next).c_str());
+    };
+    auto plugin = makeAfter(probe, block, unblock);
+    ASSERT_NE(plugin, nullptr);
 
     EXPECT_EQ(out, "Quaxel2VST > failed to map plugin shared memory \n");
     EXPECT_EQ(plugin->getInstrumentRegion(), nullptr);
