@@ -1,8 +1,17 @@
 #!/usr/bin/env bash
-# Configures and builds everything into build/ (or $BUILD_DIR).
+# Installs what it needs, then configures and builds one of the named builds
+# of CMakePresets.json into its folder: plain (the default; everything, with
+# the tests and benchmarks, in build/), demo (the plug-in, its editor program
+# and quaxel2-render, in build/), sanitize, tsan or fuzz (build-<name>/).
+# Further arguments go to the configure step.
+#   bash tools/build.sh [preset] [-DNAME=VALUE...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash tools/deps.sh
-build=${BUILD_DIR:-build}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUAXEL2_WERROR=ON "$@"
-cmake --build "$build" -j"$(nproc)"
+preset=plain
+if [ $# -gt 0 ] && [[ $1 != -* ]]; then
+  preset=$1
+  shift
+fi
+if [ "$preset" = demo ]; then bash tools/deps.sh demo; else bash tools/deps.sh; fi
+cmake --preset "$preset" "$@"
+cmake --build --preset "$preset" -j"$(nproc)"

@@ -1,18 +1,26 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, if any are missing.
+# Installs the Debian packages a build needs, if any are missing:
+#   deps.sh demo  the plug-in, its editor program and the offline renderer
+#   deps.sh       everything: also the tests, the sanitizer and fuzz builds,
+#                 the window tests' X server and the benchmarks' reference
 set -euo pipefail
 
-packages=(
+demo=(
   build-essential cmake pkg-config binutils
   libsndfile1-dev libmad0-dev libsmf-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
   libespeak-ng-dev espeak-ng-data
+  qt6-base-dev libxcb1-dev libx11-dev
+)
+tests=(
+  libgtest-dev libgmock-dev libbenchmark-dev
   sox lame ffmpeg
   clang libclang-rt-14-dev
-  qt6-base-dev libxcb1-dev libx11-dev
   xvfb xauth x11-utils xdotool imagemagick
   libfluidsynth-dev fluid-soundfont-gm
 )
+
+packages=("${demo[@]}")
+[ "${1:-all}" = demo ] || packages+=("${tests[@]}")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -7,13 +7,11 @@
 # from the protocol's example messages.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash tools/deps.sh
-build=${FUZZ_BUILD_DIR:-build-fuzz}
-CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUAXEL2_FUZZ=ON \
-  -DQUAXEL2_SANITIZE=ON -DQUAXEL2_BUILD_TESTS=OFF -DQUAXEL2_BUILD_BENCH=OFF
+# The fuzz preset builds the targets with clang.
+bash tools/build.sh fuzz
+build=build-fuzz
 loaders=(sample_file_fuzz mp3_file_fuzz wave_image_fuzz)
 decoders=(to_ui_decoder_fuzz from_ui_decoder_fuzz)
-cmake --build "$build" -j"$(nproc)" --target chunk_fuzz "${loaders[@]}" "${decoders[@]}" make_seeds
 
 # Sound files the seed chunks name, so they stay at this path: chunks kept
 # in the corpus name them too. They also seed the loaders.

@@ -4,9 +4,8 @@
 // run: loads the plug-in `count` times, plays each live (audio on a thread of
 // its own) and opens each one's editor. Without a display the editor
 // programs draw offscreen. Prints "holding N..." with the instance numbers
-// its objects took, then keeps them until SIGTERM, SIGINT or the end of its
-// standard input, and closes everything as a host does.
-#include <poll.h>
+// its objects took, then keeps them until SIGTERM or SIGINT, and closes
+// everything as a host does.
 #include <signal.h>
 #include <unistd.h>
 
@@ -27,17 +26,6 @@ volatile std::sig_atomic_t stopping = 0;
 
 void onSignal(int) { stopping = 1; }
 
-// Until a signal or the end of standard input.
-void waitForTheEnd() {
-    while (!stopping) {
-        pollfd input{0, POLLIN, 0};
-        if (poll(&input, 1, 200) > 0) {
-            char buffer[256];
-            if (read(0, buffer, sizeof buffer) <= 0) return;
-        }
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -52,6 +40,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (!std::getenv("DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // Handled, not blocked: the editor programs would inherit a blocked mask.
     signal(SIGTERM, onSignal);
     signal(SIGINT, onSignal);
 
@@ -69,7 +58,7 @@ int main(int argc, char** argv) {
     std::printf("holding%s\n", numbers.c_str());
     std::fflush(stdout);
 
-    waitForTheEnd();
+    while (!stopping) usleep(100000);
     for (auto& host : hosts) host->closeEditor();
     hosts.clear();
     std::printf("released\n");
