@@ -31,7 +31,8 @@ std::string catalogueRightSymbol(int id);
 std::string resourceSymbol(int index);
 
 std::string waveformsHeader(const std::vector<Sound>& sounds, const std::vector<CatalogueSound>& catalogue);
-std::string catalogueHeader(const std::vector<CatalogueSound>& catalogue);
+// The catalogue's table; `embedded` tells which resource-backed entries are spoken.
+std::string catalogueHeader(const std::vector<CatalogueSound>& catalogue, const std::vector<EmbeddedSound>& embedded);
 std::string catalogueNamesHeader(const std::vector<CatalogueSound>& catalogue);
 std::string resourcesHeader(const std::vector<EmbeddedSound>& sounds, const std::vector<std::size_t>& sizes);
 

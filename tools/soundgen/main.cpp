@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
 
         writeFile(dataDir / "builtin_sounds.S", assemblerSource(blobs));
         writeFile(includeDir / "builtin_waveforms.h", waveformsHeader(sounds, entries));
-        writeFile(includeDir / "builtin_catalogue.h", catalogueHeader(entries));
+        writeFile(includeDir / "builtin_catalogue.h", catalogueHeader(entries, embedded));
         writeFile(includeDir / "builtin_catalogue_names.h", catalogueNamesHeader(entries));
         writeFile(includeDir / "builtin_resources.h", resourcesHeader(embedded, sizes));
     } catch (const std::exception& e) {

@@ -21,6 +21,11 @@ Recipe lowest(Event e) { return {Tuning::LowestPartial, {std::move(e)}}; }
 Recipe unpitched(Event e) { return {Tuning::Unpitched, {std::move(e)}}; }
 Recipe sequence(Tuning t, std::vector<Event> events) { return {t, std::move(events)}; }
 
+bool speaks(const Recipe& recipe) {
+    return std::any_of(recipe.events.begin(), recipe.events.end(),
+                       [](const Event& e) { return !e.patch.speech.text.empty(); });
+}
+
 namespace {
 
 // Raised-cosine fades, exactly 0 at the first frame and (when it fades out)

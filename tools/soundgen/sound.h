@@ -46,6 +46,10 @@ Recipe lowest(Event e);             // LowestPartial
 Recipe unpitched(Event e);
 Recipe sequence(Tuning t, std::vector<Event> events);
 
+// Whether any event speaks words (patch.h: Speech): the speech synthesiser
+// makes those, and a new version of it may change them.
+bool speaks(const Recipe& recipe);
+
 Channels renderRecipe(const Recipe& recipe, int frames, int channels, int sampleRate, double rootNote,
                       std::uint64_t seed);
 

@@ -2,22 +2,21 @@
 // and compared bit for bit with renders recorded before: loops forward and
 // backward (long and very short), samples that end mid-block, stereo and
 // mono, interpolation off, grains, pitch envelopes, steep pitch, voices
-// silenced by their channel, one and many instruments. Changes meant to
-// leave the sound alone (speed work above all) must keep these. With
-// QUAXEL2_WRITE_GOLDEN_CASES set to a path, the renders are recorded there.
+// silenced by their channel, one and many instruments (recorded in
+// tests/golden/engine_renders.txt; golden_compare.h reports where a render
+// differs). Changes meant to leave the sound alone (speed work above all)
+// must keep these. With QUAXEL2_WRITE_GOLDEN_CASES set to a path, the
+// renders are recorded there.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <cstdlib>
-#include <fstream>
-#include <map>
-#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "golden_compare.h"
 #include "plugin_fixture.h"
-#include "render_hash.h"
 
 namespace {
 
@@ -91,7 +90,7 @@ std::vector<float> tone(int frames, int channels, int seed) {
 }
 
 // Sixteen notes on channels 0 and 1 (held, some released), a bend.
-std::uint64_t renderCase(const Case& c, int block) {
+StereoRender renderCase(const Case& c, int block) {
     PluginFixture f(block);
     int seed = 0;
     for (const Layer& layer : c.layers) {
@@ -103,7 +102,7 @@ std::uint64_t renderCase(const Case& c, int block) {
         if (layer.startPlay >= 0) sample->setStartPlay(layer.startPlay);
         if (layer.midiChannel >= 0) instrument->data->midiChannel = layer.midiChannel;
     }
-    std::vector<float> left, right;
+    StereoRender render;
     for (int start = 0; start < kFrames; start += block) {
         const int frames = std::min(block, kFrames - start);
         MidiEvents events;
@@ -116,34 +115,18 @@ std::uint64_t renderCase(const Case& c, int block) {
         if (start <= 20000 && 20000 < start + frames) events.add(0xE0, 0, 80, 20000 - start);
         if (!events.empty()) f.plugin->processEvents(events.list());
         auto [l, r] = f.render(frames);
-        left.insert(left.end(), l.begin(), l.end());
-        right.insert(right.end(), r.begin(), r.end());
+        render.left.insert(render.left.end(), l.begin(), l.end());
+        render.right.insert(render.right.end(), r.begin(), r.end());
     }
-    return renderHash(left, right);
+    return render;
 }
 
 TEST(GoldenRenders, EveryRenderPathSoundsAsRecorded) {
-    std::map<std::string, std::uint64_t> rendered;
+    GoldenRenders golden("engine_renders", "QUAXEL2_WRITE_GOLDEN_CASES");
     for (const Case& c : cases())
-        for (int block : kBlockSizes) rendered[std::string(c.name) + " | " + std::to_string(block)] = renderCase(c, block);
-
-    if (const char* out = std::getenv("QUAXEL2_WRITE_GOLDEN_CASES")) {
-        std::ofstream file(out);
-        for (const auto& [what, hash] : rendered) file << what << " | " << std::hex << hash << std::dec << "\n";
-        GTEST_SKIP() << "renders recorded in " << out;
-    }
-    std::ifstream file(QUAXEL2_SOURCE_DIR "/tests/golden/engine_renders.txt");
-    ASSERT_TRUE(file) << "no recorded renders";
-    std::map<std::string, std::uint64_t> recorded;
-    std::string line;
-    while (std::getline(file, line)) {
-        const auto bar = line.rfind(" | ");
-        std::uint64_t hash;
-        if (bar != std::string::npos && std::istringstream(line.substr(bar + 3)) >> std::hex >> hash)
-            recorded[line.substr(0, bar)] = hash;
-    }
-    ASSERT_EQ(recorded.size(), rendered.size());
-    for (const auto& [what, hash] : rendered) EXPECT_EQ(hash, recorded[what]) << what;
+        for (int block : kBlockSizes) golden.check({c.name, block}, renderCase(c, block));
+    golden.finish();
+    if (golden.recording()) GTEST_SKIP() << "renders recorded in " << golden.recordedIn();
 }
 
 }  // namespace

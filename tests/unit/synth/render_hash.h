@@ -3,17 +3,11 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
+#include "tests/support/fnv1a.h"
+
 inline std::uint64_t renderHash(const std::vector<float>& left, const std::vector<float>& right) {
-    std::uint64_t hash = 0xcbf29ce484222325ULL;
-    for (const std::vector<float>* channel : {&left, &right}) {
-        for (float x : *channel) {
-            unsigned char bytes[sizeof x];
-            std::memcpy(bytes, &x, sizeof x);
-            for (unsigned char b : bytes) hash = (hash ^ b) * 0x100000001b3ULL;
-        }
-    }
-    return hash;
+    const std::uint64_t hash = fnv1a64(left.data(), left.size() * sizeof(float));
+    return fnv1a64(right.data(), right.size() * sizeof(float), hash);
 }
