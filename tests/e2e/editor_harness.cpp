@@ -67,7 +67,9 @@ std::vector<unsigned char> embeddedImage() {
     return bytes;
 }
 
-int uniqueInstance(int k) { return 1000000 + static_cast<int>(getpid()) * 4 + k; }
+// Four numbers a process, from 10,000,000 on: above those the widget tests
+// take (1,000,000 + their process id) and those plug-in objects take.
+int uniqueInstance(int k) { return 10000000 + static_cast<int>(getpid()) * 4 + k; }
 
 PluginSide::PluginSide(int instance, Regions regions) : instance(instance) {
     uiFifo = openFifo(uiFifoPath(instance));

@@ -14,8 +14,9 @@
 
 namespace {
 
-// Instance numbers far above what plug-ins in the same test run take.
-int testInstance() { return 1000000 + static_cast<int>(getpid() % 1000000); }
+// Instance numbers far above what plug-in objects take, and below those of
+// the end-to-end tests (10,000,000 on); process ids stay below 2^22.
+int testInstance() { return 1000000 + static_cast<int>(getpid()); }
 
 void* createRegion(const std::string& name, std::size_t size) {
     shm_unlink(name.c_str());
