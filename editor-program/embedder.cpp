@@ -45,8 +45,11 @@ void Embedder::makeCarrier() {
 void Embedder::embedInto(uint64_t host) {
     // A re-attach can come before the queued clean-up of the old window.
     if (carrierGone) carrierDestroyed();
-    if (carrier) detach();
-    else makeCarrier();
+    // It can even come before X reports that the old window is gone: the
+    // carrier's native window may have gone with it, so every window gets
+    // a carrier of its own.
+    if (carrier) dropCarrier();
+    makeCarrier();
     if (onX11 && host != 0) {
         hostWindow = QWindow::fromWinId(static_cast<WId>(host));
         if (hostWindow) carrier->windowHandle()->setParent(hostWindow);
@@ -55,12 +58,18 @@ void Embedder::embedInto(uint64_t host) {
     carrier->show();
 }
 
-void Embedder::detach() {
+void Embedder::dropCarrier() {
+    ui.setParent(nullptr);
     carrier->hide();
     if (carrier->windowHandle()) carrier->windowHandle()->setParent(nullptr);
     // Only now: the foreign window is the carrier's QObject parent until the
     // carrier has left it, and deleting it earlier would delete the carrier.
     delete hostWindow;
+    // A DestroyNotify still on its way names the old id and is passed over.
+    carrier->deleteLater();
+    carrier = nullptr;
+    carrierId = 0;
+    g_embedWidget = nullptr;
 }
 
 void Embedder::carrierDestroyed() {

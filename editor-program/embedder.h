@@ -37,8 +37,9 @@ public:
 
 private:
     void makeCarrier();
-    // Leaves the host's window while both still exist.
-    void detach();
+    // Takes the UI out of the carrier, which leaves the host's window (if
+    // both still exist) and is deleted.
+    void dropCarrier();
     // The host's window and the carrier are gone on the X server.
     void carrierDestroyed();
 

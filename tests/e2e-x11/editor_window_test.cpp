@@ -115,16 +115,23 @@ TEST_F(EditorWindow, ClickingAKeyPlaysANote) {
     EXPECT_GT(peak, 0.0) << "the key at x " << x << " played nothing";
 }
 
+// Closed and opened again at once, over and over: the program may hear of
+// the new window before X tells it that the old one is gone.
 TEST_F(EditorWindow, ReopeningEmbedsTheSameProgram) {
     ASSERT_TRUE(editorEmbeddedIn(window));
     const std::vector<pid_t> first = host->editorPrograms();
     ASSERT_EQ(first.size(), 1u);
-    host->send("close");
-    host->send("open");
-    const std::string reopened = windowOf(host->take("window"));
-    ASSERT_FALSE(reopened.empty());
-    EXPECT_NE(reopened, window) << "close did not destroy the window";
-    EXPECT_TRUE(editorEmbeddedIn(reopened)) << "the editor did not come back in window " << reopened;
+    std::string shown = window;
+    for (int reopening = 0; reopening < 6; reopening++) {
+        host->send("close");
+        host->send("open");
+        const std::string reopened = windowOf(host->take("window"));
+        ASSERT_FALSE(reopened.empty());
+        EXPECT_NE(reopened, shown) << "close did not destroy the window";
+        ASSERT_TRUE(editorEmbeddedIn(reopened)) << "the editor did not come back in window " << reopened
+                                                << " at reopening " << reopening;
+        shown = reopened;
+    }
     EXPECT_EQ(host->editorPrograms(), first) << "a second program was started instead of the first re-embedded";
 }
 
