@@ -162,7 +162,8 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
             else
                 resume();
             return 0;
-        case effEditGetRect: return editor ? editor->getRect(static_cast<ERect**>(ptr)) : 0;
+        // A host that gives no place for the rectangle gets nothing.
+        case effEditGetRect: return editor && ptr ? editor->getRect(static_cast<ERect**>(ptr)) : 0;
         case effEditOpen: return editor ? editor->open(ptr) : 0;
         case effEditClose:
             if (editor) editor->close();

@@ -89,6 +89,8 @@ TEST_F(LoadedPlugin, RecordAndOpcodesAsAHostReadsThem) {
     EXPECT_EQ(left[0], 0.0f);
     EXPECT_EQ(right[255], 0.0f);
 
+    EXPECT_EQ(call(e, effEditGetRect), 0);  // a host that gives no place for the rectangle
+
     e->setParameter(e, 576, 0.25f);
     EXPECT_EQ(e->getParameter(e, 576), 0.25f);
 

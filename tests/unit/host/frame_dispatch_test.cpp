@@ -239,6 +239,14 @@ TEST_F(Dispatch, NullTextPointersAreRefusedWithoutACall) {
     }
 }
 
+TEST_F(Dispatch, ANullRectPointerIsAnsweredWithZeroWithoutACall) {
+    RecordingEffect effect;
+    effect.setEditor(new RecordingEditor(&effect));
+    AEffect* e = effect.getAeffect();
+    EXPECT_EQ(e->dispatcher(e, effEditGetRect, 0, 0, nullptr, 0), 0);
+    EXPECT_EQ(log, "");
+}
+
 TEST_F(Dispatch, RecordAfterConstructionOfTheBareFrame) {
     RecordingEffect effect;
     const AEffect& r = *effect.getAeffect();
