@@ -110,15 +110,14 @@ void Delay::setTime(int frames) {
 }
 
 void Delay::setTimeF(float x) {
+    // Above 1 (a stored state may hold +inf or 1e30) counts as 1, as for
+    // every other value: not as the shortest echo, which feedback builds up.
+    if (x > 1.0f) x = 1.0f;
     // Range checks come before the conversions to int, which would be
-    // undefined for NaN and huge values.
+    // undefined for NaN and huge negative values.
     if (!sync) {
-        const float frames = static_cast<float>(sampleRate) * x;
-        if (std::isnan(frames)) {
-            setTime(0);
-        } else if (frames <= static_cast<float>(sampleRate)) {
-            setTime(frames <= 0.0f ? 0 : static_cast<int>(frames));
-        }  // else: longer than a second is refused
+        const float frames = static_cast<float>(sampleRate) * x;  // at most a second
+        setTime(std::isnan(frames) || frames <= 0.0f ? 0 : static_cast<int>(frames));
         return;
     }
     const float scaled = x * 8.0f;

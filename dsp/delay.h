@@ -42,7 +42,7 @@ public:
     // Length in frames; <= 0 gives 1 frame, >= capacity is ignored.
     void setTime(int frames);
     // Length from a normalised value: a fraction of one second, or when
-    // synced a note value from 1/64 beat (x < 1/8) to 2 beats.
+    // synced a note value from 1/64 beat (x < 1/8) to 2 beats; above 1 is 1.
     void setTimeF(float x);
     void setSync(float x);
     void setActive(bool on);

@@ -12,6 +12,7 @@
 namespace {
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInfinity = std::numeric_limits<float>::infinity();
 constexpr int kRefused = -1;
 
 struct Stereo {
@@ -125,8 +126,10 @@ TEST(Delay, SyncedTimeIsANoteValueOfTheBeat) {
                            {0.75f, 22050},    // 1 beat
                            {0.875f, 44100},   // 2 beats
                            {1.0f, 44100},
-                           {1.2f, 1},         // k = 9: no note value
-                           {-0.2f, 1},
+                           {1.2f, 44100},     // above 1 counts as 1, as for every value
+                           {1e30f, 44100},
+                           {kInfinity, 44100},
+                           {-0.2f, 1},        // k = -1: no note value
                            {kNaN, 1},
                        });
 }
@@ -143,7 +146,7 @@ TEST(Delay, LineIsSizedFromTheSampleRate) {
         delay.setSamplePerBeat(29.0, rate);
         expectTimes(delay, {{1.0f, kRefused}, {0.75f, static_cast<int>(rate * 60.0 / 29.0)}});
         delay.setParameter(Delay::kSync, 0.0f);
-        expectTimes(delay, {{0.5f, rate / 2}, {1.0f, rate}, {1.01f, kRefused}});
+        expectTimes(delay, {{0.5f, rate / 2}, {1.0f, rate}, {1.01f, rate}});
     }
     EXPECT_EQ(Delay(0).getSampleRate(), 44100);  // unusable rates play as 44100
     EXPECT_EQ(Delay(500000).getCapacity(), 4 * 44100 + 1);
@@ -179,7 +182,8 @@ TEST(Delay, UnsyncedTimeIsAFractionOfASecond) {
                            {0.25f, 11025},
                            {0.999f, 44055},  // 44055.9 truncated
                            {1.0f, 44100},
-                           {1.5f, kRefused},
+                           {1.5f, 44100},     // above 1 counts as 1, as for every value
+                           {kInfinity, 44100},
                            {-0.5f, 1},
                            {kNaN, 1},
                        });
