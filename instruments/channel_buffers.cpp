@@ -74,7 +74,10 @@ bool ChannelBuffers::addCopyOfFirstChannel() {
 }
 
 bool ChannelBuffers::giveTo(Sample& sample, int rate, const std::string& name) {
-    if (tooLong) reportSampleTooLong(name);
+    if (tooLong) {
+        reportSampleTooLong(name);
+        sample.refusedTooLong = true;
+    }
     if (tooLong || outOfMemory || frames == 0 || rate < 1) return false;
     if (capacity > frames + 1) reallocate(frames + 1);  // failing that, the larger buffers serve as well
     for (int c = 0; c < channels; c++) {

@@ -34,7 +34,10 @@ bool Sample::loadFromResource(const std::string& name) {
     const EmbeddedResource* resource = findResource(name);
     if (!resource) return false;
     const WaveFile wave(resource->data, static_cast<std::size_t>(resource->size));
-    if (wave.tooLong) reportSampleTooLong(name);
+    if (wave.tooLong) {
+        reportSampleTooLong(name);
+        refusedTooLong = true;
+    }
     if (wave.frames <= 0 || !wave.supported()) return false;
     ChannelBuffers frames(wave.channels, wave.frames);
     if (!frames.makeRoom(wave.frames)) return false;

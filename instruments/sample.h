@@ -60,4 +60,5 @@ public:
     LoopStyle loopStyle = NoLoop;
     SampleData* sampleData = nullptr;
     bool ownsBuffers = false;  // made by a loader rather than borrowed
+    bool refusedTooLong = false;  // a loader refused it for its length, and said so
 };

@@ -22,11 +22,12 @@ std::unique_ptr<Instrument> Quaxel2::makeInstrumentFromString(const std::string&
     return instrument;
 }
 
-std::unique_ptr<Instrument> Quaxel2::makeInstrumentFromPath(const std::string& path) {
+std::unique_ptr<Instrument> Quaxel2::makeInstrumentFromPath(const std::string& path, bool* refusedTooLong) {
     auto instrument = std::make_unique<Instrument>(engine.getRenderBlockSize(), wholeSampleRate(sampleRate));
     auto sample = std::make_unique<Sample>();
     const bool loaded = starts_with(path, ":/Resources/") ? sample->loadFromResource(path) : sample->load(path);
     if (!loaded) {
+        if (refusedTooLong) *refusedTooLong = sample->refusedTooLong;
         sample->releaseOwnedBuffers();
         return nullptr;
     }
@@ -37,9 +38,11 @@ std::unique_ptr<Instrument> Quaxel2::makeInstrumentFromPath(const std::string& p
     return instrument;
 }
 
-std::unique_ptr<Instrument> Quaxel2::makeMissingInstrument(const InstrumentProgram& entry) {
-    std::printf("Quaxel2VST > sample file missing, its instrument stays silent: %s\n", entry.path.c_str());
-    std::fflush(stdout);
+std::unique_ptr<Instrument> Quaxel2::makeMissingInstrument(const InstrumentProgram& entry, bool sayMissing) {
+    if (sayMissing) {
+        std::printf("Quaxel2VST > sample file missing, its instrument stays silent: %s\n", entry.path.c_str());
+        std::fflush(stdout);
+    }
     auto instrument = std::make_unique<Instrument>(engine.getRenderBlockSize(), wholeSampleRate(sampleRate));
     // An empty sample that carries the stored markers unclamped.
     auto sample = std::make_unique<Sample>();

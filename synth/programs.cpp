@@ -109,8 +109,11 @@ std::unique_ptr<Rack> Quaxel2::buildProgramRack(const Program& program) {
         std::unique_ptr<Instrument> instrument;
         if (entry.type == Instrument::kFromCatalogue || entry.type == Instrument::kFromCatalogueWithoutMarkers)
             instrument = makeInstrumentFromString(entry.name);
-        else if (entry.type == Instrument::kFromPath && !(instrument = makeInstrumentFromPath(entry.path)))
-            instrument = makeMissingInstrument(entry);
+        else if (entry.type == Instrument::kFromPath) {
+            bool tooLong = false;  // then that was said already
+            instrument = makeInstrumentFromPath(entry.path, &tooLong);
+            if (!instrument) instrument = makeMissingInstrument(entry, !tooLong);
+        }
         if (!instrument) continue;  // its place goes to the next one
         instrument->name = entry.name;
         instrument->path = entry.path;

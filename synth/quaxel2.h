@@ -171,9 +171,12 @@ private:
     // Instruments are built without the engine lock (loading may read
     // files); they join the rack under it.
     std::unique_ptr<Instrument> makeInstrumentFromString(const std::string& name);
-    std::unique_ptr<Instrument> makeInstrumentFromPath(const std::string& path);
-    // A silent stand-in for a stored instrument whose sample file is missing.
-    std::unique_ptr<Instrument> makeMissingInstrument(const InstrumentProgram& entry);
+    // Null when the file does not load; `refusedTooLong` then tells whether
+    // it was refused for its length (which the loader has said).
+    std::unique_ptr<Instrument> makeInstrumentFromPath(const std::string& path, bool* refusedTooLong = nullptr);
+    // A silent stand-in for a stored instrument whose sample file is missing
+    // or refused; `sayMissing` reports the file missing on stdout.
+    std::unique_ptr<Instrument> makeMissingInstrument(const InstrumentProgram& entry, bool sayMissing);
     Instrument* addToRack(std::unique_ptr<Instrument> instrument) EXCLUDES(engine.mutex());
     // Builds a program's instruments, off the audio thread's way.
     std::unique_ptr<Rack> buildProgramRack(const Program& program);

@@ -2,6 +2,8 @@
 // the editor's reset, copy and clone, and saving and loading chunks.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -100,6 +102,26 @@ TEST(ProgramSwitch, LoopMarkersNeedTheLoopSwitchFullyOn) {
     f.p().setProgram(0);
     EXPECT_EQ(f.at(0)->getSample(0, -1, -1)->loopStyle, Loop);
     EXPECT_EQ(f.at(0)->getSample(0, -1, -1)->loopStart, 0);
+}
+
+// A file refused for its length is said to be that, not also missing.
+TEST(ProgramSwitch, AFileTooLongIsReportedOnlyAsTooLong) {
+    Programs f;
+    const std::string path = ::testing::TempDir() + "quaxel2-too-long-" + std::to_string(getpid()) + ".mp3";
+    FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+    ASSERT_EQ(truncate(path.c_str(), off_t{64} << 30), 0);  // sparse: nothing on disk
+    Program& program = f.p().getCurrentProgram();
+    program.instrumentCount = 1;
+    program.instruments[0] = {{}, "long", path, 2, 0, 0, 0, -1};
+    testing::internal::CaptureStdout();
+    f.p().copyStateFromProgram();
+    const std::string said = testing::internal::GetCapturedStdout();
+    std::remove(path.c_str());
+    EXPECT_EQ(said, "Quaxel2VST > sample too long, not loaded: " + path + "\n");
+    ASSERT_EQ(f.p().getRack(0)->getCount(), 1);  // its place is kept, silent, as for a missing file
+    EXPECT_TRUE(f.at(0)->missing);
 }
 
 // A sample file that is not there today (a drive not mounted) must not be
