@@ -12,6 +12,7 @@
 #include "instruments/mp3_file.h"
 #include "instruments/path_names.h"
 #include "instruments/regular_file.h"
+#include "instruments/riff_metadata.h"
 #include "instruments/sample.h"
 
 namespace {
@@ -94,6 +95,7 @@ bool Sample::load(const std::string& path) {
     const RegularFile file(path);
     if (!file.isOpen()) return false;
     if (endsWithMp3(path)) return loadMp3(*this, file, path);
+    if (hasRunawayTextChunk(file)) return false;
 
     SF_INFO info{};
     // libsndfile closes the descriptor it is given even when it fails to

@@ -171,6 +171,42 @@ TEST_F(SampleFiles, APathSwappedForAFifoAfterOpeningIsReadAsOpened) {
     RegularFile::afterOpen = nullptr;
 }
 
+// A text subchunk that claims 2 GiB or more would send libsndfile's reader
+// round the same subchunk forever: such a file is refused. Text chunks
+// that real files carry, before or after the frames, do not stop a load.
+TEST_F(SampleFiles, TextChunksThatWouldLoopForeverAreRefused) {
+    const auto wave = [](const std::string& list, bool listFirst) {
+        const std::string fmt("fmt \x10\0\0\0\x01\0\x01\0\x40\x1f\0\0\x80\x3e\0\0\x02\0\x10\0", 24);
+        const std::string data("data\x04\0\0\0\x10\0\x20\0", 12);
+        const uint32_t listSize = static_cast<uint32_t>(list.size());
+        const std::string chunk = "LIST" + std::string(reinterpret_cast<const char*>(&listSize), 4) + list;
+        const std::string body = "WAVE" + fmt + (listFirst ? chunk + data : data + chunk);
+        const uint32_t riffSize = static_cast<uint32_t>(body.size());
+        return "RIFF" + std::string(reinterpret_cast<const char*>(&riffSize), 4) + body;
+    };
+    struct Case {
+        const char* name;
+        std::string list;
+        bool listFirst, loads;
+    };
+    const std::string software("INFOISFT\x04\0\0\0abc\0", 16);
+    const Case cases[] = {
+        {"info.wav", software, true, true},
+        {"info-after.wav", software, false, true},
+        {"runaway.wav", std::string("INFOXXXX\xf8\xff\xff\xff\0\0\0\0\0\0\0\0", 20), true, false},
+        {"runaway-after-text.wav", software + std::string("ICMT\x02\0\0\0a\0XXXX\xf8\xff\xff\xff", 18), true, false},
+    };
+    for (const Case& c : cases) {
+        std::ofstream(at(c.name), std::ios::binary) << wave(c.list, c.listFirst);
+        Sample s;
+        EXPECT_EQ(s.load(at(c.name)), c.loads) << c.name;
+        if (c.loads) {
+            EXPECT_EQ(s.length, 2) << c.name;
+        }
+        s.releaseOwnedBuffers();
+    }
+}
+
 TEST(WaveImages, AnImagePastTheFrameLimitIsRefusedUncopied) {
     // Untouched pages of an anonymous mapping cost nothing.
     const std::size_t size = 44 + static_cast<std::size_t>(kFrameLimit) + 1;
