@@ -1,10 +1,13 @@
 #include "editor-program/drop_widget.h"
 
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QPainter>
+#include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -35,6 +38,16 @@ DropWidget::DropWidget(MainWidget& main, QWidget* parent) : QWidget(parent), mai
 }
 
 void DropWidget::addRow(QWidget* row) { rows->insertWidget(rows->count() - 1, row); }
+
+void DropWidget::scrollTo(QWidget* row) {
+    // A new row has its place once the layouts have run and it shows.
+    QTimer::singleShot(0, scroll, [this, row = QPointer<QWidget>(row)] {
+        if (!row) return;
+        rows->activate();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        scroll->ensureWidgetVisible(row, 0, 0);
+    });
+}
 
 void DropWidget::clearRows() {
     while (rows->count() > 1) {

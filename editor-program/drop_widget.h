@@ -18,6 +18,8 @@ public:
     // The rows: added at the end, all removed (and deleted) at once.
     void addRow(QWidget* row);
     void clearRows();
+    // Scrolls the column so that `row` shows whole.
+    void scrollTo(QWidget* row);
     // What a drop of `data` does: load files by path, or a built-in sound by
     // name. False when it carries neither.
     bool dropData(const QMimeData& data);

@@ -59,9 +59,9 @@ MainWidget::MainWidget(PluginLink& link, QWidget* parent) : QWidget(parent), lin
     dropArea->setGeometry(layout::kInstrumentArea);
     connect(treex, &Treex::entryActivated, this, [this](const QMimeData& data) { dropArea->dropData(data); });
 
-    waveform = new WaveformDisplay(link, this);
+    waveform = new WaveformDisplay(link, shown, this);
     waveform->setGeometry(layout::kWaveformDisplay);
-    visualizer = new Visualizer(this);
+    visualizer = new Visualizer(shown, this);
     visualizer->setGeometry(layout::kVisualizer);
     status = new StatusBar(this);
     status->setGeometry(layout::kStatusBar);
@@ -70,6 +70,8 @@ MainWidget::MainWidget(PluginLink& link, QWidget* parent) : QWidget(parent), lin
     keys = new Keyboard(this);
     keys->setGeometry(layout::kKeyboard);
     connect(keys, &Keyboard::midiMessage, this, &MainWidget::sendMidiMessage);
+    connect(&shown, &ShownInstrument::changed, this, &MainWidget::shownChanged);
+    connect(&shown, &ShownInstrument::renumbered, this, &MainWidget::showSelection);
 }
 
 MainWidget::~MainWidget() {
@@ -104,7 +106,7 @@ InstrumentView* MainWidget::instrumentView(int32_t id) const {
 
 InstrumentData* MainWidget::slotOf(int32_t id) const {
     InstrumentData* records = link.instrumentRegion();
-    if (!records) return nullptr;
+    if (!records || id < 0) return nullptr;
     for (int slot = 0; slot < kSlots; slot++)
         if (readShared(records[slot].id) == id) return &records[slot];
     return nullptr;
@@ -121,53 +123,80 @@ void MainWidget::setParameter(int32_t index, float value) {
 }
 
 void MainWidget::addInstrument(int32_t id, std::string_view name, InstrumentData* record) {
-    if (instrumentView(id)) return;
-    auto* view = new InstrumentView(*this, id, QString::fromUtf8(name.data(), static_cast<int>(name.size())), record);
-    views.push_back(view);
-    dropArea->addRow(view);
-    showSelection();
+    if (!instrumentView(id)) {
+        auto* view = new InstrumentView(*this, id, QString::fromUtf8(name.data(), static_cast<int>(name.size())), record);
+        views.push_back(view);
+        dropArea->addRow(view);
+    }
+    // What the user just loaded or cloned is what they want to see.
+    shown.show(record ? record : slotOf(id));
+}
+
+void MainWidget::rebuildRows(InstrumentData* records) {
+    dropArea->clearRows();
+    views.clear();
+    if (!records) return;
+    // Rows in rack order, which is the order of the ids.
+    std::vector<InstrumentData*> taken;
+    for (int slot = 0; slot < kSlots; slot++)
+        if (readPublished(records[slot].id) >= 0) taken.push_back(&records[slot]);
+    std::sort(taken.begin(), taken.end(),
+              [](const InstrumentData* a, const InstrumentData* b) { return readShared(a->id) < readShared(b->id); });
+    for (InstrumentData* record : taken) {
+        const QString name = QString::fromUtf8(record->name, static_cast<int>(strnlen(record->name, sizeof record->name)));
+        auto* view = new InstrumentView(*this, readShared(record->id), name, record);
+        views.push_back(view);
+        dropArea->addRow(view);
+    }
+}
+
+bool MainWidget::rowsMatchSlots() const {
+    const InstrumentData* records = link.instrumentRegion();
+    if (!records) return views.empty();
+    std::size_t taken = 0;
+    for (int slot = 0; slot < kSlots; slot++) {
+        const int32_t id = readPublished(records[slot].id);
+        if (id < 0) continue;
+        taken++;
+        const InstrumentView* view = instrumentView(id);
+        if (!view || view->record() != &records[slot]) return false;
+    }
+    return taken == views.size();
 }
 
 void MainWidget::updateAndCreateView(InstrumentData* records) {
-    dropArea->clearRows();
-    views.clear();
-    if (records) {
-        // Rows in rack order, which is the order of the ids.
-        std::vector<InstrumentData*> taken;
-        for (int slot = 0; slot < kSlots; slot++)
-            if (readShared(records[slot].id) >= 0) taken.push_back(&records[slot]);
-        std::sort(taken.begin(), taken.end(),
-                  [](const InstrumentData* a, const InstrumentData* b) { return readShared(a->id) < readShared(b->id); });
-        for (InstrumentData* record : taken) {
-            const QString name = QString::fromUtf8(record->name, static_cast<int>(strnlen(record->name, sizeof record->name)));
-            auto* view = new InstrumentView(*this, readShared(record->id), name, record);
-            views.push_back(view);
-            dropArea->addRow(view);
-        }
-    }
+    rebuildRows(records);
     delay->load(link.delayBlock());
     global->load(link.delayBlock());
-    if (!instrumentView(shownWaveform)) {
-        // Something to look at: the first instrument's waveform.
-        if (!views.empty()) {
-            setWaveform(views.front()->id());
-            return;
-        }
-        shownWaveform = -1;
-        waveform->setInstrument(-1);
-        visualizer->setInstrument(nullptr);
+    InstrumentData* next = slotOf(shown.lastId());
+    if (!next && !views.empty()) next = views.front()->record();
+    shown.show(next);
+}
+
+void MainWidget::settleShown() {
+    if (shown.id() >= 0) {
+        shown.settle();
+        return;
     }
+    if (views.empty()) {
+        if (shown.record()) shown.show(nullptr);
+        return;
+    }
+    const int32_t place = std::clamp<int32_t>(shown.lastId(), 0, static_cast<int32_t>(views.size()) - 1);
+    shown.show(views[static_cast<std::size_t>(place)]->record());
+}
+
+void MainWidget::shownChanged() {
+    waveform->shownChanged();
+    visualizer->shownChanged();
     showSelection();
+    if (InstrumentView* view = instrumentView(shown.id())) dropArea->scrollTo(view);
 }
 
 void MainWidget::poll() {
-    for (InstrumentView* view : views) {
-        InstrumentData* record = view->record();
-        if (record && readShared(record->id) != view->id()) {
-            // A removal renumbered the rack: the rows follow the slots.
-            updateAndCreateView(link.instrumentRegion());
-            break;
-        }
+    if (!rowsMatchSlots()) {
+        rebuildRows(link.instrumentRegion());
+        settleShown();
     }
     for (InstrumentView* view : views) view->poll();
     waveform->poll();
@@ -179,7 +208,8 @@ void MainWidget::showNote(uint8_t status, uint8_t note, uint8_t velocity) { keys
 void MainWidget::waveformReady(SampleData*) { waveform->waveformReady(); }
 
 void MainWidget::showSelection() {
-    for (InstrumentView* view : views) view->setSelected(view->id() == shownWaveform);
+    const int32_t id = shown.id();
+    for (InstrumentView* view : views) view->setSelected(id >= 0 && view->record() == shown.record());
 }
 
 void MainWidget::sendParameter(int32_t index, float value) { link.send(fromUi::parameter(index, value)); }
@@ -209,13 +239,7 @@ void MainWidget::copyParametersTo(int32_t source, int32_t destination) {
 
 void MainWidget::cloneInstrument(int32_t id) { link.send(fromUi::clone(id)); }
 
-void MainWidget::setWaveform(int32_t id) {
-    shownWaveform = id;
-    waveform->setInstrument(id);
-    visualizer->setInstrument(slotOf(id));
-    showSelection();
-    link.send(fromUi::showWaveform(id));
-}
+void MainWidget::setWaveform(int32_t id) { shown.show(slotOf(id)); }
 
 void MainWidget::setMidiChannel(int32_t id, int channel) {
     if (InstrumentData* record = slotOf(id)) writeShared(record->midiChannel, channel < 0 || channel > 15 ? -1 : channel);

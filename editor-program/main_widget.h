@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "editor-program/editor_window.h"
+#include "editor-program/shown_instrument.h"
 
 class DelayView;
 class DropWidget;
@@ -50,10 +51,13 @@ public:
     void reload(InstrumentData* records) override { updateAndCreateView(records); }
     void waveformReady(SampleData* record) override;
     void quit() override;
-    // Rebuilds every view from the 16 slots, the delay's block and the masters.
+    // Rebuilds every view from the 16 slots, the delay's block and the
+    // masters after a program change or a chunk: the instruments are new.
+    // The one at the position on show before is shown, or the first.
     void updateAndCreateView(InstrumentData* records);
-    // Every 20 ms: meters, markers and envelopes from shared memory, and a
-    // rebuild when the plug-in has renumbered or removed instruments.
+    // Every 20 ms: meters, markers and envelopes from shared memory, and new
+    // rows when the slots no longer hold what the rows show (a removal
+    // renumbered the rack, or an instrument came without its announcement).
     void poll();
 
     // The user's actions.
@@ -81,6 +85,7 @@ public:
     Keyboard* keyboard() const { return keys; }
     WaveformDisplay* waveformDisplay() const { return waveform; }
     StatusBar* statusBar() const { return status; }
+    const ShownInstrument& shownInstrument() const { return shown; }
 
 public slots:
     // The host's window has gone; the program waits for a re-attach.
@@ -91,9 +96,17 @@ protected:
 
 private:
     InstrumentData* slotOf(int32_t id) const;
+    // The rows, one per taken slot in rack order.
+    void rebuildRows(InstrumentData* records);
+    bool rowsMatchSlots() const;
+    // After new rows: the same instrument stays on show under its new id;
+    // when it is gone, the one that took its place, or the last one.
+    void settleShown();
+    void shownChanged();
     void showSelection();
 
     PluginLink& link;
+    ShownInstrument shown;
     std::function<void(uint64_t)> embedder;
     std::function<void()> quitter;
     std::function<void()> firstPaint;
@@ -107,5 +120,4 @@ private:
     StatusBar* status = nullptr;
     Keyboard* keys = nullptr;
     std::vector<InstrumentView*> views;
-    int32_t shownWaveform = -1;
 };

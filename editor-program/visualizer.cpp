@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "editor-program/layout.h"
+#include "editor-program/shown_instrument.h"
 #include "editor-program/style.h"
 #include "instruments/instrument_data.h"
 
@@ -24,38 +25,38 @@ constexpr double kSustainShare = 0.2;  // of the width, for the held note
 
 }  // namespace
 
-Visualizer::Visualizer(QWidget* parent) : QWidget(parent) {
+Visualizer::Visualizer(const ShownInstrument& shown, QWidget* parent) : QWidget(parent), instrument(shown) {
     setFocusPolicy(Qt::NoFocus);
     setFixedSize(layout::kVisualizer.size());
 }
 
 Visualizer::Envelope Visualizer::read() const {
     Envelope values{};
-    if (!instrument) return values;
+    const InstrumentData* record = instrument.record();
+    if (!record) return values;
     // As the sound takes them: within 0 .. 1, NaN as 0 (and so comparable).
-    for (int i = 0; i < kCount; i++) values[i] = normalised(instrument->parameterRecord[kFirst + i].value);
+    for (int i = 0; i < kCount; i++) values[i] = normalised(record->parameterRecord[kFirst + i].value);
     return values;
 }
 
-void Visualizer::setInstrument(const InstrumentData* record) {
-    instrument = record;
-    shown = read();
+void Visualizer::shownChanged() {
+    drawn = read();
     update();
 }
 
 void Visualizer::poll() {
     const Envelope now = read();
-    if (now == shown) return;
-    shown = now;
+    if (now == drawn) return;
+    drawn = now;
     update();
 }
 
 void Visualizer::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     style::paintPanel(painter, rect());
-    if (!instrument) return;
+    if (!instrument.record()) return;
 
-    const Times t = timesOf(shown);
+    const Times t = timesOf(drawn);
     const QRectF area = QRectF(rect()).adjusted(6, 6, -6, -6);
     const double moving = std::max({t.volA + t.volD + t.volR, t.pitchA + t.pitchD + t.pitchR, 0.01});
     const double perSecond = area.width() * (1.0 - kSustainShare) / moving;

@@ -6,15 +6,17 @@
 #include <QWidget>
 #include <array>
 
-struct InstrumentData;
+class ShownInstrument;
 
 class Visualizer : public QWidget {
     Q_OBJECT
 public:
-    explicit Visualizer(QWidget* parent = nullptr);
+    // Draws the envelopes of the instrument `shown` names; an empty
+    // picture while it names none.
+    explicit Visualizer(const ShownInstrument& shown, QWidget* parent = nullptr);
 
-    // Null: an empty picture.
-    void setInstrument(const InstrumentData* record);
+    // Another instrument is on show: redraws.
+    void shownChanged();
     // Repaints only when one of the envelope parameters changed.
     void poll();
 
@@ -28,6 +30,6 @@ private:
 
     Envelope read() const;
 
-    const InstrumentData* instrument = nullptr;
-    Envelope shown{};
+    const ShownInstrument& instrument;
+    Envelope drawn{};
 };

@@ -8,6 +8,7 @@
 #include "editor-program/plugin_link.h"
 #include "editor-program/scroll_bar.h"
 #include "editor-program/settings.h"
+#include "editor-program/shown_instrument.h"
 #include "editor-program/status_bar.h"
 #include "editor-program/style.h"
 #include "editor-program/waveformz.h"
@@ -18,11 +19,12 @@ constexpr int kMarkerParameterBase = 640;
 constexpr int kMargin = (layout::kWaveformDisplay.width() - Waveformz::kColumns) / 2;
 constexpr int kScrollBarTop = 4 + Waveformz::kHeight + 3;
 constexpr int kScrollBarHeight = 11;
+constexpr int kPollsAnAnswerMayTake = 50;  // a second
 
 }  // namespace
 
-WaveformDisplay::WaveformDisplay(PluginLink& link, QWidget* parent)
-    : QWidget(parent), link(link), waveform(new Waveformz(this)), scrollBar(new ScrollBar(this)) {
+WaveformDisplay::WaveformDisplay(PluginLink& link, const ShownInstrument& shown, QWidget* parent)
+    : QWidget(parent), link(link), shown(shown), waveform(new Waveformz(this)), scrollBar(new ScrollBar(this)) {
     setFocusPolicy(Qt::NoFocus);
     setFixedSize(layout::kWaveformDisplay.size());
     waveform->move(kMargin, 4);
@@ -45,9 +47,21 @@ void WaveformDisplay::setStatusBar(StatusBar* bar) {
     showRecord();
 }
 
-void WaveformDisplay::setInstrument(int32_t id) {
-    instrument = id;
-    waveform->setMarkersDraggable(id >= 0);
+void WaveformDisplay::shownChanged() {
+    waveform->setMarkersDraggable(shown.markersMovable());
+    const int32_t id = shown.id();
+    if (id >= 0) {
+        request(fromUi::showWaveform(id));
+        return;
+    }
+    waveform->clear();
+    showRecord();
+}
+
+void WaveformDisplay::request(const UiMessage& message) {
+    if (!link.send(message)) return;
+    awaited++;
+    pollsAwaiting = 0;
 }
 
 SampleData* WaveformDisplay::record() const { return link.sampleRegion(); }
@@ -64,24 +78,28 @@ int WaveformDisplay::visibleFrames(double framesPerColumn) const {
 }
 
 void WaveformDisplay::waveformReady() {
-    if (const SampleData* shared = record()) waveform->takeRecord(*shared, true);
+    awaited = std::max(awaited - 1, 0);
+    if (awaited > 0) return;
+    if (const SampleData* shared = record(); shared && shown.id() >= 0) waveform->takeRecord(*shared, true);
     showRecord();
 }
 
 void WaveformDisplay::poll() {
+    if (awaited > 0 && ++pollsAwaiting < kPollsAnAnswerMayTake) return;
+    awaited = 0;
     const SampleData* shared = record();
-    if (shared && waveform->takeRecord(*shared)) showRecord();
+    if (shared && shown.id() >= 0 && waveform->takeRecord(*shared)) showRecord();
 }
 
-// The scroll bar and the status lines, from the record.
+// The scroll bar and the status lines, from the picture: they always speak
+// of the sample drawn.
 void WaveformDisplay::showRecord() {
-    const SampleData* shared = record();
-    if (!shared) return;
-    scrollBar->setRange(std::max(shared->length, 0), visibleFrames(shared->framesPerColumn), shared->viewStart);
+    const SampleData& picture = waveform->shown();
+    scrollBar->setRange(std::max(picture.length, 0), visibleFrames(picture.framesPerColumn), picture.viewStart);
     if (!status) return;
-    status->setLoopStart(shared->loopStart);
-    status->setLoopEnd(shared->loopEnd);
-    status->setZoom(shared->framesPerColumn);
+    status->setLoopStart(picture.loopStart);
+    status->setLoopEnd(picture.loopEnd);
+    status->setZoom(picture.framesPerColumn);
 }
 
 void WaveformDisplay::zoomBy(int notches, int aroundColumn) {
@@ -117,19 +135,24 @@ bool WaveformDisplay::setViewStart(int64_t frame) {
 // Asks for peaks of the new view once per change; the picture follows when
 // they arrive.
 void WaveformDisplay::viewChanged() {
-    static_cast<void>(link.send(fromUi::refreshPeaks()));
-    showRecord();
+    request(fromUi::refreshPeaks());
+    const SampleData* shared = record();
+    if (shared) scrollBar->setRange(std::max(shared->length, 0), visibleFrames(shared->framesPerColumn), shared->viewStart);
+    if (status && shared) status->setZoom(shared->framesPerColumn);
 }
 
 void WaveformDisplay::markerMoved(int kind, int frame, bool released) {
-    const SampleData* shared = record();
-    if (instrument < 0 || !shared || shared->length <= 0) return;
+    const SampleData& picture = waveform->shown();
+    const int32_t instrument = shown.id();
+    if (instrument < 0 || !shown.markersMovable() || picture.length <= 0) return;
     // With automation the host records the whole movement; without it the
     // marker changes once, where it was dropped.
     const bool automation = Settings::flag(Settings::kEnableLoopAutomation);
     const bool send = automation ? frame != lastSentFrame : released;
     if (send) {
-        const float value = static_cast<float>(static_cast<double>(frame) / shared->length);
+        // The float nearest frame / length, which the plug-in rounds back to
+        // the frame for every length up to 2^24.
+        const float value = static_cast<float>(frame) / static_cast<float>(picture.length);
         static_cast<void>(link.send(fromUi::parameter(kMarkerParameterBase + 4 * instrument + kind, value)));
         lastSentFrame = frame;
     }

@@ -1,14 +1,20 @@
-// The waveform panel: the drawing area and its scroll bar. It zooms and
-// scrolls by writing the view (frames per column, first frame) into the
-// shared record and asking the plug-in for new peaks, and it turns marker
-// drags into the host parameters of the instrument on show.
+// The waveform panel: the drawing area and its scroll bar, for the
+// instrument on show. It asks the plug-in for that instrument's waveform
+// whenever another one is shown, zooms and scrolls by writing the view
+// (frames per column, first frame) into the shared record and asking for
+// new peaks, and turns marker drags into the host parameters of the
+// instrument on show. While an answer is awaited the record is being
+// rewritten: the picture keeps what it last took until the answer comes.
 #pragma once
 
 #include <QWidget>
 #include <cstdint>
 
+#include "editor/ui_messages.h"
+
 class PluginLink;
 class ScrollBar;
+class ShownInstrument;
 class StatusBar;
 class Waveformz;
 struct SampleData;
@@ -18,13 +24,15 @@ class WaveformDisplay : public QWidget {
 public:
     static constexpr double kMinimumFramesPerColumn = 1.0 / 16;
 
-    WaveformDisplay(PluginLink& link, QWidget* parent = nullptr);
+    WaveformDisplay(PluginLink& link, const ShownInstrument& shown, QWidget* parent = nullptr);
 
     // Optional; shows the loop markers and the zoom.
     void setStatusBar(StatusBar* status);
-    // Whose markers the drags move; -1 for none, and the markers stay put.
-    void setInstrument(int32_t id);
-    // The plug-in refilled the record: redraw everything from it.
+    // Another instrument is on show: asks for its waveform, or empties the
+    // picture when none is.
+    void shownChanged();
+    // The plug-in answered a request: once every request has its answer,
+    // redraws everything from the record.
     void waveformReady();
     // Every 20 ms: redraws only when what the record shows has changed.
     void poll();
@@ -44,14 +52,18 @@ private:
     // Clamped to the sample; true when the first frame shown changed.
     bool setViewStart(int64_t frame);
     void viewChanged();
+    // Sends a request that the plug-in answers with a new waveform.
+    void request(const UiMessage& message);
     void showRecord();
     void markerMoved(int kind, int frame, bool released);
 
     PluginLink& link;
+    const ShownInstrument& shown;
     Waveformz* waveform;
     ScrollBar* scrollBar;
     StatusBar* status = nullptr;
-    int32_t instrument = -1;
+    int awaited = 0;        // requests sent and not answered yet
+    int pollsAwaiting = 0;  // polls since then; an answer lost in a full pipe is not awaited forever
     int dragOrigin = 0;      // the first frame shown when a scrolling drag began
     int lastSentFrame = -1;  // of the marker drag under way
 };

@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegion>
 
 #include "editor-program/style.h"
 
@@ -9,6 +10,7 @@ namespace {
 
 constexpr int kLine = Marker::kWidth / 2;
 constexpr int kHandle = 7;
+constexpr int kGrabHeight = 12;  // a little taller than the drawn handle
 
 }  // namespace
 
@@ -22,6 +24,8 @@ void Marker::setDraggable(bool on) {
     grabbed = grabbed && on;
     setCursor(on ? Qt::SizeHorCursor : Qt::ArrowCursor);
 }
+
+void Marker::resizeEvent(QResizeEvent*) { setMask(QRegion(kLine, 0, 1, height()) + QRegion(handle())); }
 
 void Marker::placeAt(int x) {
     if (parentWidget()) resize(kWidth, parentWidget()->height());
@@ -42,7 +46,7 @@ void Marker::paintEvent(QPaintEvent*) {
 }
 
 void Marker::mousePressEvent(QMouseEvent* event) {
-    if (!draggable || event->button() != Qt::LeftButton) {
+    if (!draggable || event->button() != Qt::LeftButton || !handle().contains(event->position().toPoint())) {
         event->ignore();  // the waveform below may scroll on it
         return;
     }
@@ -70,11 +74,15 @@ void LoopStart::paintHandle(QPainter& painter) {
     painter.drawPolygon(QPolygon({{kLine, 0}, {kLine + kHandle / 2 + 2, kHandle / 2}, {kLine, kHandle}}));
 }
 
+QRect LoopStart::handle() const { return QRect(kLine, 0, kWidth - kLine, kGrabHeight); }
+
 LoopEnd::LoopEnd(QWidget* parent) : Marker(1, style::kLoopMarker, parent) {}
 
 void LoopEnd::paintHandle(QPainter& painter) {
     painter.drawPolygon(QPolygon({{kLine + 1, 0}, {kLine - kHandle / 2 - 1, kHandle / 2}, {kLine + 1, kHandle}}));
 }
+
+QRect LoopEnd::handle() const { return QRect(0, 0, kLine + 2, kGrabHeight); }
 
 Start::Start(QWidget* parent) : Marker(2, style::kStartMarker, parent) {}
 
@@ -83,3 +91,5 @@ void Start::paintHandle(QPainter& painter) {
     const int bottom = height();
     painter.drawPolygon(QPolygon({{0, bottom}, {kWidth, bottom}, {kLine, bottom - kHandle}}));
 }
+
+QRect Start::handle() const { return QRect(0, height() - kGrabHeight, kWidth, kGrabHeight); }

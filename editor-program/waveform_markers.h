@@ -1,6 +1,9 @@
 // The three markers on the waveform: a thin vertical line with a grab
-// handle, dragged sideways. A marker only reports where the mouse takes it;
-// the waveform turns that into a frame and places the marker.
+// handle, dragged sideways by the handle. Each widget is masked to its line
+// and its handle, so markers on the same frame do not cover one another's
+// handles: the loop flags at the top point into the loop, the start
+// triangle sits at the bottom. A marker only reports where the mouse takes
+// it; the waveform turns that into a frame and places the marker.
 #pragma once
 
 #include <QColor>
@@ -27,6 +30,9 @@ signals:
 protected:
     Marker(int kind, QColor colour, QWidget* parent);
     virtual void paintHandle(QPainter& painter) = 0;
+    // Where the mouse takes hold, in the widget's coordinates.
+    virtual QRect handle() const = 0;
+    void resizeEvent(QResizeEvent* event) override;
 
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -51,6 +57,7 @@ public:
 
 protected:
     void paintHandle(QPainter& painter) override;
+    QRect handle() const override;
 };
 
 class LoopEnd : public Marker {
@@ -60,6 +67,7 @@ public:
 
 protected:
     void paintHandle(QPainter& painter) override;
+    QRect handle() const override;
 };
 
 class Start : public Marker {
@@ -69,4 +77,5 @@ public:
 
 protected:
     void paintHandle(QPainter& painter) override;
+    QRect handle() const override;
 };

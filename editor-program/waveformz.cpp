@@ -23,6 +23,16 @@ bool samePicture(const SampleData& a, const SampleData& b) {
     return std::memcmp(a.maxPeaks, b.maxPeaks, bytes) == 0 && std::memcmp(a.minPeaks, b.minPeaks, bytes) == 0;
 }
 
+// Where the plug-in puts a marker of `kind` asked for at `frame`: each one
+// stays within the sample, and loop start before loop end, against the
+// other markers as they stand.
+int applicableFrame(int kind, int frame, const SampleData& at) {
+    const int last = std::max(at.length - 1, 0);
+    if (kind == 0) return std::clamp(frame, 0, std::max(at.loopEnd - 1, 0));
+    if (kind == 1) return std::max(std::min(frame, last), at.loopStart + 1);
+    return std::clamp(frame, 0, last);
+}
+
 }  // namespace
 
 Waveformz::Waveformz(QWidget* parent) : QWidget(parent) {
@@ -44,6 +54,12 @@ bool Waveformz::takeRecord(const SampleData& record, bool force) {
     placeMarkers();
     update();
     return true;
+}
+
+void Waveformz::clear() {
+    picture = SampleData{};
+    placeMarkers();
+    update();
 }
 
 void Waveformz::setMarkersDraggable(bool on) {
@@ -81,7 +97,8 @@ void Waveformz::placeMarkers() {
 void Waveformz::dragMarker(Marker* marker, int column, bool released) {
     if (picture.length <= 0 || !(picture.framesPerColumn > 0)) return;
     const int lastVisible = std::min(picture.length, frameAt(columnCount()));
-    const int frame = std::clamp(frameAt(column), std::max(picture.viewStart, 0), lastVisible);
+    const int wanted = std::clamp(frameAt(column), std::max(picture.viewStart, 0), lastVisible);
+    const int frame = applicableFrame(marker->kind(), wanted, picture);
     marker->placeAt(std::min(static_cast<int>(std::lround(columnOf(frame))), width() - 1));
     emit markerMoved(marker->kind(), frame, released);
 }

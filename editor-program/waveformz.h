@@ -23,6 +23,8 @@ public:
     // differs from the picture, or always with `force`.
     bool takeRecord(const SampleData& record, bool force = false);
     const SampleData& shown() const { return picture; }
+    // Nothing on show: an empty picture without markers.
+    void clear();
     void setMarkersDraggable(bool on);
 
     // Between frames and columns, for the record's view as last taken.

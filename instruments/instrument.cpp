@@ -171,15 +171,15 @@ void Instrument::setId(int newId) {
 void Instrument::initData(InstrumentData* record) {
     data = record;
     if (!record) return;
-    writeShared(record->id, id);
     copyField(record->name, InstrumentData::kNameSize, name);
     copyField(record->path, InstrumentData::kPathSize, path);
     writeShared<uint8_t>(record->deleteRequest, 0);
     record->peak = 0.0f;
-    record->reserved = 0;
+    record->flags = markersFixed() ? InstrumentData::kMarkersFixed : 0;
     record->parameterCount = kParameterCount;
     // The record shows the instrument as it is: its defaults when new, the
     // values and channel a program gave it when built for one.
     writeShared(record->midiChannel, midiChannel);
     for (int i = 0; i < parameterCount && i < kParameterCount; i++) parameters[i].writeTo(record->parameterRecord[i]);
+    publishShared(record->id, id);
 }

@@ -105,6 +105,9 @@ public:
     // keeps its place, values and markers so that saving gives them back,
     // and plays nothing.
     bool missing = false;
+    // Whether marker changes are neither applied nor kept: a built-in sound
+    // whose markers the catalogue fixes, or a stand-in for a missing file.
+    bool markersFixed() const { return type == kFromCatalogueWithoutMarkers || missing; }
     // Never reused within the process: voices know their state by it.
     const std::uint64_t serial;
 

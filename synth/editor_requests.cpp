@@ -54,7 +54,9 @@ void EditorRequests::showWaveform(int32_t id) {
     Quaxel2Editor* editor = plugin.getEditorBridge();
     if (!editor) return;
     plugin.withInstruments(id, -1, [&](Instrument* instrument, Instrument*) {
-        if (instrument) editor->display().setWaveform(instrument);
+        if (!instrument) return;
+        plugin.bindSampleRecord(instrument);
+        editor->display().setWaveform(instrument);
     });
     editor->send(toUi::waveformReady());
 }

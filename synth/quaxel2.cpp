@@ -190,3 +190,16 @@ bool Quaxel2::getOutputProperties(VstInt32 index, VstPinProperties* properties) 
 void Quaxel2::getParameterLabel(VstInt32 /*index*/, char* label) { *label = 0; }
 
 void Quaxel2::getParameterDisplay(VstInt32 /*index*/, char* text) { *text = 0; }
+
+void Quaxel2::bindSampleRecord(const Instrument* shown) {
+    SampleData* record = regions.sampleRecord();
+    Locked<EngineMutex> lock(engine.mutex());
+    for (int r = 0; r < engine.getRackCount(); r++) {
+        const Rack* rack = engine.getRack(r);
+        for (int i = 0; rack && i < rack->getCount(); i++) {
+            Instrument* instrument = rack->getInstrumentAt(i);
+            if (Sample* sample = instrument->getSample(0, -1, -1))
+                sample->setSampleData(instrument == shown ? record : nullptr);
+        }
+    }
+}

@@ -121,8 +121,7 @@ public:
     // The first free instrument record of the shared region, or null;
     // engine lock held by the caller.
     InstrumentData* getInstruData() { return regions.freeInstrumentRecord(); }
-    // Gives an instrument a free record and shows its sample's markers;
-    // engine lock held by the caller.
+    // Gives an instrument a free record; engine lock held by the caller.
     void attachInstruData(Instrument* instrument) { regions.attach(instrument); }
     // Frees the instruments the audio thread took out of the rack.
     void freeRemovedInstruments() { engine.freeRemovedInstruments(); }
@@ -134,6 +133,10 @@ public:
     // takes an instrument out; read under the engine lock.
     int instrumentId(const Instrument* instrument);
     StructureMutex& structureLock() { return programs.lock(); }
+    // Binds the sample record to the first sample of `shown` and unbinds
+    // every other instrument's: only the instrument on show writes its
+    // length, markers and loop switch there, host automation included.
+    void bindSampleRecord(const Instrument* shown);
     // Calls `act` with the instruments of rack 0 that carry the ids `first`
     // and `second` (null where none does), with the structure lock held so
     // that they stay alive, and without the engine lock.

@@ -36,9 +36,7 @@ InstrumentData* SharedRegions::freeInstrumentRecord() const {
 }
 
 void SharedRegions::attach(Instrument* instrument) const {
-    if (!instrument) return;
-    instrument->initData(freeInstrumentRecord());
-    if (Sample* bound = instrument->getSample(0, -1, -1); bound && sample) bound->setSampleData(sampleRecord());
+    if (instrument) instrument->initData(freeInstrumentRecord());
 }
 
 void SharedRegions::mirrorMasterValue(int which, float value) const {

@@ -36,8 +36,8 @@ public:
     // (by instruments being destroyed) under it.
     // The first free instrument record in slot order, or null.
     InstrumentData* freeInstrumentRecord() const;
-    // Gives an instrument a free record and binds its sample to the sample
-    // record; a null instrument is ignored.
+    // Gives an instrument a free record; a null instrument is ignored. Its
+    // sample is bound to the sample record only when the editor shows it.
     void attach(Instrument* instrument) const;
 
     // Shows master value `which` (0 volume, 1 tune, 2 velocity sensitivity,

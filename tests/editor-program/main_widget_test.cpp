@@ -176,6 +176,7 @@ private slots:
         showTwoInstruments();
         bridge->delayBlock()[8].value = 0.75f;  // master volume
         deliver(toUi::reload());
+        QCOMPARE(bridge->sent(), (std::vector<SentMessage>{{fromUiShowWaveform, 0, 0, 0, 0, {}}}));
         QCOMPARE(window->instrumentViews().size(), size_t(2));
         QCOMPARE(window->globalView()->slider(0)->value(), 0.75f);
 
@@ -196,18 +197,83 @@ private slots:
         deliver(toUi::instrumentAdded(2, "snare"));
         QVERIFY(window->instrumentView(2));
         QCOMPARE(window->instrumentView(2)->name(), QString("snare"));
-        QVERIFY(bridge->sent().empty());  // nothing echoes back
+        // Nothing echoes back; the new instrument is shown.
+        QCOMPARE(bridge->sent(), (std::vector<SentMessage>{{fromUiShowWaveform, 2, 0, 0, 0, {}}}));
     }
 
-    void rowsFollowTheRackWhenThePluginRemovesOne() {
+    // Which instrument is on show, after each change of the rack: the row
+    // highlighted, the waveform asked for, and whose markers a drag moves.
+    void shownInstrumentFollowsTheRack_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("wantShown");  // its name
+        QTest::addColumn<int>("wantId");
+        QTest::addColumn<bool>("asksForWaveform");
+        // "voice" (id 1) is on show before each change.
+        QTest::newRow("reload: new instruments, same position") << "reload" << "voice" << 1 << true;
+        QTest::newRow("added: the new one") << "added" << "snare" << 2 << true;
+        QTest::newRow("one before it removed: the same, renumbered") << "remove kick" << "voice" << 0 << false;
+        QTest::newRow("itself removed: the one in its place") << "remove voice" << "snare" << 1 << true;
+        QTest::newRow("the last removed: the one before") << "remove last" << "kick" << 0 << true;
+        QTest::newRow("slot filled without its announcement") << "unannounced" << "voice" << 1 << false;
+    }
+
+    void shownInstrumentFollowsTheRack() {
+        QFETCH(QString, change);
+        QFETCH(QString, wantShown);
+        QFETCH(int, wantId);
+        QFETCH(bool, asksForWaveform);
         showTwoInstruments();
-        // The plug-in removed instrument 0: its slot is free, the other moved up.
-        bridge->records[3].id = -1;
-        bridge->records[5].id = 0;
+        if (change == "remove voice") {  // a third one to take its place
+            bridge->fillSlot(8, 2, "snare");
+            window->poll();
+        }
+        window->setWaveform(1);
+        bridge->sent();
+
+        if (change == "reload") {
+            bridge->fillSlot(3, 0, "new kick");
+            bridge->fillSlot(5, 1, "new voice");
+            deliver(toUi::reload());
+            wantShown = "new voice";
+        } else if (change == "added") {
+            bridge->fillSlot(0, 2, "snare");
+            deliver(toUi::instrumentAdded(2, "snare"));
+        } else if (change == "remove kick") {
+            bridge->records[3].id = -1;
+            bridge->records[5].id = 0;
+        } else if (change == "remove voice") {
+            bridge->records[5].id = -1;
+            bridge->records[8].id = 1;
+        } else if (change == "remove last") {
+            bridge->records[5].id = -1;
+            wantShown = "kick";
+        } else if (change == "unannounced") {
+            bridge->fillSlot(9, 2, "late");
+        }
         window->poll();
-        QCOMPARE(window->instrumentViews().size(), size_t(1));
-        QCOMPARE(window->instrumentView(0)->name(), QString("voice"));
-        QVERIFY(!window->instrumentView(1));
+
+        QCOMPARE(window->shownInstrument().id(), wantId);
+        InstrumentView* shownRow = window->instrumentView(wantId);
+        QVERIFY(shownRow);
+        QCOMPARE(shownRow->name(), wantShown);
+        QCOMPARE(shownRow->record(), window->shownInstrument().record());
+        if (change == "unannounced") QCOMPARE(window->instrumentView(2)->name(), QString("late"));
+        std::vector<SentMessage> wantSent;
+        if (asksForWaveform) wantSent.push_back({fromUiShowWaveform, wantId, 0, 0, 0, {}});
+        QCOMPARE(bridge->sent(), wantSent);
+    }
+
+    // A new instrument below the visible rows is scrolled into view.
+    void aNewInstrumentIsScrolledIntoView() {
+        for (int id = 0; id < 8; id++) {
+            bridge->fillSlot(id, id, "row " + std::to_string(id));
+            deliver(toUi::instrumentAdded(id, "row " + std::to_string(id)));
+        }
+        QTest::qWait(50);
+        InstrumentView* last = window->instrumentView(7);
+        QVERIFY(last);
+        QVERIFY(!last->visibleRegion().isEmpty());
+        QCOMPARE(window->shownInstrument().id(), 7);
     }
 };
 

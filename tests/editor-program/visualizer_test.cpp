@@ -2,6 +2,7 @@
 // and only those.
 #include <QtTest>
 
+#include "editor-program/shown_instrument.h"
 #include "editor-program/style.h"
 #include "editor-program/visualizer.h"
 #include "tests/editor-program/support/bridge_fixture.h"
@@ -16,8 +17,8 @@ class VisualizerTest : public QObject {
 
 private slots:
     void emptyWithoutInstrument() {
-        Visualizer visualizer;
-        visualizer.setInstrument(nullptr);
+        ShownInstrument none;
+        Visualizer visualizer(none);
         const QImage picture = visualizer.grab().toImage();
         for (int x = 2; x < picture.width() - 2; x += 3)
             for (int y = 2; y < picture.height() - 2; y += 3) QCOMPARE(picture.pixelColor(x, y), style::kPanel);
@@ -38,8 +39,10 @@ private slots:
         QFETCH(bool, redraws);
         BridgeFixture fixture;
         InstrumentData& record = fixture.fillSlot(0, 7, "drum", 0.3f);
-        Visualizer visualizer;
-        visualizer.setInstrument(&record);
+        ShownInstrument shown;
+        Visualizer visualizer(shown);
+        shown.show(&record);
+        visualizer.shownChanged();
         visualizer.show();
         QVERIFY(QTest::qWaitForWindowExposed(&visualizer));
         const QImage before = visualizer.grab().toImage();

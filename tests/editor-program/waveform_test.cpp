@@ -5,6 +5,7 @@
 
 #include "editor-program/scroll_bar.h"
 #include "editor-program/settings.h"
+#include "editor-program/shown_instrument.h"
 #include "editor-program/status_bar.h"
 #include "editor-program/style.h"
 #include "editor-program/waveform_display.h"
@@ -50,22 +51,47 @@ int count(const std::vector<SentMessage>& messages, FromUiOpcode opcode) {
         std::count_if(messages.begin(), messages.end(), [opcode](const SentMessage& m) { return m.opcode == opcode; }));
 }
 
-// A display on its own fixture, the record filled, shown once.
+// A display on its own fixture showing instrument kInstrument, the
+// record filled as the plug-in's answer to the request for its waveform.
 struct Panel {
     BridgeFixture fixture;
     StatusBar status;
-    WaveformDisplay display{fixture.link()};
+    ShownInstrument shown;
+    WaveformDisplay display{fixture.link(), shown};
     Waveformz* waveform = display.findChild<Waveformz*>();
+    InstrumentData& instrument = fixture.fillSlot(0, kInstrument, "wave");
 
     explicit Panel(double framesPerColumn = 0, int viewStart = 0) {
         fillRecord(*fixture.sample);
         if (framesPerColumn > 0) fixture.sample->framesPerColumn = framesPerColumn;
         fixture.sample->viewStart = viewStart;
         display.setStatusBar(&status);
-        display.setInstrument(kInstrument);
+        show(&instrument);
+    }
+    // Shows `record` and answers the request as the plug-in does.
+    void show(InstrumentData* record) {
+        shown.show(record);
+        display.shownChanged();
         display.waveformReady();
     }
+    Marker* marker(int kind) const {
+        for (Marker* each : waveform->findChildren<Marker*>())
+            if (each->kind() == kind) return each;
+        return nullptr;
+    }
+    // Drags marker `kind` by its handle through `columns`, releasing on the last.
+    void drag(int kind, const QList<int>& columns) {
+        Marker* it = marker(kind);
+        const int y = kind == 2 ? it->height() - 2 : 2;
+        mouse(it, QEvent::MouseButtonPress, {Marker::kWidth / 2, y}, Qt::LeftButton);
+        for (int column : columns) mouse(it, QEvent::MouseMove, {column - it->x(), y}, Qt::LeftButton);
+        mouse(it, QEvent::MouseButtonRelease, {columns.last() - it->x(), y}, Qt::LeftButton);
+    }
 };
+
+SentMessage markerMessage(int instrument, int kind, int frame) {
+    return {fromUiParameter, 640 + 4 * instrument + kind, 0, 0, float(frame) / float(kLength), {}};
+}
 
 }  // namespace
 
@@ -190,42 +216,111 @@ private slots:
     void markerDragSetsItsParameter_data() {
         QTest::addColumn<int>("kind");
         QTest::addColumn<bool>("automation");
-        QTest::addColumn<int>("instrument");
+        QTest::addColumn<bool>("shown");
         QTest::addColumn<QList<int>>("wantFrames");
         // The drag passes columns 120 and 150 and ends on 180.
-        QTest::newRow("loop start, automated") << 0 << true << kInstrument << QList<int>{12000, 15000, 18000};
-        QTest::newRow("loop end, automated") << 1 << true << kInstrument << QList<int>{12000, 15000, 18000};
-        QTest::newRow("start, at release") << 2 << false << kInstrument << QList<int>{18000};
-        QTest::newRow("loop start, at release") << 0 << false << kInstrument << QList<int>{18000};
-        QTest::newRow("no instrument") << 0 << true << -1 << QList<int>{};
+        QTest::newRow("loop start, automated") << 0 << true << true << QList<int>{12000, 15000, 18000};
+        QTest::newRow("loop end, automated") << 1 << true << true << QList<int>{12000, 15000, 18000};
+        QTest::newRow("start, at release") << 2 << false << true << QList<int>{18000};
+        QTest::newRow("loop start, at release") << 0 << false << true << QList<int>{18000};
+        QTest::newRow("no instrument") << 0 << true << false << QList<int>{};
     }
 
     void markerDragSetsItsParameter() {
         QFETCH(int, kind);
         QFETCH(bool, automation);
-        QFETCH(int, instrument);
+        QFETCH(bool, shown);
         QFETCH(QList<int>, wantFrames);
         Settings::setFlag(Settings::kEnableLoopAutomation, automation);
         Panel panel;
-        panel.display.setInstrument(instrument);
+        if (!shown) panel.show(nullptr);
         panel.fixture.sent();
-        Marker* marker = nullptr;
-        for (Marker* each : panel.waveform->findChildren<Marker*>())
-            if (each->kind() == kind) marker = each;
-        QVERIFY(marker);
         const int line = Marker::kWidth / 2;
-        const int before = marker->x();
+        const int before = panel.marker(kind)->x();
 
-        mouse(marker, QEvent::MouseButtonPress, {line, 30}, Qt::LeftButton);
-        for (int column : {120, 150, 180}) mouse(marker, QEvent::MouseMove, {column - marker->x(), 30}, Qt::LeftButton);
-        mouse(marker, QEvent::MouseButtonRelease, {180 - marker->x(), 30}, Qt::LeftButton);
+        panel.drag(kind, {120, 150, 180});
 
         std::vector<SentMessage> want;
-        for (int frame : wantFrames)
-            want.push_back({fromUiParameter, 640 + 4 * instrument + kind, 0, 0, float(double(frame) / kLength), {}});
+        for (int frame : wantFrames) want.push_back(markerMessage(kInstrument, kind, frame));
         QCOMPARE(panel.fixture.sent(), want);
-        QCOMPARE(marker->x() + line, instrument < 0 ? before + line : 180);
-        if (kind == 0 && instrument >= 0) QCOMPARE(panel.status.text(0), QString("loop start : 18000"));
+        QCOMPARE(panel.marker(kind)->x() + line, shown ? 180 : before + line);
+        if (kind == 0 && shown) QCOMPARE(panel.status.text(0), QString("loop start : 18000"));
+    }
+
+    // A marker goes where the plug-in will put it, and says so while it is
+    // dragged: loop start before loop end, loop end after loop start.
+    void markersStopWhereThePluginStopsThem_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("wantFrame");
+        QTest::addColumn<QString>("wantStatus");
+        // The loop runs from 10000 (column 100) to 30000 (column 300).
+        QTest::newRow("loop start past loop end") << 0 << 350 << 29999 << "loop start : 29999";
+        QTest::newRow("loop end before loop start") << 1 << 50 << 10001 << "loop end : 10001";
+        QTest::newRow("start anywhere") << 2 << 350 << 35000 << "";
+    }
+
+    void markersStopWhereThePluginStopsThem() {
+        QFETCH(int, kind);
+        QFETCH(int, column);
+        QFETCH(int, wantFrame);
+        QFETCH(QString, wantStatus);
+        Settings::setFlag(Settings::kEnableLoopAutomation, true);
+        Panel panel;
+        panel.fixture.sent();
+        panel.drag(kind, {column});
+        QCOMPARE(panel.fixture.sent(), (std::vector<SentMessage>{markerMessage(kInstrument, kind, wantFrame)}));
+        QCOMPARE(panel.marker(kind)->x() + Marker::kWidth / 2, int(std::lround(wantFrame / 100.0)));
+        if (!wantStatus.isEmpty()) QCOMPARE(panel.status.text(kind), wantStatus);
+    }
+
+    // Markers on the same frame each keep a handle of their own: with the
+    // start and the loop start both at 0, the loop start's flag takes it.
+    void eachMarkerHasItsOwnHandle() {
+        Panel panel;
+        panel.fixture.sample->loopStart = 0;
+        panel.display.waveformReady();
+        panel.display.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel.display));
+        panel.fixture.sent();
+        const QPoint flag = panel.marker(0)->mapTo(panel.waveform, QPoint(Marker::kWidth / 2 + 2, 2));
+        const QPoint triangle = panel.marker(2)->mapTo(panel.waveform, QPoint(Marker::kWidth / 2, Waveformz::kHeight - 2));
+        QCOMPARE(panel.waveform->childAt(flag), panel.marker(0));
+        QCOMPARE(panel.waveform->childAt(triangle), panel.marker(2));
+    }
+
+    // Markers that the plug-in does not move (a built-in sound's, a missing
+    // file's) cannot be dragged.
+    void fixedMarkersStayPut() {
+        Settings::setFlag(Settings::kEnableLoopAutomation, true);
+        Panel panel;
+        panel.instrument.flags = InstrumentData::kMarkersFixed;
+        panel.show(&panel.instrument);
+        panel.fixture.sent();
+        const int before = panel.marker(0)->x();
+        panel.drag(0, {150});
+        QCOMPARE(panel.fixture.sent(), std::vector<SentMessage>{});
+        QCOMPARE(panel.marker(0)->x(), before);
+    }
+
+    // While the waveform of a newly shown instrument is awaited, the record
+    // is being rewritten: the picture, status and markers keep the old one
+    // until the answer, then all show the new one.
+    void pictureWaitsForTheAnswer() {
+        Panel panel;
+        panel.fixture.sent();
+        InstrumentData& other = panel.fixture.fillSlot(1, 4, "other");
+        panel.shown.show(&other);
+        panel.display.shownChanged();
+        QCOMPARE(panel.fixture.sent(), (std::vector<SentMessage>{{fromUiShowWaveform, 4, 0, 0, 0, {}}}));
+        panel.fixture.sample->length = 16500;
+        panel.fixture.sample->loopEnd = 16000;
+        panel.display.poll();
+        QCOMPARE(panel.waveform->shown().length, kLength);
+        QCOMPARE(panel.status.text(1), QString("loop end : 30000"));
+        panel.display.waveformReady();
+        QCOMPARE(panel.waveform->shown().length, 16500);
+        QCOMPARE(panel.status.text(1), QString("loop end : 16000"));
     }
 
     void pollRepaintsOnlyOnChange() {

@@ -157,6 +157,7 @@ TEST(NewInstruments, FromNamesAndPaths) {
     ASSERT_NE(organ->data, nullptr);
     EXPECT_STREQ(organ->data->name, internalInstrumentName[50]);
     auto* region = reinterpret_cast<SampleData*>(p.getSampleRegion());
+    p.bindSampleRecord(organ);
     EXPECT_EQ(region->length, sampleOf(organ)->length);
 
     const std::string resource = kEmbeddedResources[3].name;

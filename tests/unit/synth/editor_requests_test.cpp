@@ -131,3 +131,28 @@ TEST(EditorRequests, HostNotesAndParametersAreEchoed) {
 }
 
 }  // namespace
+
+// The sample record follows the instrument on show and no other: a new
+// instrument, and marker automation of one not on show, leave it as it was.
+TEST(EditorRequests, OnlyTheInstrumentOnShowWritesTheSampleRecord) {
+    EditorFixture f;
+    f.addInstrument(constant(5000, 0.5f));
+    f.addInstrument(constant(3000, 0.25f));
+    auto& record = *reinterpret_cast<SampleData*>(f.plugin->getSampleRegion());
+    const auto startOf = [](int id) { return Quaxel2::kFirstSamplePositionParam + 4 * id + 2; };
+
+    f.ask(fromUi::showWaveform(0));
+    EXPECT_EQ(record.length, 5000);
+    f.ask(fromUi::loadString(internalInstrumentName[13]));
+    EXPECT_EQ(record.length, 5000);
+    f.plugin->setParameter(startOf(1), 0.5f);
+    EXPECT_EQ(record.startPlay, 0);
+    f.plugin->setParameter(startOf(0), 0.5f);
+    EXPECT_EQ(record.startPlay, 2500);
+
+    f.ask(fromUi::showWaveform(1));
+    EXPECT_EQ(record.length, 3000);
+    EXPECT_EQ(record.startPlay, 1500);
+    f.plugin->setParameter(startOf(0), 0.25f);
+    EXPECT_EQ(record.startPlay, 1500);
+}

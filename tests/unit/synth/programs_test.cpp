@@ -87,6 +87,7 @@ TEST(ProgramSwitch, SharedRecordsShowTheRebuiltInstruments) {
     for (int j = 0; j < 22; j++) EXPECT_EQ(record.parameterRecord[j].value, entry.values[j]) << j;
     EXPECT_EQ(record.midiChannel, 3);
     EXPECT_STREQ(record.name, "looper");
+    f.p().bindSampleRecord(f.at(0));
     const auto& sample = *reinterpret_cast<const SampleData*>(f.p().getSampleRegion());
     EXPECT_EQ(sample.loopOn, 1);
     EXPECT_EQ(sample.startPlay, 120);
@@ -147,6 +148,9 @@ TEST(ProgramSwitch, AMissingFileKeepsItsPlaceSilentlyAndSavesBackWhole) {
     ASSERT_EQ(f.p().getRack(0)->getCount(), 2);
     EXPECT_EQ(f.at(1)->name, internalInstrumentName[2]);
     EXPECT_EQ(f.p().getParameter(22), 0.5f);  // automation still reaches the second instrument
+    // The editor is told that the stand-in's markers do not move.
+    EXPECT_EQ(f.at(0)->data->flags, InstrumentData::kMarkersFixed);
+    EXPECT_EQ(f.at(1)->data->flags, f.at(1)->markersFixed() ? InstrumentData::kMarkersFixed : 0);
 
     // Silent, and a held note on it leaves no voice busy once released.
     f.at(1)->setParameter(Instrument::kVolume, 0.0f);

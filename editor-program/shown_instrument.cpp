@@ -1,0 +1,21 @@
+#include "editor-program/shown_instrument.h"
+
+#include "instruments/instrument_data.h"
+
+int32_t ShownInstrument::id() const { return slot ? readPublished(slot->id) : -1; }
+
+bool ShownInstrument::markersMovable() const {
+    return id() >= 0 && (slot->flags & InstrumentData::kMarkersFixed) == 0;
+}
+
+void ShownInstrument::show(InstrumentData* record) {
+    slot = record;
+    settledId = id();
+    emit changed();
+}
+
+void ShownInstrument::settle() {
+    if (id() == settledId) return;
+    settledId = id();
+    emit renumbered();
+}
