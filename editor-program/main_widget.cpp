@@ -1,6 +1,7 @@
 #include "editor-program/main_widget.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QPainter>
 #include <QTimer>
 
@@ -23,6 +24,8 @@
 #include "editor-program/treex.h"
 #include "editor-program/visualizer.h"
 #include "editor-program/waveform_display.h"
+#include "resources/builtin_catalogue.h"
+#include "resources/builtin_catalogue_names.h"
 
 MainWidget* g_mainWidget = nullptr;
 
@@ -218,13 +221,36 @@ void MainWidget::sendMidiMessage(int status, int note, int velocity) {
     link.send(fromUi::midi(status, note, velocity));
 }
 
+bool MainWidget::roomForAnother(std::size_t asked) {
+    if (views.size() + asked < static_cast<std::size_t>(kSlots)) return true;
+    status->showMessage("16 instruments is the most a program holds");
+    return false;
+}
+
 void MainWidget::loadInstrumentFromInternalDrop(const QString& text) {
-    link.send(fromUi::loadString(text.toLatin1().toStdString()));
+    if (!roomForAnother()) return;
+    const std::string name = text.toLatin1().toStdString();
+    const bool builtIn = name == kCatalogueAlias || std::any_of(std::begin(kCatalogueNames), std::end(kCatalogueNames),
+                                                                [&](const CatalogueName& entry) { return name == entry.name; });
+    if (builtIn) {
+        link.send(fromUi::loadString(name));
+        return;
+    }
+    // Text that names a file, as a file manager's may: the file.
+    if (QFileInfo(text).isFile() && QFileInfo(text).isReadable()) {
+        link.send(fromUi::loadPath(text.toUtf8().toStdString()));
+        return;
+    }
+    status->showMessage("\"" + text.left(40) + "\" is neither a built-in sound nor a sample file");
 }
 
 void MainWidget::loadInstrumentsFromExternalDrop(const QList<QUrl>& files) {
-    for (const QUrl& file : files)
-        if (file.isLocalFile()) link.send(fromUi::loadPath(file.toLocalFile().toUtf8().toStdString()));
+    std::size_t asked = 0;
+    for (const QUrl& file : files) {
+        if (!file.isLocalFile()) continue;
+        if (!roomForAnother(asked)) return;
+        if (link.send(fromUi::loadPath(file.toLocalFile().toUtf8().toStdString()))) asked++;
+    }
 }
 
 void MainWidget::resetParameters(int32_t id) { link.send(fromUi::resetParameters(id)); }

@@ -96,6 +96,9 @@ protected:
 
 private:
     InstrumentData* slotOf(int32_t id) const;
+    // False, and says so, when the rack is full with `asked` instruments
+    // more that were asked for and not announced yet.
+    bool roomForAnother(std::size_t asked = 0);
     // The rows, one per taken slot in rack order.
     void rebuildRows(InstrumentData* records);
     bool rowsMatchSlots() const;

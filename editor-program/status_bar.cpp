@@ -1,6 +1,7 @@
 #include "editor-program/status_bar.h"
 
 #include <QPainter>
+#include <QTimer>
 
 #include "editor-program/layout.h"
 #include "editor-program/style.h"
@@ -17,8 +18,14 @@ QString shortNumber(double value) {
 
 }  // namespace
 
-StatusBar::StatusBar(QWidget* parent) : QWidget(parent) {
+StatusBar::StatusBar(QWidget* parent) : QWidget(parent), messageTimer(new QTimer(this)) {
     setFocusPolicy(Qt::NoFocus);
+    messageTimer->setSingleShot(true);
+    messageTimer->setInterval(4000);
+    connect(messageTimer, &QTimer::timeout, this, [this] {
+        message.clear();
+        update();
+    });
     setFixedSize(layout::kStatusBar.size());
     setLoopStart(0);
     setLoopEnd(0);
@@ -31,7 +38,16 @@ void StatusBar::setLoopEnd(int frames) { setLine(1, "loop end : " + QString::num
 
 void StatusBar::setZoom(double framesPerColumn) { setLine(2, "zoom : 1 / " + shortNumber(framesPerColumn)); }
 
-QString StatusBar::text(int line) const { return line >= 0 && line < 3 ? lines[line] : QString(); }
+void StatusBar::showMessage(const QString& text) {
+    message = text;
+    messageTimer->start();
+    update();
+}
+
+QString StatusBar::text(int line) const {
+    if (line == 3) return message;
+    return line >= 0 && line < 3 ? lines[line] : QString();
+}
 
 void StatusBar::setLine(int line, const QString& text) {
     if (lines[line] == text) return;
@@ -46,6 +62,10 @@ void StatusBar::paintEvent(QPaintEvent*) {
     font.setPixelSize(style::kFontPixels + 1);
     painter.setFont(font);
     painter.setPen(style::kText);
+    if (!message.isEmpty()) {
+        painter.drawText(rect().adjusted(10, 6, -10, -6), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, message);
+        return;
+    }
     const int lineHeight = height() / 4;
     for (int line = 0; line < 3; line++)
         painter.drawText(QRect(10, lineHeight / 2 + line * lineHeight, width() - 20, lineHeight),

@@ -1,9 +1,12 @@
 // The three status lines beside the envelope picture: where the loop starts
-// and ends (in frames) and how many frames one waveform column covers.
+// and ends (in frames) and how many frames one waveform column covers. A
+// message (a refused drop) takes their place for a few seconds.
 #pragma once
 
 #include <QString>
 #include <QWidget>
+
+class QTimer;
 
 class StatusBar : public QWidget {
 public:
@@ -12,7 +15,8 @@ public:
     void setLoopStart(int frames);
     void setLoopEnd(int frames);
     void setZoom(double framesPerColumn);
-    // Line 0, 1 or 2; empty for any other.
+    void showMessage(const QString& message);
+    // Line 0, 1 or 2, or 3 for the message on show; empty for any other.
     QString text(int line) const;
 
 protected:
@@ -22,4 +26,6 @@ private:
     void setLine(int line, const QString& text);
 
     QString lines[3];
+    QString message;
+    QTimer* messageTimer;
 };

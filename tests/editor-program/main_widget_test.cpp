@@ -18,7 +18,9 @@
 #include "editor-program/knob.h"
 #include "editor-program/main_widget.h"
 #include "editor-program/slider.h"
+#include "editor-program/status_bar.h"
 #include "editor-program/treex.h"
+#include "resources/builtin_catalogue_names.h"
 #include "tests/editor-program/support/bridge_fixture.h"
 
 Q_DECLARE_METATYPE(SentMessage)
@@ -122,13 +124,38 @@ private slots:
         files.setUrls({QUrl::fromLocalFile("/tmp/a b.wav"), QUrl::fromLocalFile("/tmp/\u00e9t\u00e9.mp3")});
         QVERIFY(window->instrumentArea()->dropData(files));
         QMimeData sound;
-        sound.setText("caf\u00e9 pad");
+        sound.setText(kCatalogueNames[0].name);
         QVERIFY(window->instrumentArea()->dropData(sound));
         sent = bridge->sent();
         QCOMPARE(sent.size(), size_t(3));
         QCOMPARE(sent[0], (SentMessage{fromUiLoadPath, 0, 0, 0, 0, "/tmp/a b.wav"}));
         QCOMPARE(sent[1], (SentMessage{fromUiLoadPath, 0, 0, 0, 0, "/tmp/\xc3\xa9t\xc3\xa9.mp3"}));  // UTF-8
-        QCOMPARE(sent[2], (SentMessage{fromUiLoadString, 0, 0, 0, 0, "caf\xe9 pad"}));  // one byte a character
+        QCOMPARE(sent[2], (SentMessage{fromUiLoadString, 0, 0, 0, 0, kCatalogueNames[0].name}));
+    }
+
+    // Drops that would add nothing playable, or a 17th instrument, are
+    // refused with a word in the status bar.
+    void refusedDropsSaySo_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("instruments");
+        QTest::addColumn<QString>("wantMessage");
+        QTest::newRow("not a sound") << "caf\u00e9 pad" << 0
+                                     << "\"caf\u00e9 pad\" is neither a built-in sound nor a sample file";
+        QTest::newRow("a 17th") << QString(kCatalogueNames[0].name) << 16 << "16 instruments is the most a program holds";
+    }
+
+    void refusedDropsSaySo() {
+        QFETCH(QString, text);
+        QFETCH(int, instruments);
+        QFETCH(QString, wantMessage);
+        for (int id = 0; id < instruments; id++) bridge->fillSlot(id, id, "row");
+        window->updateAndCreateView(bridge->records);
+        bridge->sent();
+        QMimeData sound;
+        sound.setText(text);
+        window->instrumentArea()->dropData(sound);
+        QCOMPARE(bridge->sent(), std::vector<SentMessage>{});
+        QCOMPARE(window->statusBar()->text(3), wantMessage);
     }
 
     void browserDragsCarryTheEntrysText() {
