@@ -3,6 +3,8 @@
 #include <cmath>
 #include <mutex>
 
+#include "programs/parameter.h"
+
 float semitonesTab[kSemitonesTabSize] = {};
 float centsTab[kCentsTabSize] = {};
 
@@ -36,18 +38,7 @@ void makeFrequencyTab() {
 }
 
 float paramToPitch(float x) {
-    const float scaled = x * 48.0f;
-    int index;
-    if (std::isnan(scaled)) {
-        index = kSemitonesTabSize / 2;
-    } else if (scaled <= 0.0f) {
-        index = 0;
-    } else if (scaled >= static_cast<float>(kSemitonesTabSize - 1)) {
-        index = kSemitonesTabSize - 1;
-    } else {
-        index = static_cast<int>(scaled);  // truncated: each step's lower edge is inclusive
-    }
-    return semitonesTab[index];
+    return semitonesTab[x != x ? kSemitonesTabSize / 2 : playedStep(x, kSemitonesTabSize - 1)];
 }
 
 double semitoneRatio(int k) {

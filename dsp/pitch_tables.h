@@ -18,8 +18,8 @@ extern "C" QX_EXPORT float centsTab[kCentsTabSize];
 // Fills both tables, once per process; later calls do nothing.
 void makeFrequencyTab();
 
-// Ratio for a normalised master-tune value: semitonesTab[(int)(x * 48)], the
-// index truncated and clamped to 0..48. NaN gives index 24 (no transposition).
+// Ratio for a normalised master-tune value: semitonesTab at the step that x
+// plays of 48 (playedStep), 0..48. NaN gives index 24 (no transposition).
 float paramToPitch(float x);
 
 // Ratio for k semitones: 1.0 multiplied by SEMITONE_STEP k times (k > 0) or

@@ -108,7 +108,7 @@ float Voice::velocityToLevel(int v, float sensitivity) noexcept {
 void Voice::setPitchBend(int lsb, int msb, float bendRange) noexcept {
     int value = lsb + 128 * msb - 8192;
     float x = static_cast<float>(value) * (1.0f / 8192.0f);
-    int range = static_cast<int>(24.0f * normalised(bendRange));
+    const int range = playedStep(bendRange, 24);
     bendRatio = std::pow(2.0f, static_cast<float>(range) * x / 12.0f);
 }
 

@@ -11,10 +11,18 @@ QSize Button::sizeHint() const { return {38, 18}; }
 
 QSize Button::minimumSizeHint() const { return {16, 14}; }
 
+void Button::setOnAtHalf(bool onAtHalf) {
+    if (onAtHalf == onAtHalf_) return;
+    onAtHalf_ = onAtHalf;
+    update();
+}
+
+bool Button::isOn() const { return onAtHalf_ ? value() >= 0.5f : value() > 0.5f; }
+
 void Button::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const bool lit = value() >= 0.5f;
+    const bool lit = isOn();
     const QRectF body = QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5);
     painter.setPen(QPen(lit ? style::kAccent : style::kPanelEdge, 1.0));
     painter.setBrush(lit ? style::kAccentDim : style::kPanel);
@@ -26,5 +34,5 @@ void Button::paintEvent(QPaintEvent*) {
 
 void Button::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
-    changeByUser(value() >= 0.5f ? 0.0f : 1.0f);
+    changeByUser(isOn() ? 0.0f : 1.0f);
 }

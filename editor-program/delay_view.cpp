@@ -23,8 +23,14 @@ DelayView::DelayView(std::function<void(int32_t, float)> send, QWidget* parent) 
     auto* switches = new ButtonGroup(this);
     switches->setGeometry(4 * width + 4, 14, 3 * width - 8, 24);
     for (int i = 0; i < kCount; i++) {
-        Control* control = isSwitch(i) ? static_cast<Control*>(switches->addButton(kLabels[i]))
-                                       : static_cast<Control*>(new Knob(kLabels[i], this));
+        Control* control;
+        if (isSwitch(i)) {
+            Button* button = switches->addButton(kLabels[i]);
+            button->setOnAtHalf(true);  // as the delay applies its switches
+            control = button;
+        } else {
+            control = new Knob(kLabels[i], this);
+        }
         if (!isSwitch(i)) control->setGeometry(i * width, 8, width, 40);
         control->setHints(isSwitch(i) ? 1 : 100, 0, 0);
         control->setDefaultValue(kDefaults[i]);

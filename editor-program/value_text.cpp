@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "programs/parameter.h"
+
 namespace {
 
 float unit(float value) { return std::isnan(value) ? 0.0f : std::clamp(value, 0.0f, 1.0f); }
@@ -22,11 +24,6 @@ QString signedWhole(long n, const char* unitText) {
     return (n > 0 ? "+" : "") + QString::number(n) + unitText;
 }
 
-// Tune and fine tune move in whole steps, each step's lower edge inclusive.
-long tuningStep(float value, int steps) {
-    return std::min(static_cast<long>(value * static_cast<float>(steps)), static_cast<long>(steps));
-}
-
 }  // namespace
 
 QString instrumentValueText(int parameter, float value, int grainPeriod) {
@@ -37,8 +34,8 @@ QString instrumentValueText(int parameter, float value, int grainPeriod) {
             const long pan = std::lround(x * 100.0f) - 50;
             return pan == 0 ? QStringLiteral("C") : (pan < 0 ? "L " : "R ") + QString::number(std::labs(pan));
         }
-        case 2: return signedWhole(tuningStep(x, 48) - 24, " st");
-        case 3: return signedWhole(tuningStep(x, 200) - 100, " ct");
+        case 2: return signedWhole(playedStep(x, 48) - 24, " st");
+        case 3: return signedWhole(playedStep(x, 200) - 100, " ct");
         case 10: return seconds(1.5 * x);
         case 11: return seconds(4.0 * x);
         case 12: return percent(x);
@@ -52,10 +49,11 @@ QString instrumentValueText(int parameter, float value, int grainPeriod) {
             return signedWhole(std::lround(depth * 12.0), " st");
         }
         case 21: {
-            const long advance = std::lround((1.0f - x) * static_cast<float>(grainPeriod / 2 - 2) + 2.0f);
+            // Whole frames, truncated as the grains use them.
+            const long advance = static_cast<long>((1.0f - x) * static_cast<float>(grainPeriod / 2 - 2) + 2.0f);
             return QString::number(advance) + " fr";
         }
-        default: return x >= 0.5f ? QStringLiteral("on") : QStringLiteral("off");
+        default: return x > 0.5f ? QStringLiteral("on") : QStringLiteral("off");
     }
 }
 
@@ -80,9 +78,9 @@ QString masterValueText(int parameter, float value) {
     const float x = unit(value);
     switch (parameter) {
         case 0: return decibels(x);
-        case 1: return signedWhole(tuningStep(x, 48) - 24, " st");
+        case 1: return signedWhole(playedStep(x, 48) - 24, " st");
         case 2: return percent(x);
-        case 3: return QString::number(static_cast<int>(24.0f * x)) + " st";
+        case 3: return QString::number(playedStep(x, 24)) + " st";
         default: return {};
     }
 }

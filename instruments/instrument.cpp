@@ -16,9 +16,6 @@ std::atomic<std::uint64_t> nextSerial{0};
 
 float defaultValue(int index) { return kInstrumentParameters[index].value; }
 
-// Index into a ratio table of `steps` + 1 entries for a normalised value.
-int tableIndex(float x, int steps) { return static_cast<int>(normalised(x) * static_cast<float>(steps)); }
-
 void copyField(char* area, int size, const std::string& text) {
     std::memset(area, 0, static_cast<std::size_t>(size));
     std::memcpy(area, text.data(), std::min(text.size(), static_cast<std::size_t>(size - 1)));
@@ -65,14 +62,14 @@ void Instrument::addSample(Sample* sample, bool select) {
 }
 
 void Instrument::setSemitone(float x) {
-    int index = tableIndex(x, 48);
+    const int index = playedStep(x, 48);
     semitone = index - 24;
     semitoneRatio = semitonesTab[index];
     updateTuneRatio();
 }
 
 void Instrument::setCent(float x) {
-    int index = tableIndex(x, 200);
+    const int index = playedStep(x, 200);
     cent = index - 100;
     centRatio = centsTab[index];
     updateTuneRatio();

@@ -27,6 +27,15 @@ inline float normalised(float x) {
 // for NaN.
 inline float applicable(float x, float fallback) { return x != x ? fallback : normalised(x); }
 
+// The whole step 0..steps that a stepped value plays: the step at or below
+// x * steps, where a value less than a thousandth of a step short of a step
+// counts as that step. The editor sends step k as k / steps in single
+// precision, which for some k falls a hair short (finetune 53 / 200 is
+// 52.99999 steps): it plays step k. NaN plays step 0.
+inline int playedStep(float x, int steps) {
+    return static_cast<int>(static_cast<double>(normalised(x)) * steps + 1e-3);
+}
+
 struct Parameter {
     int32_t steps = 100;
     int32_t offset = 0;

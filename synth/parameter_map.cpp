@@ -11,6 +11,7 @@
 #include "editor/quaxel2_editor.h"
 #include "host/textcopy.h"
 #include "instruments/instrument.h"
+#include "synth/marker_position.h"
 #include "synth/quaxel2.h"
 
 namespace {
@@ -80,9 +81,9 @@ bool Quaxel2::applyParameter(VstInt32 index, float value) {
     if (samplePositionParams && index >= kFirstSamplePositionParam) {
         Instrument* instrument = engine.getRack(0)->getInstrumentAt(markerInstrument(index));
         if (!instrument) return false;
-        if (instrument->type == Instrument::kFromCatalogueWithoutMarkers || instrument->missing) return true;
+        if (instrument->markersFixed()) return true;
         Sample* sample = instrument->getSample(0, -1, -1);
-        const int frame = static_cast<int>(static_cast<float>(sample->length) * normalised(value));
+        const int frame = markerFrame(value, sample->length);
         switch (markerKind(index)) {
             case kLoopStartMarker: sample->setLoopStart(frame); break;
             case kLoopEndMarker: sample->setLoopEnd(frame); break;
@@ -115,12 +116,10 @@ float Quaxel2::storedParameter(VstInt32 index) {
     if (isMasterIndex(index)) return *masterField(index);
     if (Instrument* instrument = markerTarget(index)) {
         const Sample* sample = instrument->getSample(0, -1, -1);
-        if (sample->length <= 0) return 0.0f;
-        const float length = static_cast<float>(sample->length);
         switch (markerKind(index)) {
-            case kLoopStartMarker: return static_cast<float>(sample->loopStart) / length;
-            case kLoopEndMarker: return static_cast<float>(sample->loopEnd) / length;
-            case kStartMarker: return static_cast<float>(sample->startPlay) / length;
+            case kLoopStartMarker: return markerValue(sample->loopStart, sample->length);
+            case kLoopEndMarker: return markerValue(sample->loopEnd, sample->length);
+            case kStartMarker: return markerValue(sample->startPlay, sample->length);
             default: return 0.0f;
         }
     }

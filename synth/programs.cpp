@@ -148,6 +148,11 @@ std::unique_ptr<Rack> Quaxel2::publishRack(std::unique_ptr<Rack> built, const Pr
     Delay& delay = engine.getDelay();
     for (int j = 0; j < delay.getParameterCount() && j < DelayProgram::kValues; j++)
         delay.setParameter(j, program.delay.values[j]);
+    // The editor's master sliders read the program's master values from the
+    // delay block, which only this and parameter changes write.
+    const float masters[] = {program.masterVolume, program.masterTune, program.velocitySensitivity,
+                             program.pitchBendRange};
+    for (int which = 0; which < 4; which++) regions.mirrorMasterValue(which, masters[which]);
     return old;
 }
 

@@ -183,13 +183,13 @@ private:
     Instrument* addToRack(std::unique_ptr<Instrument> instrument) EXCLUDES(engine.mutex());
     // Builds a program's instruments, off the audio thread's way.
     std::unique_ptr<Rack> buildProgramRack(const Program& program);
-    // Puts a built rack in place of rack 0, shows it in the shared records
-    // and applies the program's delay values; returns the rack it replaced,
-    // for the caller to free after letting the engine lock go.
+    // Puts a built rack in place of rack 0, shows it and the program's master
+    // values in the shared records and applies the program's delay values;
+    // returns the rack it replaced, for the caller to free after letting the
+    // engine lock go.
     std::unique_ptr<Rack> publishRack(std::unique_ptr<Rack> built, const Program& program) REQUIRES(engine.mutex());
-    // Replaces the rack by the current program's instruments, and shows the
-    // master values of `mirrored`, when given, in the editor's block.
-    void rebuildCurrentProgram(const Program* mirrored);
+    // Replaces the rack by the current program's instruments.
+    void rebuildCurrentProgram();
     // Applies a value with the engine lock held; false when the index has no
     // place to go (an empty rack, no such instrument).
     bool applyParameter(VstInt32 index, float value) REQUIRES(engine.mutex());

@@ -27,7 +27,7 @@ VstInt32 Quaxel2::setChunk(void* data, VstInt32 byteSize, bool isPreset) {
         case ProgramStore::Load::OtherFormat: return setChunk2(data, byteSize, false);
         case ProgramStore::Load::Refused: return 0;
     }
-    rebuildCurrentProgram(nullptr);
+    rebuildCurrentProgram();
     reloadEditor();
     return 1;
 }
@@ -38,21 +38,16 @@ VstInt32 Quaxel2::setChunk2(void* data, VstInt32 byteSize, bool isPreset) {
     const Program* last = programs.loadFactoryFormat(static_cast<const unsigned char*>(data),
                                                      static_cast<std::size_t>(byteSize), curProgram, isPreset);
     if (!last) return 0;
-    // The editor's block shows the master values of the last record read.
-    rebuildCurrentProgram(last);
+    rebuildCurrentProgram();
     reloadEditor();
     return 1;
 }
 
-void Quaxel2::rebuildCurrentProgram(const Program* mirrored) {
+void Quaxel2::rebuildCurrentProgram() {
     Locked<StructureMutex> structure(programs.lock());
     engine.freeRemovedInstruments();
     std::unique_ptr<Rack> built = buildProgramRack(programs.at(curProgram));
     std::unique_ptr<Rack> old;
     Locked<EngineMutex> lock(engine.mutex());
     old = publishRack(std::move(built), programs.at(curProgram));
-    if (!mirrored) return;
-    const float masters[] = {mirrored->masterVolume, mirrored->masterTune, mirrored->velocitySensitivity,
-                             mirrored->pitchBendRange};
-    for (int which = 0; which < 4; which++) regions.mirrorMasterValue(which, masters[which]);
 }

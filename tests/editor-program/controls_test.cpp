@@ -14,7 +14,9 @@
 #include "editor-program/knob.h"
 #include "editor-program/logo_widget.h"
 #include "editor-program/slider.h"
+#include "editor-program/value_text.h"
 #include "editor-program/vumeter.h"
+#include "programs/parameter.h"
 #include "tests/editor-program/support/paint_counter.h"
 
 namespace {
@@ -267,6 +269,68 @@ private slots:
         QCOMPARE(spy.size(), 2);
         QTest::mouseClick(&button, Qt::LeftButton);
         QCOMPARE(emitted(spy).last(), 0.0f);
+    }
+
+    // Walks a control through every step, one wheel notch at a time (Shift
+    // where a notch would skip steps): every step is reached, and the text
+    // shown for it is the step the plug-in plays for the value sent.
+    void everyStepIsReachedAndShownAsPlayed_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("parameter");  // instrument parameter, or 100 + master value
+        QTest::addColumn<QString>("unit");
+        QTest::newRow("finetune knob") << "knob" << 200 << -100 << 3 << " ct";
+        QTest::newRow("tune knob") << "knob" << 48 << -24 << 2 << " st";
+        QTest::newRow("master tune slider") << "slider" << 48 << -24 << 101 << " st";
+        QTest::newRow("bend range slider") << "slider" << 24 << 0 << 103 << " st";
+    }
+    void everyStepIsReachedAndShownAsPlayed() {
+        QFETCH(QString, kind);
+        QFETCH(int, steps);
+        QFETCH(int, offset);
+        QFETCH(int, parameter);
+        QFETCH(QString, unit);
+        auto control = makeControl(kind);
+        control->setHints(steps, offset, 0);
+        control->setFormatter([parameter](float value) {
+            return parameter >= 100 ? masterValueText(parameter - 100, value) : instrumentValueText(parameter, value);
+        });
+        control->setValue(0.0f);
+        QSignalSpy spy(control.get(), &Control::valueChanged);
+        for (int k = 1; k <= steps; k++) {
+            wheel(control.get(), 120, steps > 100 ? Qt::ShiftModifier : Qt::NoModifier);
+            QCOMPARE(spy.size(), k);
+            const float sent = spy.last().at(0).toFloat();
+            QCOMPARE(playedStep(sent, steps), k);
+            const int shown = k + offset;
+            const QString sign = shown > 0 && offset < 0 ? "+" : "";
+            QCOMPARE(control->valueText(), sign + QString::number(shown) + unit);
+        }
+    }
+
+    // The instruments' switches play on above 0.5, the delay's from 0.5:
+    // a switch at exactly 0.5 looks, reads and toggles as it plays.
+    void switchAtHalfShowsAsItPlays() {
+        for (const bool onAtHalf : {false, true}) {
+            Button button("Loop");
+            button.setOnAtHalf(onAtHalf);
+            button.resize(38, 18);
+            button.setValue(0.0f);
+            const QImage off = button.grab().toImage();
+            button.setValue(1.0f);
+            const QImage on = button.grab().toImage();
+            QVERIFY(on != off);
+            button.setValue(0.5f);
+            QCOMPARE(button.isOn(), onAtHalf);
+            QCOMPARE(button.grab().toImage(), onAtHalf ? on : off);
+            QSignalSpy spy(&button, &Control::valueChanged);
+            QTest::mouseClick(&button, Qt::LeftButton);
+            QCOMPARE(emitted(spy), QList<float>{onAtHalf ? 0.0f : 1.0f});
+        }
+        QCOMPARE(instrumentValueText(18, 0.5f), QString("off"));
+        QCOMPARE(instrumentValueText(18, 0.51f), QString("on"));
+        QCOMPARE(delayValueText(4, 0.5f, true), QString("on"));
     }
 
     void buttonGroup_data() {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <istream>
 #include <string_view>
@@ -102,25 +101,6 @@ std::array<double, N> initialValues(const std::array<NamedValue, N>& names) {
     return values;
 }
 
-std::string shortForm(double x) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.6g", x);
-    return text;
-}
-
-// The plug-in truncates value x steps to a whole step in single precision:
-// a value written as an exact step may land on the step below.
-void checkStep(const InstrumentSource& instrument, int parameter, int steps, Diagnostics& diagnostics) {
-    const double x = instrument.values[parameter];
-    const long intended = std::lround(x * steps);
-    const int applied = static_cast<int>(static_cast<float>(x) * static_cast<float>(steps));
-    if (std::fabs(x * steps - static_cast<double>(intended)) < 1e-6 && applied != intended) {
-        const std::string name(kInstrumentValues[parameter].name);
-        diagnostics.error(instrument.line, name + "=" + shortForm(x) + " plays one step low; write " + name + "=" +
-                                               shortForm((static_cast<double>(intended) + 0.5) / steps));
-    }
-}
-
 bool printableName(const std::string& name) {
     for (char c : name)
         if (c < ' ' || c > '~') return false;
@@ -184,8 +164,6 @@ private:
         if (!takeQuoted(rest, quoted)) return diagnostics.error(line, "expected a \"quoted\" sound name after the keyword");
         if (!resolve(instrument, quoted, line)) return;
         readValues(rest, "instrument", kInstrumentValues, instrument.values, line, diagnostics);
-        checkStep(instrument, kTune, 48, diagnostics);
-        checkStep(instrument, kFinetune, 200, diagnostics);
         if (program.instruments.size() == kMaxInstruments)
             return diagnostics.error(line, "a program holds at most 16 instruments");
         program.instruments.push_back(std::move(instrument));

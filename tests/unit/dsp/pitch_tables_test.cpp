@@ -65,6 +65,7 @@ TEST_F(PitchTables, ParamToPitchTruncatesAndClampsTheIndex) {
     const Case cases[] = {
         {0.0f, 0},   {0.5f, 24},  {1.0f, 48},   {0.999f, 47},  // truncated, not rounded
         {0.51f, 24},                                           // 24.48
+        {0.99999f, 48},                                        // 47.9995: within a thousandth of a step
         {0.25f, 12}, {0.75f, 36}, {0.0208f, 0},                // 0.9984 stays on the first step
         {-0.5f, 0},  {-inf, 0},   {1.5f, 48},   {inf, 48},  {nan, 24},
     };
@@ -74,6 +75,10 @@ TEST_F(PitchTables, ParamToPitchTruncatesAndClampsTheIndex) {
     EXPECT_EQ(paramToPitch(0.5f), 1.0f);
     EXPECT_EQ(paramToPitch(1.0f), 4.0f);
     EXPECT_FLOAT_EQ(paramToPitch(0.999f), 3.7754972f);
+    // Every step as the editor sends it, k / 48 in single precision, some
+    // of which fall a hair below k / 48.
+    for (int k = 0; k <= 48; k++)
+        EXPECT_EQ(paramToPitch(static_cast<float>(k) / 48.0f), semitonesTab[k]) << "step " << k;
 }
 
 TEST(PitchSemitoneRatio, StepsFromNoteSixty) {

@@ -79,6 +79,22 @@ TEST_F(InstrumentTest, ParameterEffects) {
     }
 }
 
+// The editor sends step k of a stepped control as k / steps in single
+// precision, a hair below k / steps for some k (finetune 53 / 200 is
+// 52.99999 steps): each plays step k.
+TEST_F(InstrumentTest, EveryTuningStepPlaysAsSent) {
+    Instrument instrument(64, 44100);
+    for (int k = 0; k <= 48; k++) {
+        instrument.setParameter(Instrument::kTune, static_cast<float>(k) / 48.0f);
+        EXPECT_EQ(instrument.semitone, k - 24) << "tune step " << k;
+    }
+    for (int k = 0; k <= 200; k++) {
+        instrument.setParameter(Instrument::kFinetune, static_cast<float>(k) / 200.0f);
+        EXPECT_EQ(instrument.cent, k - 100) << "finetune step " << k;
+        EXPECT_EQ(instrument.centRatio, centsTab[k]) << "finetune step " << k;
+    }
+}
+
 TEST_F(InstrumentTest, LoopSwitchIsIgnoredForTypeOne) {
     instrument.setParameter(Instrument::kLoop, 1.0f);
     EXPECT_EQ(instrument.getSample(0, -1, -1)->loopStyle, Loop);

@@ -147,21 +147,26 @@ TEST(ParameterMap, MasterValuesLiveInTheCurrentProgramAndTheRegion) {
     const std::pair<VstInt32, float> defaults[] = {{576, 1.0f}, {577, 0.5f}, {578, 1.0f}, {579, 0.5f}};
     for (auto [index, value] : defaults) EXPECT_EQ(plugin->getParameter(index), value) << index;
 
+    // Delay-block entries 8 to 11 at byte 42880 show the current program's
+    // values: what was set last, and after a program change the new one's.
+    auto mirrored = [&](int k) {
+        float value;
+        std::memcpy(&value, plugin->getInstrumentRegion() + 42880 + (8 + k) * 16, sizeof(float));
+        return value;
+    };
     plugin->setParameter(576, 0.7f);
     plugin->setParameter(579, 0.25f);
+    EXPECT_EQ(mirrored(0), 0.7f);
     plugin->setProgram(3);
     EXPECT_EQ(plugin->getParameter(576), 1.0f);
+    EXPECT_EQ(mirrored(0), 1.0f);
+    EXPECT_EQ(mirrored(3), 0.5f);
     plugin->setParameter(576, 0.1f);
+    EXPECT_EQ(mirrored(0), 0.1f);
     plugin->setProgram(0);
     EXPECT_EQ(plugin->getParameter(576), 0.7f);
     EXPECT_EQ(plugin->getParameter(579), 0.25f);
-
-    // Delay-block entries 8 to 11 at byte 42880 mirror what was last set.
-    float mirrored[4];
-    for (int k = 0; k < 4; k++)
-        std::memcpy(&mirrored[k], plugin->getInstrumentRegion() + 42880 + (8 + k) * 16, sizeof(float));
-    EXPECT_EQ(mirrored[0], 0.1f);
-    EXPECT_EQ(mirrored[3], 0.25f);
+    for (int k = 0; k < 4; k++) EXPECT_EQ(mirrored(k), plugin->getParameter(576 + k)) << k;
 }
 
 TEST(ParameterMap, NamesAndInertIndicesWithAnEmptyRack) {
