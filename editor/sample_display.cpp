@@ -16,23 +16,28 @@ SampleDisplay::SampleDisplay(SampleData* record) : record(record) {
 
 int SampleDisplay::boundedColumns() const { return std::clamp<int>(record->columns, 0, SampleData::kMaxColumns); }
 
-void SampleDisplay::setWaveform(Instrument* instrument) {
-    if (!instrument || !record) return;
-    const Sample* sample = instrument->getSample(0, -1, -1);
-    if (!sample) return;
+ShownSample ShownSample::of(Instrument* instrument) {
+    const Sample* sample = instrument ? instrument->getSample(0, -1, -1) : nullptr;
+    if (!sample) return {};
     const float* channel = sample->getBuffer(0);
-    const int frameCount = channel ? std::max(sample->length, 0) : 0;
-    frames.assign(channel, channel + frameCount);
+    return {true,          channel,          channel ? std::max(sample->length, 0) : 0, sample->startPlay,
+            sample->loopStart, sample->loopEnd, sample->loopStyle != NoLoop};
+}
+
+void SampleDisplay::setWaveform(const ShownSample& sample) {
+    if (!record || !sample.present) return;
+    const int frameCount = sample.frames ? sample.length : 0;
+    frames.assign(sample.frames, sample.frames + frameCount);
     buffer = frames.data();
     length = frameCount;
 
     record->length = length;
     record->viewStart = 0;
     record->waveformReady = 1;
-    record->startPlay = sample->startPlay;
-    record->loopStart = sample->loopStart;
-    record->loopEnd = sample->loopEnd;
-    record->loopOn = sample->loopStyle != NoLoop ? 1 : 0;
+    record->startPlay = sample.startPlay;
+    record->loopStart = sample.loopStart;
+    record->loopEnd = sample.loopEnd;
+    record->loopOn = sample.loops ? 1 : 0;
     const int columns = boundedColumns();
     const double zoom = columns > 0 ? static_cast<double>(length) / columns : 0.0;
     record->framesPerColumn = zoom;

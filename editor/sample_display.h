@@ -7,6 +7,20 @@
 class Instrument;
 struct SampleData;
 
+// What the display takes of the sample on show: its first channel and its
+// markers. The markers change on other threads; whoever fills this reads
+// them under the lock that guards them. The frames never change.
+struct ShownSample {
+    bool present = false;  // false: the instrument has no sample, or there is no instrument
+    const float* frames = nullptr;
+    int length = 0;
+    int startPlay = 0, loopStart = 0, loopEnd = 0;
+    bool loops = false;
+
+    // From the instrument's first sample; nothing when it has none.
+    static ShownSample of(Instrument* instrument);
+};
+
 class SampleDisplay {
 public:
     static constexpr int kColumns = 407;
@@ -14,9 +28,11 @@ public:
     // Draws into `record`, the plug-in's sample region (null: nothing to draw into).
     explicit SampleDisplay(SampleData* record);
 
-    // Shows the instrument's first sample: its markers, a zoom that fits it
-    // whole, and its columns.
-    void setWaveform(Instrument* instrument);
+    // Shows the sample: its markers, a zoom that fits it whole, and its
+    // columns. No sample leaves everything as it was.
+    void setWaveform(const ShownSample& sample);
+    // The same for the instrument's first sample, read on this thread.
+    void setWaveform(Instrument* instrument) { setWaveform(ShownSample::of(instrument)); }
     // Recomputes the columns for the record's current zoom and scroll position.
     void processPeak();
     // Point sampling for zooms at which one frame spans several columns.

@@ -54,9 +54,9 @@ void EditorRequests::showWaveform(int32_t id) {
     Quaxel2Editor* editor = plugin.getEditorBridge();
     if (!editor) return;
     plugin.withInstruments(id, -1, [&](Instrument* instrument, Instrument*) {
-        if (!instrument) return;
-        plugin.bindSampleRecord(instrument);
-        editor->display().setWaveform(instrument);
+        // The frames are copied outside the engine lock: they never change,
+        // and the structure lock keeps the instrument alive meanwhile.
+        if (instrument) editor->display().setWaveform(plugin.bindSampleRecord(instrument));
     });
     editor->send(toUi::waveformReady());
 }

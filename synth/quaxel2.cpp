@@ -191,7 +191,7 @@ void Quaxel2::getParameterLabel(VstInt32 /*index*/, char* label) { *label = 0; }
 
 void Quaxel2::getParameterDisplay(VstInt32 /*index*/, char* text) { *text = 0; }
 
-void Quaxel2::bindSampleRecord(const Instrument* shown) {
+ShownSample Quaxel2::bindSampleRecord(Instrument* shown) {
     SampleData* record = regions.sampleRecord();
     Locked<EngineMutex> lock(engine.mutex());
     for (int r = 0; r < engine.getRackCount(); r++) {
@@ -202,4 +202,5 @@ void Quaxel2::bindSampleRecord(const Instrument* shown) {
                 sample->setSampleData(instrument == shown ? record : nullptr);
         }
     }
+    return ShownSample::of(shown);
 }

@@ -22,6 +22,7 @@
 #include <string>
 
 #include "editor/instance_claim.h"
+#include "editor/sample_display.h"
 #include "host/audioeffectx.h"
 #include "synth/editor_requests.h"
 #include "synth/engine.h"
@@ -136,7 +137,9 @@ public:
     // Binds the sample record to the first sample of `shown` and unbinds
     // every other instrument's: only the instrument on show writes its
     // length, markers and loop switch there, host automation included.
-    void bindSampleRecord(const Instrument* shown);
+    // Answers what the display shows of it, read under the same lock as
+    // the markers are written.
+    ShownSample bindSampleRecord(Instrument* shown);
     // Calls `act` with the instruments of rack 0 that carry the ids `first`
     // and `second` (null where none does), with the structure lock held so
     // that they stay alive, and without the engine lock.

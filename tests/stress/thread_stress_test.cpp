@@ -1,7 +1,8 @@
 // Every thread a host and the editor bring, at once: one renders blocks
 // with a stream of MIDI notes while others switch programs, save and load
-// chunks, automate all 768 parameters, change the format, add and remove
-// instruments and play the editor's keyboard. Run under ThreadSanitizer in
+// chunks, automate all 768 parameters, change the format, carry out the
+// editor's requests (new, cloned, reset and removed instruments, waveforms,
+// markers) and play the editor's keyboard. Run under ThreadSanitizer in
 // CI. Afterwards all notes off and the longest release must free every voice.
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@
 #include "instruments/catalogue.h"
 #include "instruments/instrument.h"
 #include "resources/builtin_resources.h"
+#include "synth/editor_requests.h"
 #include "synth/quaxel2.h"
 #include "tests/support/midi_events.h"
 #include "tests/support/plugin_state.h"
@@ -77,17 +79,32 @@ TEST(ThreadStress, EverythingAtOnceThenNoStuckNote) {
         plugin.suspend();
         plugin.resume();
     }, 4);
+    EditorRequests editor(plugin);
     spawn([&](std::mt19937& r) {
-        // The editor program adds instruments and asks for their removal
-        // through the shared records.
-        if (r() % 2)
-            plugin.createInstrumentFromString(internalInstrumentName[r() % kCatalogueEntries]);
-        else
-            plugin.createInstrumentFromPath(kEmbeddedResources[r() % kEmbeddedResourceCount].name);
-        auto* records = reinterpret_cast<InstrumentData*>(plugin.getInstrumentRegion());
-        InstrumentData& victim = records[r() % Quaxel2::kInstrumentSlots];
-        if (readShared(victim.id) >= 0) writeShared<uint8_t>(victim.deleteRequest, 1);
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        // The editor program's requests, as the poll thread carries them
+        // out, and its removals through the shared records.
+        const int id = static_cast<int>(r() % 4);
+        switch (r() % 8) {
+            case 0: editor.loadString(internalInstrumentName[r() % kCatalogueEntries]); break;
+            case 1: editor.loadPath(kEmbeddedResources[r() % kEmbeddedResourceCount].name); break;
+            case 2: editor.clone(id); break;
+            case 3: editor.showWaveform(id); break;
+            case 4: editor.refreshPeaks(); break;
+            case 5:
+                editor.parameter(Quaxel2::kFirstSamplePositionParam + 4 * id + static_cast<int>(r() % 3),
+                                 static_cast<float>(r() % 1000) / 1000.0f);
+                break;
+            case 6:
+                editor.resetParameters(id);
+                editor.copyParameters(id, (id + 1) % 4);
+                break;
+            default: {
+                auto* records = reinterpret_cast<InstrumentData*>(plugin.getInstrumentRegion());
+                InstrumentData& victim = records[r() % Quaxel2::kInstrumentSlots];
+                if (readShared(victim.id) >= 0) writeShared<uint8_t>(victim.deleteRequest, 1);
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }, 5);
     spawn([&](std::mt19937& r) {
         const int note = 48 + static_cast<int>(r() % 24);

@@ -3,7 +3,7 @@
 // Loads a VST 2.4 instrument, renders its audio in real time (to nowhere: the
 // peak is kept), and opens its editor in a window of its own. Closing the
 // window ends the program. Lines on standard input drive it:
-//   close | open | param <index> | peak | note <n> <vel> | off <n> | quit
+//   close | open | param <index> | peak | note <n> <vel> | off <n> | program <n> | quit
 // and it answers on standard output with lines of the same words:
 //   window <id>, param <index> <value>, peak <value>, automate <index> <value>,
 // and error <line> for a line it does not understand. With standard input
@@ -72,6 +72,7 @@ struct Session {
         else if (verb == "param" && words >> a) printLine("param %d %.6f", a, static_cast<double>(plugin.parameter(a)));
         else if (verb == "note" && words >> a >> b) plugin.queueMidi(0x90, a & 127, b & 127);
         else if (verb == "off" && words >> a) plugin.queueMidi(0x80, a & 127, 0);
+        else if (verb == "program" && words >> a) plugin.setProgram(a);
         else printLine("error %s", line.c_str());
     }
 };

@@ -136,6 +136,10 @@ float PluginHost::parameter(int index) const {
     return index >= 0 && index < effect->numParams ? effect->getParameter(effect, index) : 0.0f;
 }
 
+void PluginHost::setProgram(int program) {
+    if (program >= 0 && program < effect->numPrograms) effect->dispatcher(effect, effSetProgram, 0, program, nullptr, 0.0f);
+}
+
 void PluginHost::queueMidi(int status, int data1, int data2) {
     VstMidiEvent event{};
     event.type = kVstMidiType;

@@ -31,6 +31,8 @@ public:
     void idle();
 
     float parameter(int index) const;
+    // effSetProgram, as a host's preset menu does.
+    void setProgram(int program);
     // Sent through effProcessEvents before the next block.
     void queueMidi(int status, int data1, int data2);
     // The largest absolute output sample since the last call.
