@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -275,6 +276,13 @@ int distinctColours(const std::string& image, int x, int y, int width, int heigh
                                std::to_string(y);
     const std::string count = run("convert '" + image + "' -crop " + region + " +repage -format %k info: 2>/dev/null");
     return count.empty() ? 0 : std::atoi(count.c_str());
+}
+
+int differingPixels(const std::string& a, const std::string& b, int x, int y, int width, int height) {
+    const std::string region = std::to_string(width) + "x" + std::to_string(height) + "+" + std::to_string(x) + "+" +
+                               std::to_string(y);
+    const std::string count = run("compare -metric AE -extract " + region + " '" + a + "' '" + b + "' null: 2>&1");
+    return !count.empty() && std::isdigit(static_cast<unsigned char>(count[0])) ? static_cast<int>(std::atof(count.c_str())) : -1;
 }
 
 }  // namespace x11_test

@@ -70,5 +70,8 @@ std::vector<std::string> childGeometries(const std::string& display, const std::
 bool askToClose(const std::string& display, const std::string& window);
 // Number of distinct colours in a region of an image file.
 int distinctColours(const std::string& image, int x, int y, int width, int height);
+// Number of pixels that differ between two image files within a region;
+// -1 when they cannot be compared.
+int differingPixels(const std::string& a, const std::string& b, int x, int y, int width, int height);
 
 }  // namespace x11_test

@@ -1,0 +1,62 @@
+// The window tests' fixture: one private X server for a suite, a fresh
+// editor host on it for each test, and the xdotool moves relative to the
+// host's window.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/e2e-x11/x11_harness.h"
+
+namespace x11_test {
+
+inline void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+inline std::string windowOf(const std::string& line) { return line.substr(line.find(' ') + 1); }
+
+class EditorWindow : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (installed("Xvfb") && installed("xdotool") && installed("xwininfo")) server = std::make_unique<XServer>();
+    }
+    static void TearDownTestSuite() { server.reset(); }
+
+    void SetUp() override {
+        if (!server) GTEST_SKIP() << "needs Xvfb, xdotool and xwininfo (packages xvfb, xdotool, x11-utils)";
+        ASSERT_TRUE(server->running()) << "Xvfb did not start on any display from :90 on";
+        host = std::make_unique<HostProcess>(server->display);
+        const std::string line = host->take("window", 15000);
+        ASSERT_FALSE(line.empty()) << "the host printed no window";
+        window = windowOf(line);
+    }
+
+    // Whether the editor shows in `id` at full size within ten seconds.
+    bool editorEmbeddedIn(const std::string& id) {
+        for (int tries = 0; tries < 100; tries++) {
+            const std::vector<std::string> children = childGeometries(server->display, id);
+            if (std::find(children.begin(), children.end(), "820x505+0+0") != children.end()) return true;
+            sleepMs(100);
+        }
+        return false;
+    }
+
+    // xdotool with the pointer placed relative to the host window.
+    void xdotool(const std::string& actions) {
+        run("DISPLAY=" + server->display + " xdotool " + actions + " >/dev/null 2>&1");
+    }
+    std::string moveTo(int x, int y) {
+        return "mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.05 ";
+    }
+
+    static inline std::unique_ptr<XServer> server;
+    std::unique_ptr<HostProcess> host;
+    std::string window;
+};
+
+}  // namespace x11_test

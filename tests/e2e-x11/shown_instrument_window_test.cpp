@@ -1,0 +1,163 @@
+// The instrument on show, as a user meets it in the real window: after a
+// program change, a removal, a clone and a marker drag, the waveform panel
+// and the status texts show the instrument whose row is highlighted, and
+// marker drags move that instrument's markers. The truth for a picture is
+// the picture after clicking the instrument's row, which asks for its
+// waveform afresh.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <string>
+
+#include "editor-program/layout.h"
+#include "editor-program/waveformz.h"
+#include "tests/e2e-x11/editor_window_fixture.h"
+
+using namespace x11_test;
+
+namespace {
+
+constexpr int kStartMarkerParameter = 642;  // instrument 0's start; 640 + 4 * id + k
+constexpr int kRowPitch = layout::kInstrumentRowHeight + 2;
+// The picture's top left corner in the window, and its columns.
+constexpr int kWaveformLeft = layout::kWaveformDisplay.left() + (layout::kWaveformDisplay.width() - Waveformz::kColumns) / 2;
+constexpr int kWaveformTop = layout::kWaveformDisplay.top() + 4;
+constexpr int kColumns = Waveformz::kColumns;
+
+class ShownInstrumentWindow : public EditorWindow {
+protected:
+    void TearDown() override {
+        for (const std::string& image : images) unlink(image.c_str());
+    }
+
+    // The whole window, as a file that lives as long as the test.
+    std::string grab() {
+        const std::string image = "/tmp/quaxel2-x11-shown-" + std::to_string(getpid()) + "-" +
+                                  std::to_string(images.size()) + ".png";
+        run("DISPLAY=" + server->display + " import -window " + window + " " + image + " 2>/dev/null");
+        images.push_back(image);
+        return image;
+    }
+    // Pixels that differ in the waveform panel, the envelope picture and the status texts.
+    static int panelDifference(const std::string& a, const std::string& b) {
+        const QRect panel = layout::kWaveformDisplay.united(layout::kStatusBar);
+        return differingPixels(a, b, panel.x(), panel.y(), panel.width(), panel.height());
+    }
+    // The editor shows a change some polls after the plug-in made it.
+    static void settle() { sleepMs(700); }
+
+    QPoint rowName(int row) const {
+        return layout::kInstrumentArea.topLeft() + QPoint(2 + layout::kRowNameWidth / 3, 2 + row * kRowPitch + 30);
+    }
+    void click(QPoint at) { xdotool(moveTo(at.x(), at.y()) + "click 1"); }
+    // Opens a row's menu and takes the entry `ups` up from its end: 1 is
+    // "remove", 3 is "clone".
+    void menuEntry(int row, int ups) {
+        const QPoint at = rowName(row);
+        std::string keys = moveTo(at.x(), at.y()) + "click 3 sleep 0.4 ";
+        for (int i = 0; i < ups; i++) keys += "key Up sleep 0.05 ";
+        xdotool(keys + "key Return");
+    }
+    // Drags with the left button from one window point to another.
+    void drag(QPoint from, QPoint to) {
+        std::string moves = moveTo(from.x(), from.y()) + "mousedown 1 sleep 0.1 ";
+        for (int step = 1; step <= 5; step++)
+            moves += moveTo(from.x() + (to.x() - from.x()) * step / 5, from.y() + (to.y() - from.y()) * step / 5);
+        xdotool(moves + "sleep 0.1 mouseup 1");
+    }
+    // Where a marker at `value` (a fraction of the sample) stands while the
+    // whole sample is shown.
+    static int columnOf(double value) { return static_cast<int>(std::lround(value * kColumns)); }
+    static QPoint startHandle(double value) { return {kWaveformLeft + columnOf(value), kWaveformTop + Waveformz::kHeight - 3}; }
+    static QPoint loopStartHandle(double value) { return {kWaveformLeft + columnOf(value) + 2, kWaveformTop + 3}; }
+    static QPoint loopEndHandle(double value) { return {kWaveformLeft + columnOf(value) - 2, kWaveformTop + 3}; }
+    double marker(int instrument, int kind) { return host->ask("param " + std::to_string(640 + 4 * instrument + kind)); }
+
+    std::vector<std::string> images;
+};
+
+// Program 0 begins with an electric piano, program 1 with a grand piano.
+TEST_F(ShownInstrumentWindow, AProgramChangeShowsTheNewProgramsSound) {
+    ASSERT_TRUE(editorEmbeddedIn(window));
+    settle();
+    const std::string before = grab();
+    host->send("program 1");
+    settle();
+    const std::string changed = grab();
+    click(rowName(0));
+    settle();
+    const std::string clicked = grab();
+    EXPECT_GT(panelDifference(before, clicked), 0) << "the two programs' first sounds look alike: choose others";
+    EXPECT_EQ(panelDifference(changed, clicked), 0) << "after the program change the panel showed another sound";
+}
+
+// Program 0 holds two instruments: the electric piano and a warm pad.
+TEST_F(ShownInstrumentWindow, ARemovalKeepsThePanelOnTheInstrumentOnShow) {
+    ASSERT_TRUE(editorEmbeddedIn(window));
+    settle();
+    const std::string piano = grab();
+    click(rowName(1));
+    settle();
+    const std::string pad = grab();
+    ASSERT_GT(panelDifference(piano, pad), 0) << "clicking the second row did not show its sound";
+
+    // The piano goes; the pad moves up to id 0 and stays on show.
+    menuEntry(0, 1);
+    settle();
+    EXPECT_EQ(marker(1, 2), 0.0) << "the piano was not removed";
+    EXPECT_EQ(panelDifference(grab(), pad), 0) << "the panel left the pad";
+    const double start = marker(0, 2);
+    drag(startHandle(start), {kWaveformLeft + 200, startHandle(start).y()});
+    settle();
+    EXPECT_NEAR(marker(0, 2), 200.0 / kColumns, 2.0 / kColumns) << "the drag did not move the pad's start";
+
+    // Then the pad itself goes: nothing is left to show.
+    menuEntry(0, 1);
+    settle();
+    const std::string empty = grab();
+    EXPECT_GT(panelDifference(empty, pad), 0) << "the removed pad is still shown";
+}
+
+// A clone is shown: a drag moves its markers, not the original's.
+TEST_F(ShownInstrumentWindow, ACloneIsShownAndItsMarkersMove) {
+    ASSERT_TRUE(editorEmbeddedIn(window));
+    host->send("program 1");
+    settle();
+    menuEntry(0, 3);
+    settle();
+    const double original = marker(0, 2), cloned = marker(1, 2);
+    drag(startHandle(cloned), {kWaveformLeft + 150, startHandle(cloned).y()});
+    settle();
+    EXPECT_NEAR(marker(1, 2), 150.0 / kColumns, 2.0 / kColumns) << "the clone's start did not move";
+    EXPECT_EQ(marker(0, 2), original) << "the original's start moved";
+}
+
+// Loop start cannot pass loop end, and it can be taken by its own flag
+// while the start marker stands on the same frame.
+TEST_F(ShownInstrumentWindow, LoopStartStopsBeforeLoopEnd) {
+    ASSERT_TRUE(editorEmbeddedIn(window));
+    host->send("program 1");
+    settle();
+    const double start = marker(0, 2);
+    drag(loopEndHandle(marker(0, 1)), {kWaveformLeft + 200, kWaveformTop + 3});
+    settle();
+    const double loopEnd = marker(0, 1);
+    ASSERT_NEAR(loopEnd, 200.0 / kColumns, 2.0 / kColumns) << "the loop end did not move";
+
+    const QPoint from = loopStartHandle(marker(0, 0));
+    xdotool(moveTo(from.x(), from.y()) + "mousedown 1 sleep 0.1 " + moveTo(kWaveformLeft + 250, from.y()) +
+            moveTo(kWaveformLeft + 300, from.y()) + "sleep 0.2");
+    const std::string held = grab();
+    xdotool("mouseup 1");
+    settle();
+    const double loopStart = marker(0, 0);
+    EXPECT_LT(loopStart, loopEnd);
+    EXPECT_NEAR(loopStart, loopEnd, 2.0 / kColumns) << "the loop start did not follow the drag up to the loop end";
+    EXPECT_EQ(marker(0, 2), start) << "the start marker took the drag";
+    // While held, the flag stood at the loop end, not under the mouse.
+    const int flags = distinctColours(held, kWaveformLeft + 296, kWaveformTop, 9, 10);
+    EXPECT_EQ(flags, 1) << "a marker was drawn under the mouse, past the loop end";
+}
+
+}  // namespace
