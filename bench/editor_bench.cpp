@@ -1,6 +1,7 @@
 // The editor bridge as a host and a user feel it: how long effEditOpen
 // keeps the host's thread, what the poll costs while the editor sits open,
-// and how soon an editor's parameter change comes back as its echo.
+// how soon an editor's parameter change comes back as its echo, and how
+// long effClose takes.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -15,6 +16,7 @@
 #include "editor/bridge_names.h"
 #include "editor/quaxel2_editor.h"
 #include "synth/quaxel2.h"
+#include "tests/support/midi_events.h"
 
 namespace {
 
@@ -83,5 +85,25 @@ void BM_ParameterRoundTrip(benchmark::State& state) {
     close(fromPlugin);
 }
 BENCHMARK(BM_ParameterRoundTrip)->Unit(benchmark::kMillisecond)->Iterations(50)->UseRealTime();
+
+// effClose with the editor program running, after state.range(0) host
+// notes came while the editor was closed; 0 is the reference. The program
+// has to be told to quit, not left to the second's wait and killed.
+void BM_CloseAfterNotesWhileClosed(benchmark::State& state) {
+    MidiEvents notes;
+    for (int i = 0; i < 500; i++) notes.add(0x90, 60 + i % 12, 100).add(0x80, 60 + i % 12, 0);
+    for (auto _ : state) {
+        state.PauseTiming();
+        AEffect* effect = (new Quaxel2(benchHost))->getAeffect();
+        effect->dispatcher(effect, effEditOpen, 0, 0, nullptr, 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the program is up and reading
+        effect->dispatcher(effect, effEditClose, 0, 0, nullptr, 0);
+        for (int64_t sent = 0; sent < state.range(0); sent += static_cast<int64_t>(notes.size()))
+            effect->dispatcher(effect, effProcessEvents, 0, 0, notes.list(), 0);
+        state.ResumeTiming();
+        effect->dispatcher(effect, effClose, 0, 0, nullptr, 0);
+    }
+}
+BENCHMARK(BM_CloseAfterNotesWhileClosed)->Arg(0)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "editor/bridge_names.h"
 #include "host/audioeffect.h"
@@ -73,13 +74,28 @@ Quaxel2Editor::~Quaxel2Editor() {
     timer.stop();  // waits for a poll that is running
     if (uiFifo >= 0) ::close(uiFifo);
     unlink(uiFifoPath.c_str());
-    // Quit goes out after whatever is still queued.
-    outgoing.push(toUi::quit());
-    outgoing.writeTo(pluginFifo);
+    tellProgramToQuit();
     unlink(pluginFifoPath.c_str());
     if (pluginFifo >= 0) ::close(pluginFifo);
     launcher.finish(1000);
     if (executableWritten) unlink(uiExecutablePath.c_str());
+}
+
+void Quaxel2Editor::tellProgramToQuit() {
+    if (pluginFifo < 0) return;
+    // What is still queued no longer matters to a program that is leaving.
+    unsigned char discard[4096];
+    while (outgoing.pop(discard, sizeof discard) > 0) {
+    }
+    const UiMessage quit = toUi::quit();
+    auto writeQuit = [&] { return write(pluginFifo, quit.bytes, static_cast<std::size_t>(quit.size)) == quit.size; };
+    if (writeQuit()) return;
+    // A full FIFO: this end may read it too. The program reads a whole
+    // pipe's worth at a time, so what it has not read yet is whole messages.
+    std::vector<unsigned char> unread(readSize > 0 ? static_cast<std::size_t>(readSize) : sizeof discard);
+    while (read(pluginFifo, unread.data(), unread.size()) > 0) {
+    }
+    writeQuit();
 }
 
 bool Quaxel2Editor::copyUIExecutable() {
@@ -167,14 +183,49 @@ void Quaxel2Editor::connect() {
 bool Quaxel2Editor::open(void* window) {
     systemWindow = window;
     openUI(window);
-    editorOpen.store(true, std::memory_order_relaxed);
+    // From here on the audio thread tells of each change, so what is
+    // shown next cannot miss one.
+    editorOpen.store(true);
+    showHeldNotes();
     return true;
 }
 
 void Quaxel2Editor::close() {
-    if (!editorOpen.load(std::memory_order_relaxed)) return;
+    if (!editorOpen.load()) return;
     timer.stop();
-    editorOpen.store(false, std::memory_order_relaxed);
+    editorOpen.store(false);
+}
+
+// All 128 keys, not only those that changed while the editor was closed:
+// what the program was told before may have been discarded at this open,
+// or lost to a full FIFO, and a program started again knows nothing.
+void Quaxel2Editor::showHeldNotes() {
+    for (int note = 0; note < HeldNotes::kNotes; note++) {
+        // The audio thread may change the note and tell of it meanwhile,
+        // its message landing before ours: told again until what was told
+        // is still so afterwards, the last message is the note's state.
+        int told = heldNotes.velocity(note);
+        for (;;) {
+            sendMidiMessage(told > 0 ? 144 : 128, note, told);
+            const int now = heldNotes.velocity(note);
+            if ((now > 0) == (told > 0)) break;
+            told = now;
+        }
+    }
+}
+
+void Quaxel2Editor::hostNoteOn(int channel, int note, int velocity) {
+    if (heldNotes.press(channel, note, velocity) && isEditorOpen()) sendMidiMessage(144, note, velocity);
+}
+
+void Quaxel2Editor::hostNoteOff(int channel, int note, int velocity) {
+    if (heldNotes.release(channel, note) && isEditorOpen()) sendMidiMessage(128, note, velocity);
+}
+
+void Quaxel2Editor::hostAllNotesOff() {
+    heldNotes.releaseAll([this](int note) {
+        if (isEditorOpen()) sendMidiMessage(128, note, 0);
+    });
 }
 
 bool Quaxel2Editor::getRect(ERect** rect) {

@@ -9,6 +9,10 @@
 // audio thread included: they go into a lock-free queue that the poll
 // writes to the plugin FIFO, in order, every 10 ms. Decoded requests go to
 // the handler the plug-in gives, on the poll thread.
+//
+// The host's notes light the program's keys. While the editor is closed
+// they are only kept track of, not queued (no poll empties the queue
+// then); each open tells the program every key's state anew.
 #pragma once
 
 #include <atomic>
@@ -17,6 +21,7 @@
 #include <vector>
 
 #include "editor/editor_launcher.h"
+#include "editor/held_notes.h"
 #include "editor/outgoing_queue.h"
 #include "editor/sample_display.h"
 #include "editor/timer.h"
@@ -64,11 +69,18 @@ public:
     void sendMidiMessage(int status, int data1, int data2);
     void send(const UiMessage& message) { outgoing.push(message); }
 
+    // ---- the host's notes (audio thread) ----
+    // Kept track of always, told to the program while the editor is open.
+    // A note-off is told once no channel holds the note any more.
+    void hostNoteOn(int channel, int note, int velocity);
+    void hostNoteOff(int channel, int note, int velocity);
+    void hostAllNotesOff();
+
     // The poll: reads and executes what the program wrote, then writes the
     // queued messages.
     void processMessageFromUI();
     SampleDisplay& display() { return waveform; }
-    bool isEditorOpen() const { return editorOpen.load(std::memory_order_relaxed); }
+    bool isEditorOpen() const { return editorOpen.load(); }
     pid_t programPid() const { return launcher.pid(); }
 
     // ---- the steps of construction and opening ----
@@ -84,6 +96,11 @@ public:
 
 private:
     bool openFifo(const char* path, int& descriptor, const char* failure);
+    // Every key's state, as a note-on with its velocity or a note-off.
+    void showHeldNotes();
+    // Written past the queue: whatever the program has not read yet makes
+    // way for it when the FIFO is full.
+    void tellProgramToQuit();
 
     ERect rectangle{0, 0, kHeight, kWidth};
     std::atomic<bool> editorOpen{false};
@@ -103,6 +120,7 @@ private:
     std::unique_ptr<FromUiDecoder> decoder;  // made once the FIFOs are open
     std::vector<unsigned char> readBuffer;
     OutgoingQueue outgoing;
+    HeldNotes heldNotes;
     EditorLauncher launcher;
 };
 

@@ -1,6 +1,7 @@
 #include "synth/editor_requests.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "editor/quaxel2_editor.h"
@@ -9,21 +10,26 @@
 
 void EditorRequests::parameter(int32_t index, float value) { plugin.setParameterAutomated(index, value); }
 
-// Called with the structure lock held since the instrument was made, so
-// that no program change can free it before it is announced.
+// Called with the structure lock held since the instrument joined the
+// rack, so that no program change can free it before it is announced.
 void EditorRequests::announce(Instrument* instrument) {
     Quaxel2Editor* editor = plugin.getEditorBridge();
     if (instrument && editor) editor->send(toUi::instrumentAdded(plugin.instrumentId(instrument), instrument->name));
 }
 
+// The file or embedded sound decodes without any lock, so that the host's
+// calls meanwhile (saving, program changes, closing the editor) need not
+// wait; the instrument joins whatever rack is current when it is done.
 void EditorRequests::loadString(std::string_view text) {
+    std::unique_ptr<Instrument> loaded = plugin.loadInstrumentFromString(std::string(text));
     Locked<StructureMutex> structure(plugin.structureLock());
-    announce(plugin.createInstrumentFromString(std::string(text)));
+    announce(plugin.addLoadedInstrument(std::move(loaded)));
 }
 
 void EditorRequests::loadPath(std::string_view path) {
+    std::unique_ptr<Instrument> loaded = plugin.loadInstrumentFromPath(std::string(path));
     Locked<StructureMutex> structure(plugin.structureLock());
-    announce(plugin.createInstrumentFromPath(std::string(path)));
+    announce(plugin.addLoadedInstrument(std::move(loaded)));
 }
 
 // Notes of the editor's keyboard take the engine's path for notes, on the

@@ -93,10 +93,12 @@ VstInt32 Quaxel2::processEvents(VstEvents* events) {
             const VstEvent* event = events->events[e];
             if (!event || event->type != kVstMidiType) continue;
             const auto* bytes = reinterpret_cast<const VstMidiEvent*>(event)->midiData;
-            const int kind = bytes[0] & 0xF0, note = static_cast<signed char>(bytes[1]);
+            const int kind = bytes[0] & 0xF0, channel = bytes[0] & 0x0F, note = static_cast<signed char>(bytes[1]);
             const int velocity = static_cast<signed char>(bytes[2]);
-            if (kind == 0x90 && velocity != 0) uiEditor->sendMidiMessage(144, note, velocity);
-            if ((kind == 0x90 && velocity == 0) || kind == 0x80) uiEditor->sendMidiMessage(128, note, velocity);
+            if (kind == 0x90 && velocity != 0) uiEditor->hostNoteOn(channel, note, velocity);
+            if ((kind == 0x90 && velocity == 0) || kind == 0x80) uiEditor->hostNoteOff(channel, note, velocity);
+            // All notes off, which mono mode on implies, as the engine takes them.
+            if (kind == 0xB0 && (note == 123 || note == 126)) uiEditor->hostAllNotesOff();
         }
     }
     engine.keepEvents(events);

@@ -119,6 +119,13 @@ public:
     // or the rack is full.
     Instrument* createInstrumentFromString(const std::string& name);
     Instrument* createInstrumentFromPath(const std::string& path);
+    // The two steps of the above, for a caller that must not hold the
+    // structure lock while a file decodes: the load takes no lock but for a
+    // moment at its start; the add takes the structure lock and fits the
+    // instrument to a block size or rate that changed meanwhile.
+    std::unique_ptr<Instrument> loadInstrumentFromString(const std::string& name);
+    std::unique_ptr<Instrument> loadInstrumentFromPath(const std::string& path);
+    Instrument* addLoadedInstrument(std::unique_ptr<Instrument> instrument);
     // The first free instrument record of the shared region, or null;
     // engine lock held by the caller.
     InstrumentData* getInstruData() { return regions.freeInstrumentRecord(); }
@@ -174,6 +181,12 @@ public:
     Program& getCurrentProgram() { return programs.masters(getProgram()); }
 
 private:
+    // What a new instrument is made for.
+    struct InstrumentFormat {
+        int blockSize;
+        int sampleRate;
+    };
+    InstrumentFormat instrumentFormat();
     // Instruments are built without the engine lock (loading may read
     // files); they join the rack under it.
     std::unique_ptr<Instrument> makeInstrumentFromString(const std::string& name);

@@ -67,6 +67,48 @@ TEST_F(EditorWindow, ClickingAKeyPlaysANote) {
     EXPECT_GT(peak, 0.0) << "the key at x " << x << " played nothing";
 }
 
+// The host's notes light their keys, and a reopened editor shows the notes
+// held then: one let go and one struck while it was closed included.
+TEST_F(EditorWindow, KeysShowTheNotesHeldWhenTheEditorShows) {
+    ASSERT_TRUE(editorEmbeddedIn(window));
+    const std::string image = "/tmp/quaxel2-x11-keys-" + std::to_string(getpid()) + ".png";
+    // Middle C and the white keys after it, low where no black key covers them.
+    auto keyColours = [&] {
+        run("DISPLAY=" + server->display + " import -window " + window + " " + image + " 2>/dev/null");
+        std::string colours;
+        for (int whiteKey : {14, 15, 16}) {
+            const int x = layout::kKeyboard.left() +
+                          (2 * whiteKey + 1) * layout::kKeyboard.width() / (2 * layout::kKeyboardWhiteKeys);
+            colours += (colours.empty() ? "" : " ") + pixelColour(image, x, layout::kKeyboard.bottom() - 8);
+        }
+        return colours;
+    };
+    const std::string lit = "F0A030", dark = "C4C8CE";
+    // Polled: the program shows a change some tens of milliseconds after it.
+    auto shown = [&](const std::string& wanted) {
+        std::string colours;
+        for (int tries = 0; tries < 50 && (colours = keyColours()) != wanted; tries++) sleepMs(100);
+        return colours;
+    };
+    ASSERT_EQ(shown(dark + " " + dark + " " + dark), dark + " " + dark + " " + dark);
+    host->send("note 60 100");
+    host->send("note 62 100");
+    EXPECT_EQ(shown(lit + " " + lit + " " + dark), lit + " " + lit + " " + dark);
+
+    host->send("close");
+    host->send("off 60");
+    host->send("note 64 90");
+    sleepMs(200);  // the host's audio thread plays them while the editor is closed
+    host->send("open");
+    window = windowOf(host->take("window"));
+    ASSERT_TRUE(editorEmbeddedIn(window));
+    EXPECT_EQ(shown(dark + " " + lit + " " + lit), dark + " " + lit + " " + lit);
+    host->send("off 62");
+    host->send("off 64");
+    EXPECT_EQ(shown(dark + " " + dark + " " + dark), dark + " " + dark + " " + dark);
+    unlink(image.c_str());
+}
+
 // Closed and opened again at once, over and over: the program may hear of
 // the new window before X tells it that the old one is gone.
 TEST_F(EditorWindow, ReopeningEmbedsTheSameProgram) {

@@ -285,4 +285,9 @@ int differingPixels(const std::string& a, const std::string& b, int x, int y, in
     return !count.empty() && std::isdigit(static_cast<unsigned char>(count[0])) ? static_cast<int>(std::atof(count.c_str())) : -1;
 }
 
+std::string pixelColour(const std::string& image, int x, int y) {
+    const std::string at = "1x1+" + std::to_string(x) + "+" + std::to_string(y);
+    return run("convert '" + image + "' -crop " + at + " +repage -format '%[hex:p{0,0}]' info: 2>/dev/null").substr(0, 6);
+}
+
 }  // namespace x11_test

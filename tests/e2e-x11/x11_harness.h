@@ -73,5 +73,7 @@ int distinctColours(const std::string& image, int x, int y, int width, int heigh
 // Number of pixels that differ between two image files within a region;
 // -1 when they cannot be compared.
 int differingPixels(const std::string& a, const std::string& b, int x, int y, int width, int height);
+// The colour of one pixel of an image file as six hex digits, RRGGBB.
+std::string pixelColour(const std::string& image, int x, int y);
 
 }  // namespace x11_test

@@ -29,6 +29,7 @@
 #include "editor/ui_messages.h"
 #include "host/vst2.h"
 #include "tests/support/instance_numbers.h"
+#include "tests/support/midi_events.h"
 
 namespace {
 
@@ -178,6 +179,30 @@ TEST(EditorBridge, AHostsEditorSequence) {
     EXPECT_EQ(count(lines, "Quaxel2UI > embed into window 257"), 1);
     EXPECT_EQ(count(lines, "Quaxel2UI > terminating QApplication"), 1);
     EXPECT_EQ(count(lines, "after close: gone, reaped, fifos removed, promptly"), 1);
+    if (HasFailure())
+        for (const std::string& line : lines) std::printf("  | %s\n", line.c_str());
+}
+
+// Notes a host plays while the editor is closed are not queued for the
+// program, so however many came, closing the plug-in still gets the quit
+// message through and the program leaves by itself, without being killed.
+TEST(EditorBridge, NotesWhileClosedLeaveRoomForQuit) {
+    const Lines lines = runHost([] {
+        LoadedPlugin plugin;
+        plugin.call(effEditOpen, 0, reinterpret_cast<void*>(255));
+        settle(500);  // the program is up and reading
+        plugin.call(effEditClose);
+        // Far more than the 64 KiB the queue and the FIFO each hold.
+        MidiEvents notes;
+        for (int i = 0; i < 1000; i++) notes.add(0x90, 60 + i % 12, 100).add(0x80, 60 + i % 12, 0);
+        for (int block = 0; block < 20; block++) plugin.call(effProcessEvents, 0, notes.list());
+        const auto started = std::chrono::steady_clock::now();
+        plugin.close();
+        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+        std::printf("closed %s\n", ms < 500 ? "promptly" : "slowly");
+    });
+    EXPECT_EQ(count(lines, "Quaxel2UI > terminating QApplication"), 1);
+    EXPECT_EQ(count(lines, "closed promptly"), 1);
     if (HasFailure())
         for (const std::string& line : lines) std::printf("  | %s\n", line.c_str());
 }

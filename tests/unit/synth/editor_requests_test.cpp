@@ -5,12 +5,16 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <fstream>
+#include <future>
 #include <string>
 #include <vector>
 
 #include "editor/bridge_names.h"
 #include "editor/quaxel2_editor.h"
 #include "instruments/catalogue.h"
+#include "instruments/regular_file.h"
 #include "plugin_fixture.h"
 #include "resources/builtin_resources.h"
 
@@ -114,20 +118,68 @@ TEST(EditorRequests, NotesFromTheKeyboardAndInvalidOpcodes) {
               "Quaxel2VST > processMessageFromUI : unhandled opcode ffffff90\n");
 }
 
-// While the editor is open the plug-in echoes parameters, and it always
-// tells of the host's notes; both leave the audio thread through the queue.
-TEST(EditorRequests, HostNotesAndParametersAreEchoed) {
+// While the editor is closed nothing of the host's is queued for the
+// program, however much comes: no poll would empty the queue. (What it is
+// told while open and at each open, the e2e tests see.)
+TEST(EditorRequests, HostNotesAndParametersAreNotQueuedWhileClosed) {
     EditorFixture f;
     f.addInstrument(constant(5000, 0.5f));
-    f.midi(0x90, 60, 100);
-    f.midi(0x90, 60, 0);
-    f.plugin->setParameter(3, 0.5f);  // closed: not echoed
-    const Bytes notes = f.ask(Bytes{});
-    Bytes expected = bytesOf(toUi::midi(144, 60, 100));
-    const Bytes off = bytesOf(toUi::midi(128, 60, 0));
-    expected.insert(expected.end(), off.begin(), off.end());
-    EXPECT_EQ(notes, expected);
-    EXPECT_EQ(expected, (Bytes{0x04, 0x90, 0x3C, 0x64, 0x04, 0x80, 0x3C, 0x00}));
+    for (int i = 0; i < 20000; i++) f.midi(0x90 | (i & 15), i & 127, i & 1 ? 100 : 0);
+    f.midi(0xB0, 123, 0);
+    f.plugin->setParameter(3, 0.5f);
+    EXPECT_EQ(f.ask(Bytes{}), Bytes{});
+    EXPECT_EQ(bytesOf(toUi::midi(144, 60, 100)), (Bytes{0x04, 0x90, 0x3C, 0x64}));
+}
+
+// A sample file decodes without the structure lock: the host saves and
+// changes the program meanwhile, and the instrument joins the rack that is
+// current when it is done, announced with the id it has there.
+struct LoadInProgress {
+    // Runs on the loading thread once the loader has opened the file.
+    static void whileOpen(const std::string&) {
+        RegularFile::afterOpen = nullptr;
+        host = std::async(std::launch::async, [] {
+            void* chunk = nullptr;
+            plugin->getChunk(&chunk, false);
+            plugin->setProgram(0);
+        });
+        // Only a lock held across the decoding keeps them waiting; then the
+        // test fails after this wait, and the load goes on and lets them go.
+        hostWasServed = host.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    }
+    static inline Quaxel2* plugin = nullptr;
+    static inline std::future<void> host;  // waited for once the load is done
+    static inline bool hostWasServed = false;
+};
+
+TEST(EditorRequests, LoadingAFileLetsTheHostSaveAndChangePrograms) {
+    EditorFixture f;
+    char folder[] = "/tmp/quaxel2-load-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string path = std::string(folder) + "/loop.wav";
+    std::ofstream(path, std::ios::binary) << std::string(reinterpret_cast<const char*>(kEmbeddedResources[0].data),
+                                                         static_cast<std::size_t>(kEmbeddedResources[0].size));
+    // Program 0 keeps two instruments; program 1 of the blank bank has none.
+    f.plugin->createInstrumentFromString(internalInstrumentName[13]);
+    f.plugin->createInstrumentFromString(internalInstrumentName[4]);
+    f.plugin->setProgram(1);
+    ASSERT_EQ(f.plugin->getRack(0)->getCount(), 0);
+    f.ask(Bytes{});
+
+    LoadInProgress::plugin = f.plugin.get();
+    RegularFile::afterOpen = &LoadInProgress::whileOpen;
+    const Bytes answer = f.ask(fromUi::loadPath(path));
+    RegularFile::afterOpen = nullptr;
+    LoadInProgress::host.get();
+    EXPECT_TRUE(LoadInProgress::hostWasServed) << "getChunk and setProgram waited for the file to decode";
+    ASSERT_EQ(f.plugin->getRack(0)->getCount(), 3);
+    EXPECT_EQ(f.at(2)->path, path);
+    Bytes expected = bytesOf(toUi::reload());
+    const Bytes added = bytesOf(toUi::instrumentAdded(2, f.at(2)->name));
+    expected.insert(expected.end(), added.begin(), added.end());
+    EXPECT_EQ(answer, expected);
+    unlink(path.c_str());
+    rmdir(folder);
 }
 
 }  // namespace
