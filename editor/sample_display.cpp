@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "instruments/instrument.h"
+#include "instruments/instrument_data.h"
 #include "instruments/sample_data.h"
 
 SampleDisplay::SampleDisplay(SampleData* record) : record(record) {
@@ -31,13 +32,16 @@ void SampleDisplay::setWaveform(const ShownSample& sample) {
     buffer = frames.data();
     length = frameCount;
 
-    record->length = length;
+    // The markers, the loop switch and the length are also written by the
+    // sample bound to the record, under another lock: atomically, as are
+    // all writes of those fields.
+    writeShared(record->length, length);
     record->viewStart = 0;
     record->waveformReady = 1;
-    record->startPlay = sample.startPlay;
-    record->loopStart = sample.loopStart;
-    record->loopEnd = sample.loopEnd;
-    record->loopOn = sample.loops ? 1 : 0;
+    writeShared(record->startPlay, sample.startPlay);
+    writeShared(record->loopStart, sample.loopStart);
+    writeShared(record->loopEnd, sample.loopEnd);
+    writeShared<uint8_t>(record->loopOn, sample.loops ? 1 : 0);
     const int columns = boundedColumns();
     const double zoom = columns > 0 ? static_cast<double>(length) / columns : 0.0;
     record->framesPerColumn = zoom;
@@ -107,7 +111,7 @@ void SampleDisplay::processZoom2() {
     if (!record) return;
     const int columns = boundedColumns();
     const int view = record->viewStart;
-    const int end = std::min(record->length, length);  // never past the frames held
+    const int end = std::min(readShared(record->length), length);  // never past the frames held
     const double zoom = record->framesPerColumn;
     if (columns <= 0 || view < 0 || view >= end || !(zoom >= 0.0) || !std::isfinite(zoom)) {
         clearColumnsFrom(0);

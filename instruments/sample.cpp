@@ -1,6 +1,7 @@
 #include "instruments/sample.h"
 
 #include "dsp/pitch_tables.h"
+#include "instruments/instrument_data.h"
 
 float* Sample::getBuffer(int channel) const {
     if (channel < 0 || channel >= kMaxChannels) return nullptr;
@@ -9,28 +10,28 @@ float* Sample::getBuffer(int channel) const {
 
 void Sample::setLoopStyle(LoopStyle style) {
     loopStyle = style;
-    if (sampleData) sampleData->loopOn = style != NoLoop ? 1 : 0;
+    if (sampleData) writeShared<uint8_t>(sampleData->loopOn, style != NoLoop ? 1 : 0);
 }
 
 void Sample::setLoopStart(int frame) {
     if (frame < 0) frame = 0;
     if (frame >= loopEnd) frame = loopEnd - 1 < 0 ? 0 : loopEnd - 1;
     loopStart = frame;
-    if (sampleData) sampleData->loopStart = frame;
+    if (sampleData) writeShared(sampleData->loopStart, frame);
 }
 
 void Sample::setLoopEnd(int frame) {
     if (frame >= length) frame = length - 1;
     if (frame <= loopStart) frame = loopStart + 1;
     loopEnd = frame;
-    if (sampleData) sampleData->loopEnd = frame;
+    if (sampleData) writeShared(sampleData->loopEnd, frame);
 }
 
 void Sample::setStartPlay(int frame) {
     if (frame < 0) frame = 0;
     if (frame >= length) frame = length - 1;
     startPlay = frame;
-    if (sampleData) sampleData->startPlay = frame;
+    if (sampleData) writeShared(sampleData->startPlay, frame);
 }
 
 void Sample::setRootNote(int note) { rootRatio = semitoneRatio(60 - note); }
@@ -38,11 +39,11 @@ void Sample::setRootNote(int note) { rootRatio = semitoneRatio(60 - note); }
 void Sample::setSampleData(SampleData* record) {
     sampleData = record;
     if (!record) return;
-    record->loopStart = loopStart;
-    record->startPlay = startPlay;
-    record->loopEnd = loopEnd;
-    record->loopOn = loopStyle != NoLoop ? 1 : 0;
-    record->length = length;
+    writeShared(record->loopStart, loopStart);
+    writeShared(record->startPlay, startPlay);
+    writeShared(record->loopEnd, loopEnd);
+    writeShared<uint8_t>(record->loopOn, loopStyle != NoLoop ? 1 : 0);
+    writeShared(record->length, length);
 }
 
 void Sample::loadFromHeader(const float* data, int frames, int channel) {
