@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs the whole test suite (in parallel), then runs it
-# again in a build with AddressSanitizer and UndefinedBehaviorSanitizer, the
-# many-threads stress test under ThreadSanitizer, and the fuzzers. Each build
-# is a preset of CMakePresets.json.
+# again in a build with AddressSanitizer and UndefinedBehaviorSanitizer and
+# in a build by clang (whose thread-safety analysis checks the locks against
+# the data they guard), the many-threads stress test under ThreadSanitizer,
+# and the fuzzers. Each build is a preset of CMakePresets.json.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -14,6 +15,11 @@ ctest --preset plain -j"$jobs"
 # renders this one checks that path bit for bit, where the first build ran AVX2.
 bash tools/build.sh sanitize
 ctest --preset sanitize -j"$jobs"
+
+# A second compiler; its thread-safety analysis stops the build on a lock
+# not held where the data it guards is touched.
+bash tools/build.sh clang
+ctest --preset clang -j"$jobs"
 
 # The threads stress test under ThreadSanitizer.
 bash tools/build.sh tsan

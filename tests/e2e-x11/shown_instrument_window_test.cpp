@@ -18,7 +18,6 @@ using namespace x11_test;
 
 namespace {
 
-constexpr int kStartMarkerParameter = 642;  // instrument 0's start; 640 + 4 * id + k
 constexpr int kRowPitch = layout::kInstrumentRowHeight + 2;
 // The picture's top left corner in the window, and its columns.
 constexpr int kWaveformLeft = layout::kWaveformDisplay.left() + (layout::kWaveformDisplay.width() - Waveformz::kColumns) / 2;

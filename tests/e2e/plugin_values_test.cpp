@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "host/vst2.h"
+#include "tests/support/chunk_bytes.h"
 #include "tests/support/instance_numbers.h"
 #include "tests/support/midi_events.h"
 
@@ -103,18 +104,9 @@ std::vector<float> programMasters(Plugin& plugin) {
     return masters;
 }
 
-void appendInt(Bytes& out, int32_t v) {
-    const auto* b = reinterpret_cast<const unsigned char*>(&v);
-    out.insert(out.end(), b, b + 4);
-}
-void appendFloat(Bytes& out, float v) {
-    const auto* b = reinterpret_cast<const unsigned char*>(&v);
-    out.insert(out.end(), b, b + 4);
-}
-void appendText(Bytes& out, const std::string& text) {
-    appendInt(out, static_cast<int32_t>(text.size()));
-    out.insert(out.end(), text.begin(), text.end());
-}
+using chunk_bytes::appendFloat;
+using chunk_bytes::appendInt;
+using chunk_bytes::appendText;
 
 // A record (version 3 or 5) holding one instrument playing the sample file
 // `path` with every parameter at its centre or off, interpolating, and the
@@ -236,7 +228,9 @@ public:
         MidiEvents start;
         start.add(0xE0, bend & 0x7F, bend >> 7, 0);
         start.add(0x90, 60, 127, 0);
-        const auto [left, right] = plugin.render(16 * kBlock, &start);
+        const auto rendered = plugin.render(16 * kBlock, &start);
+        const auto& left = rendered.first;
+        const auto& right = rendered.second;
         MidiEvents stop;
         stop.add(0x80, 60, 0, 0);
         plugin.render(64 * kBlock, &stop);  // past the quarter-second release
