@@ -142,7 +142,7 @@ void MainWidget::rebuildRows(InstrumentData* records) {
     // Rows in rack order, which is the order of the ids.
     std::vector<InstrumentData*> taken;
     for (int slot = 0; slot < kSlots; slot++)
-        if (readPublished(records[slot].id) >= 0) taken.push_back(&records[slot]);
+        if (readShared(records[slot].id, std::memory_order_acquire) >= 0) taken.push_back(&records[slot]);
     std::sort(taken.begin(), taken.end(),
               [](const InstrumentData* a, const InstrumentData* b) { return readShared(a->id) < readShared(b->id); });
     for (InstrumentData* record : taken) {
@@ -158,7 +158,7 @@ bool MainWidget::rowsMatchSlots() const {
     if (!records) return views.empty();
     std::size_t taken = 0;
     for (int slot = 0; slot < kSlots; slot++) {
-        const int32_t id = readPublished(records[slot].id);
+        const int32_t id = readShared(records[slot].id, std::memory_order_acquire);
         if (id < 0) continue;
         taken++;
         const InstrumentView* view = instrumentView(id);

@@ -2,7 +2,7 @@
 
 #include "instruments/instrument_data.h"
 
-int32_t ShownInstrument::id() const { return slot ? readPublished(slot->id) : -1; }
+int32_t ShownInstrument::id() const { return slot ? readShared(slot->id, std::memory_order_acquire) : -1; }
 
 bool ShownInstrument::markersMovable() const {
     return id() >= 0 && (slot->flags & InstrumentData::kMarkersFixed) == 0;

@@ -178,5 +178,5 @@ void Instrument::initData(InstrumentData* record) {
     // values and channel a program gave it when built for one.
     writeShared(record->midiChannel, midiChannel);
     for (int i = 0; i < parameterCount && i < kParameterCount; i++) parameters[i].writeTo(record->parameterRecord[i]);
-    publishShared(record->id, id);
+    writeShared(record->id, id, std::memory_order_release);
 }

@@ -40,23 +40,13 @@ static_assert(sizeof(InstrumentData) == 2680);
 // The editor program writes `deleteRequest` and `midiChannel` while the
 // plug-in reads them: those accesses are relaxed atomics, never torn or
 // cached away. The id is written last, with release order, when a record is
-// taken: a reader that sees an id with acquire order sees the whole record.
+// taken: a reader that reads an id with acquire order sees the whole record.
 template <typename Field>
-inline Field readShared(const Field& field) {
-    return std::atomic_ref<Field>(const_cast<Field&>(field)).load(std::memory_order_relaxed);
+inline Field readShared(const Field& field, std::memory_order order = std::memory_order_relaxed) {
+    return std::atomic_ref<Field>(const_cast<Field&>(field)).load(order);
 }
 
 template <typename Field>
-inline void writeShared(Field& field, Field value) {
-    std::atomic_ref<Field>(field).store(value, std::memory_order_relaxed);
-}
-
-template <typename Field>
-inline Field readPublished(const Field& field) {
-    return std::atomic_ref<Field>(const_cast<Field&>(field)).load(std::memory_order_acquire);
-}
-
-template <typename Field>
-inline void publishShared(Field& field, Field value) {
-    std::atomic_ref<Field>(field).store(value, std::memory_order_release);
+inline void writeShared(Field& field, Field value, std::memory_order order = std::memory_order_relaxed) {
+    std::atomic_ref<Field>(field).store(value, order);
 }

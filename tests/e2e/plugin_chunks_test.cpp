@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/vst2.h"
+#include "tests/support/chunk_bytes.h"
 #include "tests/support/midi_events.h"
 
 namespace {
@@ -78,18 +79,9 @@ private:
     AEffect* effect;
 };
 
-void appendInt(Bytes& out, int32_t v) {
-    const auto* b = reinterpret_cast<const unsigned char*>(&v);
-    out.insert(out.end(), b, b + 4);
-}
-void appendFloat(Bytes& out, float v) {
-    const auto* b = reinterpret_cast<const unsigned char*>(&v);
-    out.insert(out.end(), b, b + 4);
-}
-void appendText(Bytes& out, const std::string& text) {
-    appendInt(out, static_cast<int32_t>(text.size()));
-    out.insert(out.end(), text.begin(), text.end());
-}
+using chunk_bytes::appendFloat;
+using chunk_bytes::appendInt;
+using chunk_bytes::appendText;
 
 // A version-3 record with catalogue instruments, written by hand.
 void appendRecord(Bytes& out, const std::string& name, const std::vector<std::string>& instruments, int version = 3) {
