@@ -17,19 +17,24 @@ void EditorRequests::announce(Instrument* instrument) {
     if (instrument && editor) editor->send(toUi::instrumentAdded(plugin.instrumentId(instrument), instrument->name));
 }
 
-// The file or embedded sound decodes without any lock, so that the host's
-// calls meanwhile (saving, program changes, closing the editor) need not
-// wait; the instrument joins whatever rack is current when it is done.
+// The file or embedded sound decodes on the loads' thread without any
+// lock, so that the host's calls meanwhile (saving, program changes,
+// closing the editor) and the editor's later messages need not wait; the
+// instrument joins whatever rack is current when it is done.
 void EditorRequests::loadString(std::string_view text) {
-    std::unique_ptr<Instrument> loaded = plugin.loadInstrumentFromString(std::string(text));
-    Locked<StructureMutex> structure(plugin.structureLock());
-    announce(plugin.addLoadedInstrument(std::move(loaded)));
+    loads.add([this, name = std::string(text)] {
+        std::unique_ptr<Instrument> loaded = plugin.loadInstrumentFromString(name);
+        Locked<StructureMutex> structure(plugin.structureLock());
+        announce(plugin.addLoadedInstrument(std::move(loaded)));
+    });
 }
 
 void EditorRequests::loadPath(std::string_view path) {
-    std::unique_ptr<Instrument> loaded = plugin.loadInstrumentFromPath(std::string(path));
-    Locked<StructureMutex> structure(plugin.structureLock());
-    announce(plugin.addLoadedInstrument(std::move(loaded)));
+    loads.add([this, file = std::string(path)] {
+        std::unique_ptr<Instrument> loaded = plugin.loadInstrumentFromPath(file);
+        Locked<StructureMutex> structure(plugin.structureLock());
+        announce(plugin.addLoadedInstrument(std::move(loaded)));
+    });
 }
 
 // Notes of the editor's keyboard take the engine's path for notes, on the

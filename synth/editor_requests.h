@@ -1,10 +1,12 @@
 // What the editor program asks of the plug-in, carried out on the poll
 // thread: parameters set as if automated, notes of its keyboard, new,
-// reset, copied and cloned instruments, and the waveform on show. Replies
-// go back through the editor's queue.
+// reset, copied and cloned instruments, and the waveform on show. Loads of
+// files and sounds go to a thread of their own. Replies go back through the
+// editor's queue.
 #pragma once
 
 #include "editor/ui_decoder.h"
+#include "synth/editor_loads.h"
 
 class Instrument;
 class Quaxel2;
@@ -24,8 +26,14 @@ public:
     void refreshPeaks() override;
     void unhandled(uint8_t opcode) override;
 
+    // Waits for the loads asked for so far.
+    void finishLoads() { loads.finish(); }
+    // Before the plug-in goes: the load under way ends, the others are dropped.
+    void stopLoads() { loads.stop(); }
+
 private:
     void announce(Instrument* instrument);
 
     Quaxel2& plugin;
+    EditorLoads loads;
 };

@@ -74,6 +74,7 @@ Quaxel2::Quaxel2(audioMasterCallback audioMaster)
 // object. Then the engine: its instruments mark their shared records free
 // and the delay points into the region (the members' order sees to that).
 Quaxel2::~Quaxel2() {
+    requests.stopLoads();  // a load announces itself through the editor
     AEffEditor* bridge = editor;
     setEditor(nullptr);
     uiEditor = nullptr;

@@ -137,6 +137,7 @@ public:
 
     // ---- the editor bridge ----
     Quaxel2Editor* getEditorBridge() const { return uiEditor; }
+    EditorRequests& editorRequests() { return requests; }
     // An instrument's rack position, which the audio thread changes when it
     // takes an instrument out; read under the engine lock.
     int instrumentId(const Instrument* instrument);

@@ -38,9 +38,12 @@ struct EditorFixture : PluginFixture {
     }
     Quaxel2Editor& editor() { return *plugin->getEditorBridge(); }
     // Writes a request as one read will see it, lets the editor poll once,
-    // and returns what it answered.
+    // waits for the loads it asked for, and returns what it answered.
     Bytes ask(const Bytes& request) {
         EXPECT_EQ(write(toPlugin, request.data(), request.size()), static_cast<ssize_t>(request.size()));
+        editor().processMessageFromUI();
+        // A load announces itself from its own thread; the next poll sends it.
+        plugin->editorRequests().finishLoads();
         editor().processMessageFromUI();
         Bytes answer(65536);
         const ssize_t got = read(fromPlugin, answer.data(), answer.size());
@@ -178,6 +181,38 @@ TEST(EditorRequests, LoadingAFileLetsTheHostSaveAndChangePrograms) {
     const Bytes added = bytesOf(toUi::instrumentAdded(2, f.at(2)->name));
     expected.insert(expected.end(), added.begin(), added.end());
     EXPECT_EQ(answer, expected);
+    unlink(path.c_str());
+    rmdir(folder);
+}
+
+// A file that takes long to decode: the poll that asked for it is over
+// before the decoding, so closing the editor never waits for it either.
+struct HeldLoad {
+    static void whileOpen(const std::string&) {
+        RegularFile::afterOpen = nullptr;
+        released.get_future().wait();
+    }
+    static inline std::promise<void> released;
+};
+
+TEST(EditorRequests, APollDoesNotWaitForALoad) {
+    EditorFixture f;
+    char folder[] = "/tmp/quaxel2-held-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string path = std::string(folder) + "/held.wav";
+    std::ofstream(path, std::ios::binary) << std::string(reinterpret_cast<const char*>(kEmbeddedResources[0].data),
+                                                         static_cast<std::size_t>(kEmbeddedResources[0].size));
+    RegularFile::afterOpen = &HeldLoad::whileOpen;
+    const Bytes request = bytesOf(fromUi::loadPath(path));
+    ASSERT_EQ(write(f.toPlugin, request.data(), request.size()), static_cast<ssize_t>(request.size()));
+    auto poll = std::async(std::launch::async, [&] { f.editor().processMessageFromUI(); });
+    const bool pollEnded = poll.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    HeldLoad::released.set_value();
+    poll.get();
+    EXPECT_TRUE(pollEnded) << "the poll waited for the file to decode";
+    f.plugin->editorRequests().finishLoads();
+    ASSERT_EQ(f.plugin->getRack(0)->getCount(), 1);
+    EXPECT_EQ(f.at(0)->path, path);
     unlink(path.c_str());
     rmdir(folder);
 }
