@@ -27,10 +27,9 @@ ShownSample ShownSample::of(Instrument* instrument) {
 
 void SampleDisplay::setWaveform(const ShownSample& sample) {
     if (!record || !sample.present) return;
-    const int frameCount = sample.frames ? sample.length : 0;
-    frames.assign(sample.frames, sample.frames + frameCount);
+    frames.assign(sample.frames, sample.frames + sample.length);  // of() gives no length without frames
     buffer = frames.data();
-    length = frameCount;
+    length = sample.length;
 
     // The markers, the loop switch and the length are also written by the
     // sample bound to the record, under another lock: atomically, as are

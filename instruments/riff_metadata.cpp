@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "instruments/little_endian.h"
 #include "instruments/regular_file.h"
 
 namespace {
@@ -12,10 +13,7 @@ namespace {
 constexpr uint32_t kRunaway = 0x80000000u;
 constexpr int kMostChunks = 4096;
 
-uint32_t word(const unsigned char* at) {
-    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 | static_cast<uint32_t>(at[2]) << 16 |
-           static_cast<uint32_t>(at[3]) << 24;
-}
+uint32_t word(const unsigned char* at) { return static_cast<uint32_t>(readLittleEndian(at, 4)); }
 
 bool is(const unsigned char* at, const char* marker) { return std::memcmp(at, marker, 4) == 0; }
 
@@ -51,7 +49,7 @@ bool runawayIn(const std::vector<unsigned char>& body) {
         length += length & 1;
         // The text and label subchunks the library bounds by its buffer;
         // the others it checks only against the count, which wraps.
-        if (static_cast<uint32_t>(counted + length) > size) return false;
+        if (counted + length > size) return false;
         if (length >= kRunaway) return true;
         at += length;
         counted += length;

@@ -3,16 +3,10 @@
 #include <cstring>
 #include <new>
 
+#include "instruments/little_endian.h"
 #include "instruments/sample_limits.h"
 
 namespace {
-
-int32_t readInt(const unsigned char* at, int bytes) {
-    uint32_t value = 0;
-    for (int i = bytes - 1; i >= 0; i--) value = (value << 8) | at[i];
-    if (bytes == 2) return static_cast<int16_t>(value);
-    return static_cast<int32_t>(value);
-}
 
 constexpr int kMaxChunksExamined = 257;
 
@@ -20,14 +14,14 @@ constexpr int kMaxChunksExamined = 257;
 
 WaveFile::WaveFile(const unsigned char* image, std::size_t size) {
     if (!image || size < 36) return;
-    channels = readInt(image + 22, 2);
-    sampleRate = readInt(image + 24, 4);
-    const int32_t blockAlign = readInt(image + 32, 2);
-    bitsPerSample = readInt(image + 34, 2);
+    channels = readLittleEndian(image + 22, 2);
+    sampleRate = readLittleEndian(image + 24, 4);
+    const int32_t blockAlign = readLittleEndian(image + 32, 2);
+    bitsPerSample = readLittleEndian(image + 34, 2);
 
-    std::size_t at = 20 + static_cast<uint32_t>(readInt(image + 16, 4));
+    std::size_t at = 20 + static_cast<uint32_t>(readLittleEndian(image + 16, 4));
     for (int examined = 0; examined < kMaxChunksExamined && at + 8 <= size; examined++) {
-        const uint32_t chunkSize = static_cast<uint32_t>(readInt(image + at + 4, 4));
+        const uint32_t chunkSize = static_cast<uint32_t>(readLittleEndian(image + at + 4, 4));
         if (std::memcmp(image + at, "data", 4) == 0) {
             // A chunk that claims more than the image holds keeps what is there.
             const std::size_t available = size - (at + 8);
@@ -63,7 +57,7 @@ void WaveFile::read(float* out, int count, int channel) const {
         if (bitsPerSample == 8)
             value = (static_cast<int>(data[index]) - 128) / 128.0;
         else
-            value = readInt(&data[index * 2], 2) / 32768.0;
+            value = readLittleEndian(&data[index * 2], 2) / 32768.0;
         out[i] = static_cast<float>(value);
     }
 }
