@@ -12,8 +12,8 @@
 #include "instruments/mp3_file.h"
 #include "instruments/path_names.h"
 #include "instruments/regular_file.h"
-#include "instruments/riff_metadata.h"
 #include "instruments/sample.h"
+#include "instruments/wave_view.h"
 
 namespace {
 
@@ -84,6 +84,13 @@ bool loadThroughLibrary(Sample& sample, SNDFILE* sound, const SF_INFO& info, con
     return frames.giveTo(sample, info.samplerate, path);
 }
 
+// libsndfile closes the descriptor it is given even when it fails to open
+// the file, whatever it is told: it gets a duplicate to close.
+SNDFILE* openDuplicate(const RegularFile& file, SF_INFO& info) {
+    const int duplicate = file.duplicate();
+    return duplicate >= 0 ? sf_open_fd(duplicate, SFM_READ, &info, SF_TRUE) : nullptr;
+}
+
 }  // namespace
 
 bool Sample::isWavMp3(const std::string& path) {
@@ -95,13 +102,10 @@ bool Sample::load(const std::string& path) {
     const RegularFile file(path);
     if (!file.isOpen()) return false;
     if (endsWithMp3(path)) return loadMp3(*this, file, path);
-    if (hasRunawayTextChunk(file)) return false;
 
     SF_INFO info{};
-    // libsndfile closes the descriptor it is given even when it fails to
-    // open the file, whatever it is told: it gets a duplicate to close.
-    const int duplicate = file.duplicate();
-    const Sound sound(duplicate >= 0 ? sf_open_fd(duplicate, SFM_READ, &info, SF_TRUE) : nullptr);
+    WaveView view(file);
+    const Sound sound(view.isWave() ? view.open(info) : openDuplicate(file, info));
     // A library that refuses MPEG data in a WAVE file leaves it to libmad;
     // which error it gives for that differs by version. Libraries that
     // decode it themselves would bypass libmad: route such files to it

@@ -32,13 +32,17 @@ seeds="$build/fuzz-seeds"
 mkdir -p "$seeds" "$build/fuzz-corpus"
 "$build/tests/fuzz/make_seeds" "$seeds" "$samples" "$build/chunk.dict"
 
+# A fixed seed makes a run repeatable: a machine that runs as many inputs
+# runs the same ones. FUZZ_SEED=0 lets each run pick its own.
+seed=${FUZZ_SEED:-1}
+
 # A run's output goes to a log; the end of it is shown when a target fails.
 run() {
   local target=$1 log="$build/$1.log" folder=tests/fuzz
   shift
   [[ $target == *_decoder_fuzz ]] && folder=tests/fuzz-editor
   echo "Fuzzing $target"
-  if ! "$build/$folder/$target" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 "$@" >"$log" 2>&1; then
+  if ! "$build/$folder/$target" -seed="$seed" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 "$@" >"$log" 2>&1; then
     tail -n 150 "$log"
     echo "$target failed; its log: $log"
     return 1
