@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "instruments/instrument_access.h"
+
 class Instrument;
 struct SampleData;
 
@@ -18,7 +20,7 @@ struct ShownSample {
     bool loops = false;
 
     // From the instrument's first sample; nothing when it has none.
-    static ShownSample of(Instrument* instrument);
+    static ShownSample of(Instrument* instrument) REQUIRES(instrumentAccess);
 };
 
 class SampleDisplay {
@@ -32,7 +34,7 @@ public:
     // columns. No sample leaves everything as it was.
     void setWaveform(const ShownSample& sample);
     // The same for the instrument's first sample, read on this thread.
-    void setWaveform(Instrument* instrument) { setWaveform(ShownSample::of(instrument)); }
+    void setWaveform(Instrument* instrument) REQUIRES(instrumentAccess) { setWaveform(ShownSample::of(instrument)); }
     // Recomputes the columns for the record's current zoom and scroll position.
     void processPeak();
     // Point sampling for zooms at which one frame spans several columns.

@@ -33,7 +33,7 @@ public:
     // Hands the buffers, trimmed and with a guard frame equal to frame 0, to
     // an empty sample. Refuses no frames, a rate below 1, or buffers that ran
     // out of room; one that grew too long is reported under `name`.
-    bool giveTo(Sample& sample, int rate, const std::string& name);
+    bool giveTo(Sample& sample, int rate, const std::string& name) REQUIRES(instrumentAccess);
 
     bool tooLong = false;
     bool outOfMemory = false;

@@ -39,68 +39,70 @@ public:
 
     // The current sample (index 0 is the only one used); the default
     // waveform when there is none. Refreshes rootRatio.
-    Sample* getSample(int index, int note, int velocity);
-    void addSample(Sample* sample, bool select);
-    void setSemitone(float x);
-    void setCent(float x);
-    void setAttackVolume(float x);
-    void setDecayVolume(float x);
-    void setSustainVolume(float x);
-    void setReleaseVolume(float x);
-    void setAttackPitch(float x);
-    void setDecayPitch(float x);
-    void setReleasePitch(float x);
-    void setPitchEgDepth(float x);
-    void setSamplerate(int rate);
-    void setParameter(int index, float x);
+    Sample* getSample(int index, int note, int velocity) REQUIRES(instrumentAccess);
+    void addSample(Sample* sample, bool select) REQUIRES(instrumentAccess);
+    void setSemitone(float x) REQUIRES(instrumentAccess);
+    void setCent(float x) REQUIRES(instrumentAccess);
+    void setAttackVolume(float x) REQUIRES(instrumentAccess);
+    void setDecayVolume(float x) REQUIRES(instrumentAccess);
+    void setSustainVolume(float x) REQUIRES(instrumentAccess);
+    void setReleaseVolume(float x) REQUIRES(instrumentAccess);
+    void setAttackPitch(float x) REQUIRES(instrumentAccess);
+    void setDecayPitch(float x) REQUIRES(instrumentAccess);
+    void setReleasePitch(float x) REQUIRES(instrumentAccess);
+    void setPitchEgDepth(float x) REQUIRES(instrumentAccess);
+    void setSamplerate(int rate) REQUIRES(instrumentAccess);
+    void setParameter(int index, float x) REQUIRES(instrumentAccess);
     float getParameter(int index) const;
-    void createParameters(int count);
+    void createParameters(int count) REQUIRES(instrumentAccess);
     // Takes a new meter buffer for a new block size, handing back the old
     // one for the caller to free.
-    void adjustBufferSize(std::vector<float>& meter) { meterBuffer.swap(meter); }
-    void setId(int newId);
-    void initData(InstrumentData* record);
+    void adjustBufferSize(std::vector<float>& meter) REQUIRES(instrumentAccess) { meterBuffer.swap(meter); }
+    void setId(int newId) REQUIRES(instrumentAccess);
+    void initData(InstrumentData* record) REQUIRES(instrumentAccess);
     // Fill the instrument from the built-in catalogue, by number or by name.
-    void loadFromId(int id, int type);
-    void loadFromName(const std::string& name);
+    void loadFromId(int id, int type) REQUIRES(instrumentAccess);
+    void loadFromName(const std::string& name) REQUIRES(instrumentAccess);
     int getParameterCount() const { return parameterCount; }
     // The MIDI channel it answers: the one the editor shows (and may have
     // changed) when it has a shared record, else its own.
-    int answeredChannel() const { return data ? readShared(data->midiChannel) : midiChannel; }
+    int answeredChannel() const REQUIRES(instrumentAccess) { return data ? readShared(data->midiChannel) : midiChannel; }
     const std::string& getParameterName(int index) const { return parameters[index].name; }
 
     int type = kFromCatalogue;  // a Type; programs may carry other values, which remake nothing
-    InstrumentData* data = nullptr;
-    int id = 0;
+    InstrumentData* data GUARDED_BY(instrumentAccess) = nullptr;
+    int id GUARDED_BY(instrumentAccess) = 0;
     int sampleCapacity = kSampleCapacity;
     int sampleCount = 0;
     std::array<Sample*, kSampleCapacity> samples{};
-    Sample* currentSample = nullptr;
+    Sample* currentSample GUARDED_BY(instrumentAccess) = nullptr;
     Sample defaultSample;
-    float pan = 0.5f;
-    float semitoneRatio = 1.0f;
-    float centRatio = 1.0f;
-    double rootRatio = 1.0;
-    int semitone = 0;
-    int cent = 0;
-    double tuneRatio = 1.0;
-    float volume = 1.0f;
-    std::vector<float> meterBuffer;
+    float pan GUARDED_BY(instrumentAccess) = 0.5f;
+    float semitoneRatio GUARDED_BY(instrumentAccess) = 1.0f;
+    float centRatio GUARDED_BY(instrumentAccess) = 1.0f;
+    double rootRatio GUARDED_BY(instrumentAccess) = 1.0;
+    int semitone GUARDED_BY(instrumentAccess) = 0;
+    int cent GUARDED_BY(instrumentAccess) = 0;
+    double tuneRatio GUARDED_BY(instrumentAccess) = 1.0;
+    float volume GUARDED_BY(instrumentAccess) = 1.0f;
+    std::vector<float> meterBuffer GUARDED_BY(instrumentAccess);
     // Rates and levels of the envelopes every voice runs on this layer.
-    ADSR volumeShape;
-    ADSR pitchShape;
-    double pitchEgDepth = 1.0;
-    bool reverse = false;
-    bool interpolate = false;
-    bool grain = false;
+    ADSR volumeShape GUARDED_BY(instrumentAccess);
+    ADSR pitchShape GUARDED_BY(instrumentAccess);
+    double pitchEgDepth GUARDED_BY(instrumentAccess) = 1.0;
+    bool reverse GUARDED_BY(instrumentAccess) = false;
+    bool interpolate GUARDED_BY(instrumentAccess) = false;
+    bool grain GUARDED_BY(instrumentAccess) = false;
     std::string name;
     std::string path;
+    // Made with the instrument; its values are atomics that other threads
+    // read without a lock.
     std::vector<Parameter> parameters;
     int parameterCount = 0;
-    int samplerate = 44100;
-    int grainPeriod = 1000;
-    float grainAdvanceF = 0.0f;
-    int midiChannel = -1;
+    int samplerate GUARDED_BY(instrumentAccess) = 44100;
+    int grainPeriod GUARDED_BY(instrumentAccess) = 1000;
+    float grainAdvanceF GUARDED_BY(instrumentAccess) = 0.0f;
+    int midiChannel GUARDED_BY(instrumentAccess) = -1;
     // Stands in for an instrument whose sample file could not be read: it
     // keeps its place, values and markers so that saving gives them back,
     // and plays nothing.
@@ -112,5 +114,5 @@ public:
     const std::uint64_t serial;
 
 private:
-    void updateTuneRatio() { tuneRatio = semitoneRatio * centRatio; }
+    void updateTuneRatio() REQUIRES(instrumentAccess) { tuneRatio = semitoneRatio * centRatio; }
 };

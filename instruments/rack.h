@@ -9,6 +9,8 @@
 
 #include <array>
 
+#include "instruments/instrument_access.h"
+
 class Instrument;
 
 class Rack {
@@ -22,18 +24,18 @@ public:
 
     // Null outside 0 to count - 1.
     Instrument* getInstrumentAt(int index) const;
-    Instrument* getInstrumentById(int id) const;
+    Instrument* getInstrumentById(int id) const REQUIRES(instrumentAccess);
     // False when full; the caller then keeps the instrument.
-    bool addInstrument(Instrument* instrument);
-    void removeInstrumentAt(int index);
+    bool addInstrument(Instrument* instrument) REQUIRES(instrumentAccess);
+    void removeInstrumentAt(int index) REQUIRES(instrumentAccess);
     // Takes the instrument at a position out of the rack without destroying
     // it; the later ones move down. Null for an empty position.
-    Instrument* detachInstrumentAt(int index);
+    Instrument* detachInstrumentAt(int index) REQUIRES(instrumentAccess);
     // Takes out every instrument whose shared record asks for deletion, in
     // position order, into `removed` (at most `capacity` of them), frees
     // their records and returns how many it took: the caller destroys them,
     // which the audio thread that calls this must not do itself.
-    int processDeletion(Instrument** removed, int capacity);
+    int processDeletion(Instrument** removed, int capacity) REQUIRES(instrumentAccess);
     // Destroys every instrument: never on the audio thread.
     void clear();
     int getCount() const { return count; }

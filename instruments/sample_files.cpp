@@ -29,7 +29,7 @@ bool carriesMp3(const RegularFile& file) {
     return file.readAt(header, sizeof header, 0) == sizeof header && (header[20] | (header[21] << 8)) == 85;
 }
 
-bool loadMp3(Sample& sample, const RegularFile& file, const std::string& path) {
+bool loadMp3(Sample& sample, const RegularFile& file, const std::string& path) REQUIRES(instrumentAccess) {
     ChannelBuffers decoded(1);
     const uint32_t rate = decodeMp3(file, decoded);
     return decoded.giveTo(sample, static_cast<int>(rate), path);
@@ -75,7 +75,8 @@ void readFrames(SNDFILE* sound, int channels, ChannelBuffers& out) {
     }
 }
 
-bool loadThroughLibrary(Sample& sample, SNDFILE* sound, const SF_INFO& info, const RegularFile& file, const std::string& path) {
+bool loadThroughLibrary(Sample& sample, SNDFILE* sound, const SF_INFO& info, const RegularFile& file,
+                        const std::string& path) REQUIRES(instrumentAccess) {
     if (info.channels <= 0) return false;
     // Allocation follows the frames that arrive, or a count the file's size
     // bears out; such a count past the limit is refused before any reading.

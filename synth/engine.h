@@ -116,17 +116,17 @@ private:
     void forgetVoice(Voice* voice) noexcept REQUIRES(engineLock);
     void releaseKey(int note, int column) noexcept REQUIRES(engineLock);
     // What the voices play this block: rack 0's instruments and the masters.
-    void gatherLayers() noexcept REQUIRES(engineLock);
-    void renderLocked(float** outputs, int frames, const double* hostTempo) noexcept REQUIRES(engineLock);
-    void renderBlock(float** outputs, int frames, const double* hostTempo) noexcept REQUIRES(engineLock);
+    void gatherLayers() noexcept REQUIRES(engineLock, instrumentAccess);
+    void renderLocked(float** outputs, int frames, const double* hostTempo) noexcept REQUIRES(engineLock, instrumentAccess);
+    void renderBlock(float** outputs, int frames, const double* hostTempo) noexcept REQUIRES(engineLock, instrumentAccess);
     // Clears every instrument's meter buffer for the block.
-    void resetInstruBuffer() noexcept REQUIRES(engineLock);
-    void meterInstruments(int frames) noexcept REQUIRES(engineLock);
+    void resetInstruBuffer() noexcept REQUIRES(engineLock, instrumentAccess);
+    void meterInstruments(int frames) noexcept REQUIRES(engineLock, instrumentAccess);
     // Follows the host's tempo; the delay recomputes its beat when it changes.
     void updateTempo(double hostTempo) noexcept REQUIRES(engineLock);
     // Takes the instruments the editor asked to remove out of the rack;
     // true when it took any.
-    bool processDeletion() noexcept REQUIRES(engineLock);
+    bool processDeletion() noexcept REQUIRES(engineLock, instrumentAccess);
 
     mutable EngineMutex engineLock;
     std::array<std::unique_ptr<Voice>, kNumVoices> voices GUARDED_BY(engineLock);

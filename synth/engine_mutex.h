@@ -10,7 +10,8 @@
 #include <ctime>
 #include <mutex>
 
-#include "synth/thread_annotations.h"
+#include "host/thread_annotations.h"
+#include "instruments/instrument_access.h"
 
 class CAPABILITY("mutex") EngineMutex {
 public:
@@ -25,12 +26,16 @@ public:
     EngineMutex(const EngineMutex&) = delete;
     EngineMutex& operator=(const EngineMutex&) = delete;
 
-    void lock() ACQUIRE() { pthread_mutex_lock(&mutex); }
-    void unlock() RELEASE() { pthread_mutex_unlock(&mutex); }
-    bool try_lock() TRY_ACQUIRE(true) { return pthread_mutex_trylock(&mutex) == 0; }
+    // Each also takes or gives back the right to touch the instruments of
+    // the engine's racks (see instrument_access.h).
+    void lock() ACQUIRE(this, instrumentAccess) NO_THREAD_SAFETY_ANALYSIS { pthread_mutex_lock(&mutex); }
+    void unlock() RELEASE(this, instrumentAccess) NO_THREAD_SAFETY_ANALYSIS { pthread_mutex_unlock(&mutex); }
+    bool try_lock() TRY_ACQUIRE(true, this, instrumentAccess) NO_THREAD_SAFETY_ANALYSIS {
+        return pthread_mutex_trylock(&mutex) == 0;
+    }
     // Waits at most `wait` for the mutex. A free mutex is taken without
     // asking for the time (which may be a system call on some machines).
-    bool try_lock_for(std::chrono::microseconds wait) TRY_ACQUIRE(true) {
+    bool try_lock_for(std::chrono::microseconds wait) TRY_ACQUIRE(true, this, instrumentAccess) NO_THREAD_SAFETY_ANALYSIS {
         if (pthread_mutex_trylock(&mutex) == 0) return true;
         timespec until;
         clock_gettime(CLOCK_REALTIME, &until);
@@ -67,4 +72,18 @@ public:
 
 private:
     Mutex& held;
+};
+
+// Held for a scope, an engine lock also grants the right to touch the
+// instruments of its engine's racks.
+template <>
+class SCOPED_CAPABILITY Locked<EngineMutex> {
+public:
+    explicit Locked(EngineMutex& mutex) ACQUIRE(mutex, instrumentAccess) : held(mutex) { held.lock(); }
+    ~Locked() RELEASE() { held.unlock(); }
+    Locked(const Locked&) = delete;
+    Locked& operator=(const Locked&) = delete;
+
+private:
+    EngineMutex& held;
 };

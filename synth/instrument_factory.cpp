@@ -15,6 +15,7 @@
 namespace {
 
 std::unique_ptr<Instrument> newInstrumentFromString(const std::string& name, int blockSize, int rate) {
+    UnpublishedInstruments unpublished;
     auto instrument = std::make_unique<Instrument>(blockSize, rate);
     instrument->loadFromName(name);
     return instrument;
@@ -22,6 +23,7 @@ std::unique_ptr<Instrument> newInstrumentFromString(const std::string& name, int
 
 std::unique_ptr<Instrument> newInstrumentFromPath(const std::string& path, int blockSize, int rate,
                                                   bool* refusedTooLong) {
+    UnpublishedInstruments unpublished;
     auto instrument = std::make_unique<Instrument>(blockSize, rate);
     auto sample = std::make_unique<Sample>();
     const bool loaded = starts_with(path, ":/Resources/") ? sample->loadFromResource(path) : sample->load(path);
@@ -69,6 +71,7 @@ Instrument* Quaxel2::addLoadedInstrument(std::unique_ptr<Instrument> instrument)
     // The block size or rate may have changed while it loaded: it is then
     // adjusted as the engine adjusts the rack's instruments for a change.
     const InstrumentFormat format = instrumentFormat();
+    UnpublishedInstruments unpublished;
     if (instrument->meterBuffer.size() != static_cast<std::size_t>(format.blockSize)) {
         std::vector<float> meter(static_cast<std::size_t>(format.blockSize), 0.0f);
         instrument->adjustBufferSize(meter);
@@ -82,6 +85,7 @@ std::unique_ptr<Instrument> Quaxel2::makeMissingInstrument(const InstrumentProgr
         std::printf("Quaxel2VST > sample file missing, its instrument stays silent: %s\n", entry.path.c_str());
         std::fflush(stdout);
     }
+    UnpublishedInstruments unpublished;
     auto instrument = std::make_unique<Instrument>(engine.getRenderBlockSize(), wholeSampleRate(sampleRate));
     // An empty sample that carries the stored markers unclamped.
     auto sample = std::make_unique<Sample>();

@@ -104,6 +104,7 @@ void Quaxel2::copyStateFromProgram() {
 
 std::unique_ptr<Rack> Quaxel2::buildProgramRack(const Program& program) {
     auto rack = std::make_unique<Rack>();
+    UnpublishedInstruments unpublished;
     for (int e = 0; e < program.instrumentCount; e++) {
         const InstrumentProgram& entry = program.instruments[e];
         std::unique_ptr<Instrument> instrument;

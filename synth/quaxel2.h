@@ -130,7 +130,7 @@ public:
     // engine lock held by the caller.
     InstrumentData* getInstruData() { return regions.freeInstrumentRecord(); }
     // Gives an instrument a free record; engine lock held by the caller.
-    void attachInstruData(Instrument* instrument) { regions.attach(instrument); }
+    void attachInstruData(Instrument* instrument) REQUIRES(engine.mutex(), instrumentAccess) { regions.attach(instrument); }
     // Frees the instruments the audio thread took out of the rack.
     void freeRemovedInstruments() { engine.freeRemovedInstruments(); }
     void setGrainSize(int size);
@@ -204,12 +204,12 @@ private:
     // values in the shared records and applies the program's delay values;
     // returns the rack it replaced, for the caller to free after letting the
     // engine lock go.
-    std::unique_ptr<Rack> publishRack(std::unique_ptr<Rack> built, const Program& program) REQUIRES(engine.mutex());
+    std::unique_ptr<Rack> publishRack(std::unique_ptr<Rack> built, const Program& program) REQUIRES(engine.mutex(), instrumentAccess);
     // Replaces the rack by the current program's instruments.
     void rebuildCurrentProgram();
     // Applies a value with the engine lock held; false when the index has no
     // place to go (an empty rack, no such instrument).
-    bool applyParameter(VstInt32 index, float value) REQUIRES(engine.mutex());
+    bool applyParameter(VstInt32 index, float value) REQUIRES(engine.mutex(), instrumentAccess);
     // The value stored for a global index, as given.
     float storedParameter(VstInt32 index);
     RelaxedFloat* masterField(VstInt32 index);

@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "editor/bridge_names.h"
+#include "instruments/instrument_access.h"
 #include "programs/parameter.h"
 #include "synth/shared_region.h"
 
@@ -38,7 +39,7 @@ public:
     InstrumentData* freeInstrumentRecord() const;
     // Gives an instrument a free record; a null instrument is ignored. Its
     // sample is bound to the sample record only when the editor shows it.
-    void attach(Instrument* instrument) const;
+    void attach(Instrument* instrument) const REQUIRES(instrumentAccess);
 
     // Shows master value `which` (0 volume, 1 tune, 2 velocity sensitivity,
     // 3 bend range) in the delay block for the editor program; any thread.
