@@ -5,6 +5,8 @@
 #include <cstring>
 #include <new>
 
+#include "instruments/load_cancel.h"
+
 namespace {
 
 // Where buffers of unknown length start; they double from there.
@@ -29,6 +31,10 @@ ChannelBuffers::~ChannelBuffers() {
 
 bool ChannelBuffers::makeRoom(int64_t count) {
     if (tooLong || outOfMemory || count < 0) return false;
+    if (LoadCancel::requested()) {
+        cancelled = true;
+        return false;
+    }
     if (count > limit - frames) {
         tooLong = true;
         return false;
@@ -78,7 +84,7 @@ bool ChannelBuffers::giveTo(Sample& sample, int rate, const std::string& name) {
         reportSampleTooLong(name);
         sample.refusedTooLong = true;
     }
-    if (tooLong || outOfMemory || frames == 0 || rate < 1) return false;
+    if (tooLong || outOfMemory || cancelled || frames == 0 || rate < 1) return false;
     if (capacity > frames + 1) reallocate(frames + 1);  // failing that, the larger buffers serve as well
     for (int c = 0; c < channels; c++) {
         // A floating-point file may hold anything: what is not a number

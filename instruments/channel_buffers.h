@@ -20,7 +20,8 @@ public:
     ChannelBuffers& operator=(const ChannelBuffers&) = delete;
 
     // Room for `count` more frames in every channel, and the guard frame.
-    // False when they would pass the limit (tooLong) or memory is short.
+    // False when they would pass the limit (tooLong), memory is short, or
+    // the load was asked to give up (see load_cancel.h).
     bool makeRoom(int64_t count);
     // Where the next frame of `channel` goes.
     float* next(int channel) { return data[channel] + frames; }
@@ -37,6 +38,7 @@ public:
 
     bool tooLong = false;
     bool outOfMemory = false;
+    bool cancelled = false;  // the thread's load was asked to give up
 
 private:
     bool reallocate(int64_t size);

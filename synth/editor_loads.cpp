@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "instruments/load_cancel.h"
+
 void EditorLoads::add(Load load) {
     std::lock_guard<std::mutex> lock(mutex);
     if (stopping) return;
@@ -19,6 +21,7 @@ void EditorLoads::stop() {
     {
         std::lock_guard<std::mutex> lock(mutex);
         stopping = true;
+        cancel = true;
         queue.clear();
         changed.notify_all();
     }
@@ -26,6 +29,7 @@ void EditorLoads::stop() {
 }
 
 void EditorLoads::run() {
+    const LoadCancel giveUpWhenStopped(cancel);
     std::unique_lock<std::mutex> lock(mutex);
     for (;;) {
         changed.wait(lock, [this] { return stopping || !queue.empty(); });

@@ -4,6 +4,7 @@
 // host closing the editor, which waits for a poll under way.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -23,7 +24,8 @@ public:
     void add(Load load);
     // Waits until every load queued so far has run.
     void finish();
-    // Lets the load under way end, drops those not begun, ends the thread.
+    // Asks the load under way to give up, drops those not begun, and ends
+    // the thread.
     void stop();
 
 private:
@@ -34,5 +36,6 @@ private:
     std::deque<Load> queue;
     bool busy = false;
     bool stopping = false;
+    std::atomic<bool> cancel{false};  // seen by the loaders on the thread
     std::thread worker;
 };

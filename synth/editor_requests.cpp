@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "editor/quaxel2_editor.h"
@@ -53,10 +54,20 @@ void EditorRequests::copyParameters(int32_t source, int32_t destination) {
                            [&](Instrument* from, Instrument* to) { plugin.copyParameterFrom(from, to); });
 }
 
+// The copy decodes on the loads' thread like any load, and takes the
+// values and markers the original had when it was asked for.
 void EditorRequests::clone(int32_t id) {
+    std::optional<Quaxel2::Likeness> original;
     plugin.withInstruments(id, -1, [&](Instrument* instrument, Instrument*) {
-        Instrument* copy = plugin.cloneInstrument(instrument);
-        if (copy) plugin.copyParameterFrom(instrument, copy);
+        if (instrument) original = plugin.likenessOf(instrument);
+    });
+    if (!original) return;
+    loads.add([this, original = std::move(*original)] {
+        std::unique_ptr<Instrument> loaded = original.fromPath ? plugin.loadInstrumentFromPath(original.source)
+                                                               : plugin.loadInstrumentFromString(original.source);
+        Locked<StructureMutex> structure(plugin.structureLock());
+        Instrument* copy = plugin.addLoadedInstrument(std::move(loaded));
+        if (copy) plugin.giveLikeness(original, copy);
         announce(copy);
     });
 }

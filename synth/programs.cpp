@@ -184,26 +184,44 @@ void Quaxel2::resetParameters(Instrument* instrument) {
 void Quaxel2::copyParameterFrom(Instrument* source, Instrument* destination) {
     if (!source || !destination) return;
     Locked<StructureMutex> structure(programs.lock());
-    const int count = destination->getParameterCount();
+    giveLikeness(likenessOf(source), destination);
+}
+
+Quaxel2::Likeness Quaxel2::likenessOf(Instrument* instrument) {
+    Likeness likeness;
+    likeness.fromPath = instrument->type == Instrument::kFromPath;
+    likeness.source = likeness.fromPath ? instrument->path : instrument->name;
+    for (int j = 0; j < Instrument::kParameterCount; j++) likeness.values[j] = instrument->getParameter(j);
+    likeness.markers = instrument->type != Instrument::kFromCatalogueWithoutMarkers;
+    Locked<EngineMutex> lock(engine.mutex());
+    const Sample* sample = instrument->getSample(0, -1, -1);
+    likeness.startPlay = sample->startPlay;
+    likeness.loopStart = sample->loopStart;
+    likeness.loopEnd = sample->loopEnd;
+    return likeness;
+}
+
+void Quaxel2::giveLikeness(const Likeness& likeness, Instrument* destination) {
+    Locked<StructureMutex> structure(programs.lock());
+    const int count = std::min(destination->getParameterCount(), Instrument::kParameterCount);
     int base;
     {
         Locked<EngineMutex> lock(engine.mutex());
         base = destination->id * kInstrumentStride;
     }
-    for (int j = 0; j < count; j++) setParameterAutomated(base + j, source->getParameter(j));
-    if (source->type == Instrument::kFromCatalogueWithoutMarkers || destination->missing) return;
+    for (int j = 0; j < count; j++) setParameterAutomated(base + j, likeness.values[j]);
+    if (!likeness.markers || destination->missing) return;
     Locked<EngineMutex> lock(engine.mutex());
-    const Sample* from = source->getSample(0, -1, -1);
     Sample* to = destination->getSample(0, -1, -1);
-    to->setStartPlay(from->startPlay);
+    to->setStartPlay(likeness.startPlay);
     // Each marker is clamped against the other: move first the one that
     // would otherwise be held back by the destination's old loop.
-    if (from->loopStart >= to->loopEnd) {
-        to->setLoopEnd(from->loopEnd);
-        to->setLoopStart(from->loopStart);
+    if (likeness.loopStart >= to->loopEnd) {
+        to->setLoopEnd(likeness.loopEnd);
+        to->setLoopStart(likeness.loopStart);
     } else {
-        to->setLoopStart(from->loopStart);
-        to->setLoopEnd(from->loopEnd);
+        to->setLoopStart(likeness.loopStart);
+        to->setLoopEnd(likeness.loopEnd);
     }
 }
 

@@ -18,12 +18,14 @@
 // the components for what each lock guards.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 
 #include "editor/instance_claim.h"
 #include "editor/sample_display.h"
 #include "host/audioeffectx.h"
+#include "instruments/instrument.h"
 #include "synth/editor_requests.h"
 #include "synth/engine.h"
 #include "synth/program_store.h"
@@ -114,6 +116,19 @@ public:
     void resetParameters(Instrument* instrument);
     void copyParameterFrom(Instrument* source, Instrument* destination);
     Instrument* cloneInstrument(Instrument* instrument);
+    // What a copy or a clone takes of an instrument, read at once so that
+    // it can be given after the instrument has gone: how to make another
+    // like it, its values and, unless the catalogue fixes them, its markers.
+    struct Likeness {
+        bool fromPath = false;
+        std::string source;  // the path or the catalogue name
+        std::array<float, Instrument::kParameterCount> values{};
+        bool markers = false;
+        int32_t startPlay = 0, loopStart = 0, loopEnd = 0;
+    };
+    Likeness likenessOf(Instrument* instrument);
+    // Sets the values as if automated and moves the markers.
+    void giveLikeness(const Likeness& likeness, Instrument* destination);
     // A catalogue instrument, or one around a sample file or embedded sound,
     // added to rack 0 with its shared records; null when it cannot be made
     // or the rack is full.

@@ -3,9 +3,11 @@
 // and the bad files users drop on an instrument.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <string>
 
+#include "instruments/load_cancel.h"
 #include "instruments/path_names.h"
 #include "instruments/sample.h"
 #include "sample_files_fixture.h"
@@ -72,6 +74,19 @@ TEST_F(SampleFiles, BadFilesFailCleanly) {
         EXPECT_FALSE(Sample::isWavMp3(path)) << file;
         for (const Sample* s : {&viaLoad, &viaDecoder})
             for (float* buffer : s->buffers) EXPECT_EQ(buffer, nullptr) << file;
+    }
+}
+
+// A thread whose load is asked to give up stops at the next slice of
+// frames, through either decoder, and keeps nothing.
+TEST_F(SampleFiles, ALoadAskedToGiveUpKeepsNothing) {
+    const std::atomic<bool> giveUp{true};
+    const LoadCancel watching(giveUp);
+    for (const char* file : {"mono16.wav", "stereo.mp3"}) {
+        Sample s;
+        EXPECT_FALSE(s.load(at(file))) << file;
+        EXPECT_FALSE(s.refusedTooLong) << file;
+        for (float* buffer : s.buffers) EXPECT_EQ(buffer, nullptr) << file;
     }
 }
 

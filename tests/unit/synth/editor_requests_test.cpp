@@ -195,24 +195,41 @@ struct HeldLoad {
     static inline std::promise<void> released;
 };
 
+// A load and a clone of a file instrument both decode on the loads' thread;
+// the clone takes the values and markers its original had when asked for.
 TEST(EditorRequests, APollDoesNotWaitForALoad) {
-    EditorFixture f;
     char folder[] = "/tmp/quaxel2-held-XXXXXX";
     ASSERT_NE(mkdtemp(folder), nullptr);
     const std::string path = std::string(folder) + "/held.wav";
     std::ofstream(path, std::ios::binary) << std::string(reinterpret_cast<const char*>(kEmbeddedResources[0].data),
                                                          static_cast<std::size_t>(kEmbeddedResources[0].size));
-    RegularFile::afterOpen = &HeldLoad::whileOpen;
-    const Bytes request = bytesOf(fromUi::loadPath(path));
-    ASSERT_EQ(write(f.toPlugin, request.data(), request.size()), static_cast<ssize_t>(request.size()));
-    auto poll = std::async(std::launch::async, [&] { f.editor().processMessageFromUI(); });
-    const bool pollEnded = poll.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
-    HeldLoad::released.set_value();
-    poll.get();
-    EXPECT_TRUE(pollEnded) << "the poll waited for the file to decode";
-    f.plugin->editorRequests().finishLoads();
-    ASSERT_EQ(f.plugin->getRack(0)->getCount(), 1);
-    EXPECT_EQ(f.at(0)->path, path);
+    for (const bool clone : {false, true}) {
+        EditorFixture f;
+        if (clone) {
+            Instrument* original = f.plugin->createInstrumentFromPath(path);
+            ASSERT_NE(original, nullptr);
+            f.plugin->setParameter(Instrument::kVolume, 0.25f);
+            f.plugin->setParameter(Quaxel2::kFirstSamplePositionParam + 2, 0.5f);  // its start marker
+        }
+        HeldLoad::released = {};
+        RegularFile::afterOpen = &HeldLoad::whileOpen;
+        const Bytes request = bytesOf(clone ? fromUi::clone(0) : fromUi::loadPath(path));
+        ASSERT_EQ(write(f.toPlugin, request.data(), request.size()), static_cast<ssize_t>(request.size()));
+        auto poll = std::async(std::launch::async, [&] { f.editor().processMessageFromUI(); });
+        const bool pollEnded = poll.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+        HeldLoad::released.set_value();
+        poll.get();
+        EXPECT_TRUE(pollEnded) << (clone ? "a clone" : "a load") << ": the poll waited for the file to decode";
+        f.plugin->editorRequests().finishLoads();
+        const int made = clone ? 1 : 0;
+        ASSERT_EQ(f.plugin->getRack(0)->getCount(), made + 1);
+        EXPECT_EQ(f.at(made)->path, path);
+        if (clone) {
+            EXPECT_EQ(f.at(1)->getParameter(Instrument::kVolume), 0.25f);
+            EXPECT_EQ(f.at(1)->getSample(0, -1, -1)->startPlay, f.at(0)->getSample(0, -1, -1)->startPlay);
+            EXPECT_GT(f.at(1)->getSample(0, -1, -1)->startPlay, 0);
+        }
+    }
     unlink(path.c_str());
     rmdir(folder);
 }
