@@ -26,9 +26,11 @@ const Notes majorLow{-12, 0, 4, 7, 12};
 
 // C4 and C5 on saws and a pulse, each voice a whole number of cycles in the
 // loop, so that its end runs on into its start; the envelopes have settled
-// long before the loop starts.
+// long before the loop starts. A voice plays a loop up to the frame before
+// its end marker, which sits on the last frame: that frame continues the
+// loop, for the step from the one before it.
 Recipe octavePadLoop(int frames, int sampleRate) {
-    const int loop = frames - octavePadLoopStart;
+    const int loop = frames - 1 - octavePadLoopStart;
     const double c4 = noteHz(60);
     auto onGrid = [&](double hz) {
         const double cycles = std::round(hz * loop / sampleRate);
@@ -165,7 +167,7 @@ const std::vector<EmbeddedSound>& embeddedSounds() {
         for (auto folder : {stabs2(), stabs3(), voices(), instrus()}) {
             all.insert(all.end(), folder.begin(), folder.end());
         }
-        const int padFrames = octavePadLoopStart + 88200;
+        const int padFrames = octavePadLoopStart + 88200 + 1;
         all.push_back(wav("synths/jx1", "JX1 C4+C5.wav", stereo16, padFrames, 0, octavePadLoop(padFrames, 44100)));
         return all;
     }();

@@ -35,7 +35,8 @@ Patch piano(const Notes& notes) {
         }
     }
     p.stretched = true;
-    return p.with(burst(0.15, 1800, 10, 60)).tracked(28, 0.707, 1.0, 250).envelope(1, 0, 1);
+    // Bright as the hammer lands, mellowing as the upper partials die.
+    return p.with(burst(0.15, 1800, 10, 60)).tracked(7, 0.707, 1.3, 400).envelope(1, 0, 1);
 }
 
 Patch electricPiano(double decayMs) {

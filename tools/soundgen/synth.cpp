@@ -217,16 +217,19 @@ Channels renderPatch(const Patch& patch, int frames, int channels, int sampleRat
                      std::uint64_t seed) {
     Random random(seed);
     const Context c{patch, frames, channels, sampleRate, rootHz, random};
+    // The oscillators, and noise meant to, sing through the formants; the
+    // filter then shapes every pitched source. Only noise marked unfiltered
+    // (clicks, breath, a hammer's thump) passes around both.
     Channels shaped(channels, std::vector<double>(frames, 0.0));
     addOscillators(c, shaped);
     addNoises(c, shaped, true);
     if (!patch.speech.text.empty()) addSpeech(c, shaped);
     if (patch.vowel) applyFormants(c, shaped);
+    addPartials(c, shaped);
+    addFm(c, shaped);
     applyFilter(c, shaped);
 
     Channels direct(channels, std::vector<double>(frames, 0.0));
-    addPartials(c, direct);
-    addFm(c, direct);
     addNoises(c, direct, false);
 
     for (int ch = 0; ch < channels; ++ch) {

@@ -261,8 +261,11 @@ TEST(EmbeddedResources, StereoImagesSpreadAcrossBothChannels) {
     }
 }
 
-// The pad loops from kOctavePadLoopStart to its last frame and on into the
-// loop start again: that jump is no larger than the steps within the loop.
+// The pad loops from kOctavePadLoopStart, and a voice plays the loop up to
+// the frame before its end marker, which sits on the last frame. The last
+// frame continues the loop (the voice reads it for the step from the frame
+// before), so it is the loop start again; and the jump from the frame
+// before it back to the start is no larger than the steps within the loop.
 TEST(EmbeddedResources, OctavePadLoopsSeamlessly) {
     const EmbeddedResource* pad = find(octavePad);
     ASSERT_NE(pad, nullptr);
@@ -272,18 +275,20 @@ TEST(EmbeddedResources, OctavePadLoopsSeamlessly) {
         SCOPED_TRACE("channel " + std::to_string(c));
         const std::vector<double>& x = w.samples[c];
         ASSERT_GT(x.size(), std::size_t(kOctavePadLoopStart) + 44100);
+        const std::size_t loopEnd = x.size() - 1;
         // Steps and bends (second differences) within the loop, and at the seam.
         std::vector<double> steps, bends;
-        for (std::size_t f = kOctavePadLoopStart; f + 2 < x.size(); ++f) {
+        for (std::size_t f = kOctavePadLoopStart; f + 2 < loopEnd; ++f) {
             steps.push_back(std::fabs(x[f + 1] - x[f]));
             bends.push_back(std::fabs(x[f + 2] - 2 * x[f + 1] + x[f]));
         }
         std::sort(steps.begin(), steps.end());
         std::sort(bends.begin(), bends.end());
         const std::size_t high = steps.size() * 99 / 100;
-        const double loopStart = x[kOctavePadLoopStart], last = x[x.size() - 1], beforeLast = x[x.size() - 2];
-        EXPECT_LE(std::fabs(loopStart - last), steps[high] + 2 * quantum(w));
-        EXPECT_LE(std::fabs(loopStart - 2 * last + beforeLast), bends[high] + 4 * quantum(w));
+        const double start = x[kOctavePadLoopStart], last = x[loopEnd - 1], beforeLast = x[loopEnd - 2];
+        EXPECT_LE(std::fabs(x[loopEnd] - start), 2 * quantum(w));
+        EXPECT_LE(std::fabs(start - last), steps[high] + 2 * quantum(w));
+        EXPECT_LE(std::fabs(start - 2 * last + beforeLast), bends[high] + 4 * quantum(w));
         // A sustained tone right to the end, not a fade into the loop.
         double tail = 0;
         for (std::size_t f = x.size() - 4410; f < x.size(); ++f) tail = std::max(tail, std::fabs(x[f]));
