@@ -4,6 +4,7 @@
 
 #include "instruments/wave_file.h"
 #include "resources/builtin_catalogue.h"
+#include "resources/builtin_loops.h"
 #include "resources/builtin_resources.h"
 
 namespace bankgen {
@@ -37,13 +38,17 @@ int resourceIndex(std::string_view name) {
 SampleMarkers catalogueMarkers(int id) {
     const CatalogueEntry& entry = kCatalogue[id];
     if (entry.resource) {
-        const int32_t frames = resourceFrames(entry.resource);
-        return {0, id == kLoopingEntry ? kOctavePadLoopStart : 0, frames - 1};
+        const SampleMarkers own = resourceMarkers(resourceIndex(entry.resource));
+        return id == kLoopingEntry ? SampleMarkers{0, kOctavePadLoopStart, own.loopEnd} : own;
     }
+    const SustainLoopPoints& loop = kCatalogueLoops[id];
+    if (loop.end > 0) return {entry.startPlay, loop.start, loop.end};
     return {entry.startPlay, 0, entry.frames - 1};
 }
 
 SampleMarkers resourceMarkers(int index) {
+    const SustainLoopPoints& loop = kResourceLoops[index];
+    if (loop.end > 0) return {0, loop.start, loop.end};
     return {0, 0, resourceFrames(kEmbeddedResources[index].name) - 1};
 }
 

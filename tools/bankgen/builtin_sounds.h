@@ -1,5 +1,7 @@
 // The sounds a factory program may name: the catalogue's display names and
-// the embedded resources, with the markers the plug-in gives their samples.
+// the embedded resources, with the markers programs give their samples: a
+// sound meant to be held loops its sustain section, any other its whole
+// length.
 #pragma once
 
 #include <cstdint>

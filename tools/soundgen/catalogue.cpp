@@ -57,12 +57,12 @@ Recipe echoStab() {
 }
 
 // Tracker style: the root, a blip an octave up (frames 2080 to 5420: entry
-// 10 plays just that), then the held note.
+// 10 plays just that), then the held note, which settles into a loop.
 Recipe chipLead() {
     return sequence(Tuning::Periodic, {
         play(chipSquare(0.5), 3).at(0, 2080).fades(2, 3),
         play(chipSquare(0.25, 30).envelope(1, 30), 4).at(2080, 3340).up(12).fades(2, 4),
-        play(chipSquare(0.5, 700).vibrate(6, 6, 500), 80).at(5420).fades(2, 80),
+        play(chipSquare(0.5, 150).vibrate(6, 6, 500), 80).at(5420).fades(2, 80),
     });
 }
 
@@ -97,15 +97,15 @@ Patch padStab() { return warmPad({0, 4, 7, 11, 14}).envelope(8, 260); }
 const std::vector<CatalogueSound>& catalogue() {
     static const std::vector<CatalogueSound> entries = {
         sound(0, "Chord Stab Ebm", "stabs", 2, 10732, 63, lowest(play(stereoStab(), 25))),
-        sound(1, "Warm Pad", "synth", 1, 97657, 65, tone(play(warmPad(), 700))),
+        sound(1, "Warm Pad", "synth", 1, 97657, 65, tone(play(warmPad(), 700)).held(1.6)),
         sound(2, "House Stab Dm7", "stabs", 1, 10244, 62, lowest(play(organStab({-12, 0, 3, 7, 10}, 110), 25))),
-        sound(3, "String Ensemble", "synth", 2, 69090, 60, tone(play(stringPad(), 500))),
+        sound(3, "String Ensemble", "synth", 2, 69090, 60, tone(play(stringPad(), 500)).held(1.0)),
         sound(4, "Brass Stab E", "stabs2", 1, 35560, 64, lowest(play(brassStab({0, 4, 7, 12}, 260), 150))),
         sound(5, "Echo Stab Abm", "stabs", 1, 62034, 68, echoStab()),
         shared(6, "Dub Stab Abm", "stabs", 22500, 3000, 68, 5, Tuning::LowestPartial),
         sound(7, "Rave Stab C#m", "stabs", 1, 15865, 61, lowest(play(raveStab({0, 3, 7, 12}, 190), 40))),
         sound(8, "Orchestra Hit Eb", "stabs2", 1, 31936, 63, lowest(play(orchestraHit(major, 260), 80))),
-        sound(9, "Chip Lead", "synth", 1, 66816, 61, chipLead()),
+        sound(9, "Chip Lead", "synth", 1, 66816, 61, chipLead().held(0.3)),
         shared(10, "Chip Blip", "stabs3", 5420, 2080, 73, 9, Tuning::Periodic),
         sound(11, "Chord Stab A", "stabs", 1, 15776, 69, lowest(play(squareStab(majorLow, 150), 40))),
         sound(12, "Piano Stab C", "stabs", 1, 16947, 60, lowest(play(pianoStab(majorLow, 150), 60))),
@@ -125,7 +125,7 @@ const std::vector<CatalogueSound>& catalogue() {
         sound(26, "Sax Stab Eb", "stabs2", 1, 15651, 63, lowest(play(saxStab(), 40))),
         sound(27, "Chord Stab F#m7", "stabs", 1, 14418, 54, lowest(play(sawStab({-12, 0, 3, 7, 10}, 150, 1.3), 40))),
         sound(28, "Pulse Stab", "stabs3", 1, 16129, 57, tone(play(squareStab({0}, 170), 40))),
-        sound(29, "Choir Pad", "synth", 1, 98340, 60, tone(play(choir(vowelAhAlto, {0}, 6, 400), 700))),
+        sound(29, "Choir Pad", "synth", 1, 98340, 60, tone(play(choir(vowelAhAlto, {0}, 6, 400), 700)).held(1.5)),
         sound(30, "Timpani", "stabs2", 1, 27014, 60, lowest(play(timpani(), 120))),
         sound(31, "Sub Bass", "synth", 1, 45057, 58, tone(play(subBass(), 150))),
         sound(32, "Saw Stab", "stabs3", 1, 15284, 60, tone(play(sawStab({0}, 160), 40))),
@@ -145,24 +145,24 @@ const std::vector<CatalogueSound>& catalogue() {
         sound(46, "Chord Stab Em7", "stabs", 1, 14560, 64, lowest(play(raveStab({0, 3, 7, 10, 12}, 150), 40))),
         sound(47, "Analog Bass", "synth", 1, 30210, 60, tone(play(analogBass(500), 120))),
         sound(48, "Sync Stab", "stabs3", 1, 15575, 60, tone(play(syncStab({0}, 170), 40))),
-        sound(49, "Supersaw Pad", "synth", 2, 93646, 60, tone(play(supersawPad(), 600))),
-        sound(50, "Drawbar Organ", "synth", 1, 51200, 60, tone(play(organ({0}, {1, 0.8, 0.6, 0.5, 0, 0.3, 0, 0.2}), 200))),
+        sound(49, "Supersaw Pad", "synth", 2, 93646, 60, tone(play(supersawPad(), 600)).held(1.6)),
+        sound(50, "Drawbar Organ", "synth", 1, 51200, 60, tone(play(organ({0}, {1, 0.8, 0.6, 0.5, 0, 0.3, 0, 0.2}), 200)).held(0.9)),
         sound(51, "Vibraphone", "synth", 1, 20832, 60, lowest(play(vibraphone(), 80))),
-        sound(52, "Sweep Pad", "synth", 1, 91504, 54, tone(play(sweepPad(), 600))),
+        sound(52, "Sweep Pad", "synth", 1, 91504, 54, tone(play(sweepPad(), 600)).held(1.6)),
         fromResource(53, "House Organ", ":/Resources/sounds/instrus/m1organ.wav"),
         fromResource(54, "Octave Pad", ":/Resources/sounds/synths/jx1/JX1 C4+C5.wav"),
         longer(sound(55, "Vox Yeah", "voice", 1, 16500, 60,
                      twoTakes(spoken("yeah", "en-us+m3", 45), 16500, spoken("come on", "en-us+m3", 45))), 31753),
         sound(56, "Vox Hey", "voice", 1, 10081, 60, unpitched(play(spoken("hey", "en-us+m1", 55, 200), 25))),
-        sound(57, "Choir Ooh", "voice", 1, 36609, 60, tone(play(choir(vowelOoAlto, {0}, 6, 90), 250))),
+        sound(57, "Choir Ooh", "voice", 1, 36609, 60, tone(play(choir(vowelOoAlto, {0}, 6, 90), 250)).held(0.5)),
         sound(58, "Vox Come On", "voice", 1, 22859, 60, unpitched(play(spoken("come on", "en-us+f2", 50, 190), 30))),
         longer(sound(59, "Vox Ha", "voice", 1, 8050, 60,
                      twoTakes(spoken("ha", "en-us+m3", 50, 220), 8050, spoken("ha ha", "en-us+m3", 50, 220))), 22859),
         sound(60, "Vox Go", "voice", 1, 15361, 60, unpitched(play(spoken("go!", "en-us+m7", 40, 180), 30))),
-        sound(61, "Vocal Aah", "voice", 1, 23041, 60, tone(play(soloVowel(vowelAhAlto), 150))),
-        sound(62, "Choir Aah", "voice", 1, 41473, 60, tone(play(choir(vowelAhTenor, {0}, 8, 100), 300))),
+        sound(61, "Vocal Aah", "voice", 1, 23041, 60, tone(play(soloVowel(vowelAhAlto), 150)).held(0.18)),
+        sound(62, "Choir Aah", "voice", 1, 41473, 60, tone(play(choir(vowelAhTenor, {0}, 8, 100), 300)).held(0.6)),
         sound(63, "Vox Uh", "voice", 1, 20130, 60, unpitched(play(spoken("uh!", "en-us+m2", 40, 170), 30))),
-        sound(64, "Vocal Ooh", "voice", 1, 13147, 60, tone(play(soloVowel(vowelOoSoprano, 30), 90))),
+        sound(64, "Vocal Ooh", "voice", 1, 13147, 60, tone(play(soloVowel(vowelOoSoprano, 30).vibrate(5.5, 6, 80), 90)).held(0.2)),
         sound(65, "Vox Wow", "voice", 1, 30510, 60, unpitched(play(spoken("wow!", "en-us+f3", 55, 170), 40))),
     };
     return entries;

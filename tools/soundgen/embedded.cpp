@@ -61,8 +61,8 @@ std::vector<EmbeddedSound> stabs2() {
         wav(f, "Brass Stab F.wav", mono16, 24000, 65, lowest(play(brassStab({0, 4, 7, 12}, 240), 100))),
         wav(f, "Brass Stab Gm.wav", mono16, 24000, 67, lowest(play(brassStab({0, 3, 7}, 240), 100))),
         wav(f, "Brass Stab C7.wav", mono16, 24000, 0, lowest(play(brassStab({0, 4, 7, 10}, 250), 100))),
-        wav(f, "Brass Swell C.wav", stereo16, 40000, 0, lowest(play(brassStab({0, 4, 7, 12}, 500, 250), 150))),
-        wav(f, "Horn Stab C.wav", mono16, 30000, 0, lowest(play(brassStab({0, 4, 7}, 320, 40).lowpass(360, 0.8, 1.6, 280), 120))),
+        wav(f, "Brass Swell C.wav", stereo16, 160000, 0, lowest(play(heldBrass({0, 4, 7, 12}, 250), 150)).held(1.0)),
+        wav(f, "Horn Stab C.wav", mono16, 135000, 0, lowest(play(heldBrass({0, 4, 7}, 40).lowpass(360, 0.8, 1.6, 280), 120)).held(1.0)),
         wav(f, "Orchestra Hit C.wav", stereo16, 36000, 0, lowest(play(orchestraHit(major, 280), 120))),
         wav(f, "Orchestra Hit Cm.wav", mono16, 34000, 0, lowest(play(orchestraHit(minor, 260), 120))),
         wav(f, "Orchestra Hit D.wav", mono16, 34000, 62, lowest(play(orchestraHit(major, 260), 120))),
@@ -118,11 +118,11 @@ std::vector<EmbeddedSound> stabs3() {
 std::vector<EmbeddedSound> voices() {
     const char* f = "voices";
     return {
-        wav(f, "Choir Aah.wav", stereo16, 70000, 0, tone(play(choir(vowelAhTenor, {0}, 8, 150), 400))),
-        wav(f, "Alto Aah.wav", mono16At48k, 60000, 0, tone(play(soloVowel(vowelAhAlto), 300))),
-        wav(f, "Choir Ooh.wav", mono16, 66000, 0, tone(play(choir(vowelOoAlto, {0}, 6, 150), 400))),
-        wav(f, "Tenor Ooh.wav", mono16, 60000, 55, tone(play(soloVowel(vowelOoTenor), 300))),
-        wav(f, "Choir Ee.wav", mono16, 60000, 0, tone(play(choir(vowelEeTenor, {0}, 6, 150), 400))),
+        wav(f, "Choir Aah.wav", stereo16, 70000, 0, tone(play(choir(vowelAhTenor, {0}, 8, 150), 400)).held(1.0)),
+        wav(f, "Alto Aah.wav", mono16At48k, 60000, 0, tone(play(soloVowel(vowelAhAlto), 300)).held(0.8)),
+        wav(f, "Choir Ooh.wav", mono16, 66000, 0, tone(play(choir(vowelOoAlto, {0}, 6, 150), 400)).held(1.0)),
+        wav(f, "Tenor Ooh.wav", mono16, 60000, 55, tone(play(soloVowel(vowelOoTenor), 300)).held(0.8)),
+        wav(f, "Choir Ee.wav", mono16, 60000, 0, tone(play(choir(vowelEeTenor, {0}, 6, 150), 400)).held(0.8)),
         wav(f, "Yeah.wav", mono16, 22000, 0, unpitched(play(spoken("yeah", "en-us+m3", 45), 30))),
         wav(f, "Hey.wav", mono8At11k, 6000, 0, unpitched(play(spoken("hey!", "en-us+m1", 55, 200), 30))),
         wav(f, "Come On.wav", mono16, 30000, 0, unpitched(play(spoken("come on", "en-us+m3", 45), 30))),
@@ -141,20 +141,20 @@ std::vector<EmbeddedSound> voices() {
 std::vector<EmbeddedSound> instrus() {
     const char* f = "instrus";
     return {
-        wav(f, "m1organ.wav", mono16, 66150, 0, tone(play(houseOrgan(), 200))),
+        wav(f, "m1organ.wav", mono16, 150000, 0, tone(play(houseOrgan(), 200)).held(1.0)),
         wav(f, "Grand Piano.wav", stereo16, 88200, 0, lowest(play(piano(), 400))),
-        wav(f, "Strings.wav", stereo16, 88200, 0, tone(play(stringPad({0}, 180), 500))),
+        wav(f, "Strings.wav", stereo16, 88200, 0, tone(play(stringPad({0}, 180), 500)).held(1.4)),
         wav(f, "Electric Piano.wav", mono16, 80000, 57, tone(play(electricPiano(1500), 300))),
         wav(f, "Vibraphone.wav", mono16, 80000, 65, lowest(play(vibraphone(), 300))),
         wav(f, "Marimba.wav", mono16, 22050, 72, lowest(play(marimba(), 80))),
         wav(f, "Harp.wav", mono16, 66150, 55, tone(play(harp(), 300))),
         wav(f, "Finger Bass.wav", mono16, 50000, 48, tone(play(fingerBass(), 200))),
-        wav(f, "Flute.wav", mono16, 60000, 67, tone(play(flute(), 250))),
+        wav(f, "Flute.wav", mono16, 60000, 67, tone(play(flute(), 250)).held(0.8)),
         wav(f, "Music Box.wav", mono16, 60000, 0, lowest(play(musicBox(), 300))),
         wav(f, "Kalimba.wav", mono16, 40000, 0, lowest(play(kalimba(), 200))),
         wav(f, "Steel Drum.wav", mono16, 40000, 0, tone(play(steelDrum(), 200))),
         wav(f, "Nylon Guitar.wav", mono16, 66150, 0, tone(play(nylonGuitar(), 300))),
-        wav(f, "Clarinet.wav", mono16, 60000, 0, tone(play(clarinet(), 250))),
+        wav(f, "Clarinet.wav", mono16, 100000, 0, tone(play(clarinet(), 250)).held(0.8)),
         wav(f, "Synth Bass.wav", mono16, 40000, 0, tone(play(analogBass(500), 150))),
     };
 }

@@ -35,6 +35,8 @@ std::string waveformsHeader(const std::vector<Sound>& sounds, const std::vector<
 std::string catalogueHeader(const std::vector<CatalogueSound>& catalogue, const std::vector<EmbeddedSound>& embedded);
 std::string catalogueNamesHeader(const std::vector<CatalogueSound>& catalogue);
 std::string resourcesHeader(const std::vector<EmbeddedSound>& sounds, const std::vector<std::size_t>& sizes);
+// The loops of the sounds meant to be held, for the factory bank's markers.
+std::string loopsHeader(const std::vector<CatalogueSound>& catalogue, const std::vector<EmbeddedSound>& embedded);
 
 // Whether a name can be a C symbol.
 bool isIdentifier(const std::string& name);

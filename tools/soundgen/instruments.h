@@ -53,6 +53,9 @@ Patch nylonGuitar();
 Patch chipSquare(double duty = 0.5, double decayMs = 0);
 Patch flute();
 Patch clarinet();
+// A brass chord held at a steady level once its swell and its filter's
+// opening have settled.
+Patch heldBrass(const Notes& notes, double attackMs);
 
 // Pads.
 Patch warmPad(const Notes& notes = {0});

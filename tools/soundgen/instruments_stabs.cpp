@@ -65,6 +65,13 @@ Patch stringStab(const Notes& notes, double decayMs) {
         .envelope(6, decayMs, 0, 30);
 }
 
+Patch heldBrass(const Notes& notes, double attackMs) {
+    Patch p = brassStab(notes, 300, attackMs);
+    p.amp = {attackMs, 0, 0, 1};
+    p.filter.envelope = {attackMs * 2.5, 20, 280, 0.35};
+    return p;
+}
+
 Patch orchestraHit(const Notes& notes, double decayMs) {
     Notes wide = notes;
     for (double n : notes) wide.push_back(n + 12);

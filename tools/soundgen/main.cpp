@@ -61,6 +61,16 @@ void checkNames(const std::vector<Sound>& sounds, const std::vector<CatalogueSou
     }
 }
 
+// Renders one sound; a failure names it.
+template <typename Render>
+Channels named(const std::string& name, Render render) {
+    try {
+        return render();
+    } catch (const std::exception& e) {
+        throw std::runtime_error(name + ": " + e.what());
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -84,7 +94,9 @@ int main(int argc, char** argv) {
         }
         for (const CatalogueSound& c : entries) {
             if (!c.ownsArray()) continue;
-            const Channels audio = renderRecipe(c.recipe, c.lengthOfArray(), c.channels, 44100, c.rootNote, c.id + 1);
+            const Channels audio = named(c.name, [&] {
+                return renderRecipe(c.recipe, c.lengthOfArray(), c.channels, 44100, c.rootNote, c.id + 1);
+            });
             for (int ch = 0; ch < c.channels; ++ch) {
                 const std::string symbol = ch == 0 ? catalogueSymbol(c.id) : catalogueRightSymbol(c.id);
                 const std::string bytes = rawSamples(audio[ch], 1);
@@ -95,8 +107,9 @@ int main(int argc, char** argv) {
         std::vector<std::size_t> sizes;
         for (std::size_t i = 0; i < embedded.size(); ++i) {
             const EmbeddedSound& e = embedded[i];
-            const Channels audio = renderRecipe(e.recipe, e.frames, e.format.channels, e.format.sampleRate,
-                                                e.rootNote(), 1000 + i);
+            const Channels audio = named(e.resourceName(), [&] {
+                return renderRecipe(e.recipe, e.frames, e.format.channels, e.format.sampleRate, e.rootNote(), 1000 + i);
+            });
             const std::string bytes = wavImage(audio, e.format);
             writeFile(dataDir / (resourceSymbol(i) + ".wav"), bytes);
             blobs.push_back({resourceSymbol(i), resourceSymbol(i) + ".wav", bytes.size()});
@@ -108,6 +121,7 @@ int main(int argc, char** argv) {
         writeFile(includeDir / "builtin_catalogue.h", catalogueHeader(entries, embedded));
         writeFile(includeDir / "builtin_catalogue_names.h", catalogueNamesHeader(entries));
         writeFile(includeDir / "builtin_resources.h", resourcesHeader(embedded, sizes));
+        writeFile(includeDir / "builtin_loops.h", loopsHeader(entries, embedded));
     } catch (const std::exception& e) {
         std::cerr << "quaxel2-soundgen: " << e.what() << "\n";
         return 1;

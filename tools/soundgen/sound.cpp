@@ -51,16 +51,38 @@ void darken(std::vector<double>& x, double hz, int sampleRate) {
 
 }  // namespace
 
+SustainLoop sustainLoop(const Recipe& recipe, int frames, int sampleRate, double rootNote) {
+    if (recipe.loopSeconds <= 0) return {};
+    const double framesPerCycle = sampleRate / noteHz(rootNote);
+    const int aimed = static_cast<int>(std::lround(recipe.loopSeconds * sampleRate));
+    int best = aimed;
+    double bestMiss = 1;
+    for (int loop = aimed - aimed / 10; loop <= aimed + aimed / 10; ++loop) {
+        const double cycles = loop / framesPerCycle;
+        const double miss = std::fabs(cycles - std::round(cycles));
+        if (miss < bestMiss) {
+            best = loop;
+            bestMiss = miss;
+        }
+    }
+    return {frames - 1 - best, frames - 1};
+}
+
 Channels renderRecipe(const Recipe& recipe, int frames, int channels, int sampleRate, double rootNote,
                       std::uint64_t seed) {
     Channels out(channels, std::vector<double>(frames, 0.0));
+    const SustainLoop held = sustainLoop(recipe, frames, sampleRate, rootNote);
     for (std::size_t k = 0; k < recipe.events.size(); ++k) {
         const Event& e = recipe.events[k];
         const int length = e.length > 0 ? e.length : frames - e.start;
         if (e.start < 0 || length <= 1 || e.start + length > frames) throw std::runtime_error("event outside the sound");
+        // The event that reaches the loop is the one that makes it.
+        const bool looping = held.end > 0 && e.start + length > held.start;
+        if (looping && (k + 1 != recipe.events.size() || e.start + length != frames))
+            throw std::runtime_error("only the last event, running to the end, may reach the loop");
         Channels part = renderPatch(e.patch, length, channels, sampleRate, noteHz(rootNote + e.transpose),
-                                    seed * 1000003 + k);
-        const std::vector<double> w = fadeWindow(length, sampleRate, e.fadeInMs, e.fadeOutMs);
+                                    seed * 1000003 + k, looping ? held.end - held.start : 0);
+        const std::vector<double> w = fadeWindow(length, sampleRate, e.fadeInMs, looping ? 0 : e.fadeOutMs);
         double windowSum = 0;
         for (double v : w) windowSum += v;
         for (auto& signal : part) {

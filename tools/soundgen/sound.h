@@ -37,7 +37,21 @@ struct Recipe {
     Tuning tuning = Tuning::Periodic;
     std::vector<Event> events;
     double peak = 0.89;
+    // A sound meant to be held ends in a loop of about this length (see
+    // renderPatch): its last event runs to the end without fading out.
+    double loopSeconds = 0;
+
+    Recipe held(double seconds) const { Recipe r = *this; r.loopSeconds = seconds; return r; }
 };
+
+// A held sound's loop: a voice plays frames start to end - 1 again and
+// again (end is the last frame). {0, 0} for a sound without one. Its
+// length lies within a tenth of the recipe's, where the root's frequency
+// comes nearest to whole cycles, so that the loop barely moves its pitch.
+struct SustainLoop {
+    int start = 0, end = 0;
+};
+SustainLoop sustainLoop(const Recipe& recipe, int frames, int sampleRate, double rootNote);
 
 // The common case: one patch for the whole sound.
 Event play(Patch patch, double fadeOutMs = 30);

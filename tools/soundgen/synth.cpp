@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <stdexcept>
+#include <string>
 
 #include "dsp.h"
 #include "random.h"
@@ -25,6 +27,15 @@ struct Context {
     int frames, channels, sampleRate;
     double rootHz;
     Random& random;
+    int loop;  // frames of the period the end repeats with; 0: none
+
+    // A rate that completes whole cycles in the loop (at least one).
+    double onGrid(double hz) const {
+        if (loop == 0 || hz == 0) return hz;
+        const double cycles = std::max(1.0, std::round(hz * loop / sampleRate));
+        return std::copysign(cycles * sampleRate / loop, hz);
+    }
+    int loopStart() const { return frames - 1 - loop; }
 };
 
 // Equal-power gains of a position -1 .. +1; a mono sound takes it whole.
@@ -40,13 +51,27 @@ void panGains(double pan, int channels, double gains[2]) {
 
 // Vibrato as a frequency factor; each unison copy has its own phase and rate
 // so that an ensemble does not move in lockstep.
-double vibratoFactor(const Vibrato& v, int copy, double seconds) {
+double vibratoFactor(const Context& c, int copy, double seconds) {
+    const Vibrato& v = c.patch.vibrato;
     if (v.cents == 0) return 1;
     const double grow = v.delayMs > 0 ? std::min(1.0, 1000 * seconds / v.delayMs) : 1;
     const double spread = std::fmod(copy * 0.381966, 1.0) - 0.5;
-    const double hz = v.hz * (1 + 0.12 * spread);
+    const double hz = c.onGrid(v.hz * (1 + 0.12 * spread));
     const double phase = copy * 0.618034 + hz * seconds;
     return std::exp2(grow * v.cents * std::sin(2 * pi * phase) / 1200);
+}
+
+// The phase step of an oscillator copy. In a loop, vibrato makes the phase
+// run faster on average than the step alone: the step is scaled so that a
+// whole period of the loop still holds whole cycles.
+double oscillatorStep(const Context& c, double hz, int copy) {
+    if (c.loop == 0) return hz / c.sampleRate;
+    if (c.patch.vibrato.cents == 0) return c.onGrid(hz) / c.sampleRate;
+    double factors = 0;
+    for (int i = c.loopStart(); i < c.loopStart() + c.loop; ++i)
+        factors += vibratoFactor(c, copy, double(i) / c.sampleRate);
+    const double cycles = std::max(1.0, std::round(hz / c.sampleRate * factors));
+    return cycles / factors;
 }
 
 void addOscillators(const Context& c, Channels& out) {
@@ -68,11 +93,11 @@ void addOscillators(const Context& c, Channels& out) {
                 // A few copies start together, for a punchy attack that takes
                 // a while to drift apart; ensembles start scattered.
                 double phase = osc.unison > 3 ? 0.5 * (c.random.bipolar() + 1) : 0;
-                const double step = hz / c.sampleRate;
+                const double step = oscillatorStep(c, hz, copy);
                 for (int i = 0; i < c.frames; ++i) {
                     const double v = level * table->at(phase);
                     for (int ch = 0; ch < c.channels; ++ch) out[ch][i] += gains[ch] * v;
-                    phase += step * vibratoFactor(p.vibrato, copy, double(i) / c.sampleRate);
+                    phase += step * vibratoFactor(c, copy, double(i) / c.sampleRate);
                     phase -= std::floor(phase);
                 }
             }
@@ -86,8 +111,13 @@ void addNoises(const Context& c, Channels& out, bool filtered) {
         StateVariableFilter low, high;
         low.set(n.lowpassHz, 0.707, c.sampleRate);
         high.set(std::max(n.highpassHz, 5.0), 0.707, c.sampleRate);
+        // In a loop the noise repeats with its period, from the start, so
+        // that the filters have long settled into the repeat by the loop.
+        std::vector<double> repeated(static_cast<std::size_t>(c.loop));
+        for (double& r : repeated) r = c.random.bipolar();
         for (int i = 0; i < c.frames; ++i) {
-            double v = low.process(c.random.bipolar()).low;
+            const double white = c.loop ? repeated[static_cast<std::size_t>(i % c.loop)] : c.random.bipolar();
+            double v = low.process(white).low;
             if (n.highpassHz > 0) v = high.process(v).high;
             v *= n.level * envelopeAt(n.envelope, 1000.0 * i / c.sampleRate);
             for (int ch = 0; ch < c.channels; ++ch) out[ch][i] += v;
@@ -140,7 +170,7 @@ void applyFilter(const Context& c, Channels& out) {
         for (int i = 0; i < c.frames; ++i) {
             const double seconds = double(i) / c.sampleRate;
             const double octaves = f.envOctaves * envelopeAt(f.envelope, 1000 * seconds) +
-                                   f.lfoOctaves * std::sin(2 * pi * f.lfoHz * seconds);
+                                   f.lfoOctaves * std::sin(2 * pi * c.onGrid(f.lfoHz) * seconds);
             const double base = f.cutoffRatio > 0 ? f.cutoffRatio * c.rootHz : f.cutoffHz;
             const double hz = base * std::exp2(octaves);
             first.set(hz, f.q, c.sampleRate);
@@ -166,7 +196,8 @@ void addPartials(const Context& c, Channels& out) {
         for (const Mode& partial : c.patch.partials) {
             double ratio = partial.ratio;
             if (c.patch.stretched) ratio *= std::sqrt(1 + 0.0004 * (ratio * ratio - 1));
-            const double hz = noteHz * ratio;
+            // A partial that dies away has no part in a loop.
+            const double hz = partial.decayMs > 0 ? noteHz * ratio : c.onGrid(noteHz * ratio);
             if (hz >= 0.45 * c.sampleRate) continue;
             const std::complex<double> turn = std::polar(1.0, 2 * pi * hz / c.sampleRate);
             const double fall = partial.decayMs > 0 ? std::exp(-1000.0 / (partial.decayMs * c.sampleRate)) : 1;
@@ -190,8 +221,8 @@ void addFm(const Context& c, Channels& out) {
     for (double note : c.patch.notes) {
         const double noteHz = c.rootHz * std::exp2(note / 12);
         for (const FmPair& pair : c.patch.fm) {
-            const double carrier = noteHz * pair.carrierRatio / c.sampleRate;
-            const double modulator = noteHz * pair.modulatorRatio / c.sampleRate;
+            const double carrier = c.onGrid(noteHz * pair.carrierRatio) / c.sampleRate;
+            const double modulator = c.onGrid(noteHz * pair.modulatorRatio) / c.sampleRate;
             double carrierPhase = 0, modulatorPhase = 0;
             double gains[2];
             panGains(pair.pan + notePan(note), c.channels, gains);
@@ -211,12 +242,42 @@ void addFm(const Context& c, Channels& out) {
     }
 }
 
+// What changes for good (envelopes, partials dying away, a vibrato growing
+// in, a vowel's morph) must be over where the loop starts, to within
+// -60 dB: what is left changes too little over one loop to be heard at the seam.
+constexpr double kSettled = 1e-3;
+
+void checkSettled(const Context& c) {
+    const Patch& p = c.patch;
+    if (c.loop < 2 || c.loopStart() < 1) throw std::runtime_error("a loop longer than the sound");
+    const double ms = 1000.0 * c.loopStart() / c.sampleRate;
+    const auto settled = [ms](const Contour& e) {
+        if (ms < e.attackMs + e.holdMs) return false;
+        return e.decayMs <= 0 || std::exp(-(ms - e.attackMs - e.holdMs) / e.decayMs) < kSettled;
+    };
+    const auto require = [ms](bool settledThere, const char* what) {
+        if (!settledThere)
+            throw std::runtime_error(std::string(what) + " still changes where the loop starts, at " +
+                                     std::to_string(std::lround(ms)) + " ms");
+    };
+    require(settled(p.amp), "the level");
+    require(p.filter.envOctaves == 0 || settled(p.filter.envelope), "the filter's envelope");
+    require(ms >= p.vibrato.delayMs, "the vibrato");
+    require(!p.vowelTo || ms >= p.vowelMorphMs, "the vowel");
+    require(p.speech.text.empty(), "speech");
+    for (const Noise& n : p.noises) require(n.level == 0 || settled(n.envelope), "a noise");
+    for (const FmPair& f : p.fm)
+        require(f.decayMs == 0 && (f.indexDecayMs == 0 || std::exp(-ms / f.indexDecayMs) < kSettled), "an FM pair");
+    for (const Mode& m : p.partials) require(m.decayMs == 0 || m.gain * std::exp(-ms / m.decayMs) < kSettled, "a partial");
+}
+
 }  // namespace
 
 Channels renderPatch(const Patch& patch, int frames, int channels, int sampleRate, double rootHz,
-                     std::uint64_t seed) {
+                     std::uint64_t seed, int loop) {
     Random random(seed);
-    const Context c{patch, frames, channels, sampleRate, rootHz, random};
+    const Context c{patch, frames, channels, sampleRate, rootHz, random, loop};
+    if (loop) checkSettled(c);
     // The oscillators, and noise meant to, sing through the formants; the
     // filter then shapes every pitched source. Only noise marked unfiltered
     // (clicks, breath, a hammer's thump) passes around both.
@@ -237,7 +298,7 @@ Channels renderPatch(const Patch& patch, int frames, int channels, int sampleRat
             const double seconds = double(i) / sampleRate;
             double gain = envelopeAt(patch.amp, 1000 * seconds);
             if (patch.tremoloDepth > 0) {
-                gain *= 1 - patch.tremoloDepth * (0.5 - 0.5 * std::cos(2 * pi * patch.tremoloHz * seconds));
+                gain *= 1 - patch.tremoloDepth * (0.5 - 0.5 * std::cos(2 * pi * c.onGrid(patch.tremoloHz) * seconds));
             }
             shaped[ch][i] = gain * (shaped[ch][i] + direct[ch][i]);
         }

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "tests/support/pitch_estimate.h"
+#include "resources/builtin_catalogue.h"
+#include "resources/builtin_loops.h"
 #include "resources/builtin_resources.h"
 
 namespace {
@@ -192,8 +194,8 @@ TEST(EmbeddedResources, StartAndEndAtSilenceWithoutAClick) {
             const std::vector<double>& x = w.samples[c];
             for (int f = 0; f < edge; ++f) {
                 EXPECT_LT(std::fabs(x[f]), near) << "frame " << f;
-                // The looped pad never ends: its loop is checked below instead.
-                if (name != octavePad) {
+                // Held sounds end in their loops, checked below instead.
+                if (name != octavePad && kResourceLoops[i].end == 0) {
                     EXPECT_LT(std::fabs(x[x.size() - 1 - f]), near) << "frame " << x.size() - 1 - f;
                 }
             }
@@ -222,11 +224,13 @@ TEST(EmbeddedResources, PitchedSoundsAreInTuneAtTheirRootNote) {
     }
 }
 
-// A stab is a short hit: its last quarter is far quieter than its loudest moment.
+// A stab is a short hit: its last quarter is far quieter than its loudest
+// moment. The few held sounds of the stab folders (a brass swell, horns)
+// hold instead.
 TEST(EmbeddedResources, StabsDieAway) {
     for (int i = 0; i < kEmbeddedResourceCount; ++i) {
         const std::string name = kEmbeddedResources[i].name;
-        if (folderOf(name).rfind("stabs", 0) != 0) continue;
+        if (folderOf(name).rfind("stabs", 0) != 0 || kResourceLoops[i].end > 0) continue;
         SCOPED_TRACE(name);
         const std::vector<double>& x = waves()[i].samples[0];
         const std::size_t block = waves()[i].sampleRate / 100;
@@ -294,6 +298,46 @@ TEST(EmbeddedResources, OctavePadLoopsSeamlessly) {
         for (std::size_t f = x.size() - 4410; f < x.size(); ++f) tail = std::max(tail, std::fabs(x[f]));
         EXPECT_GT(tail, 0.2);
     }
+}
+
+// A sound meant to be held loops seamlessly as a voice plays it: from the
+// loop start up to the frame before the end, whose step leads to the last
+// frame, and that frame continues into the start again. So the last frame
+// is the start's value (to within -60 dB of the peak: what is left of an
+// envelope's settling), and the frames before each match those before the
+// start (the sound has settled into its repeat there).
+void expectSeamless(const std::vector<double>& x, SustainLoopPoints loop, double quantum, const std::string& name) {
+    ASSERT_GT(loop.start, 64) << name;
+    ASSERT_EQ(static_cast<std::size_t>(loop.end), x.size() - 1) << name;
+    double peak = 0;
+    for (double v : x) peak = std::max(peak, std::fabs(v));
+    EXPECT_LE(std::fabs(x[loop.end] - x[loop.start]), std::max(2 * quantum, 1e-3 * peak)) << name;
+    double worst = 0;
+    for (int k = 1; k <= 64; ++k) worst = std::max(worst, std::fabs(x[loop.end - k] - x[loop.start - k]));
+    EXPECT_LE(worst, 0.01 * peak) << name << ": the frames before the end differ from those before the start";
+}
+
+TEST(SustainLoops, HeldSoundsLoopSeamlessly) {
+    int held = 0;
+    for (int id = 0; id < kCatalogueSize; ++id) {
+        const SustainLoopPoints loop = kCatalogueLoops[id];
+        if (loop.end == 0) continue;
+        const CatalogueEntry& entry = kCatalogue[id];
+        ASSERT_NE(entry.left, nullptr) << entry.name;
+        for (const float* channel : {entry.left, entry.right}) {
+            if (!channel) continue;
+            expectSeamless(std::vector<double>(channel, channel + entry.frames), loop, 0, entry.name);
+        }
+        ++held;
+    }
+    for (int i = 0; i < kEmbeddedResourceCount; ++i) {
+        const SustainLoopPoints loop = kResourceLoops[i];
+        if (loop.end == 0 || std::string(kEmbeddedResources[i].name) == octavePad) continue;
+        const Wave w = read(kEmbeddedResources[i]);
+        for (const std::vector<double>& channel : w.samples) expectSeamless(channel, loop, quantum(w), kEmbeddedResources[i].name);
+        ++held;
+    }
+    EXPECT_GE(held, 12);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 
 #include "tests/support/pitch_estimate.h"
 #include "resources/builtin_catalogue.h"
+#include "resources/builtin_loops.h"
 #include "resources/builtin_waveforms.h"
 
 namespace {
@@ -201,6 +202,7 @@ struct Played {
     int rootNote;
     BuiltinTuning tuning;
     bool stab;
+    bool held = false;  // ends in its sustain loop, not in silence
 };
 
 std::vector<Played> playedSounds() {
@@ -210,7 +212,7 @@ std::vector<Played> playedSounds() {
         const CatalogueEntry& e = kCatalogue[id];
         if (!e.left) continue;
         Played p{std::to_string(id) + " " + e.name, {}, e.rootNote, e.tuning,
-                 std::string(e.category).rfind("stabs", 0) == 0};
+                 std::string(e.category).rfind("stabs", 0) == 0, kCatalogueLoops[id].end > 0};
         for (const float* array : {e.left, e.right}) {
             if (array) p.channels.emplace_back(array + e.startPlay, array + e.frames);
         }
@@ -273,7 +275,9 @@ TEST(BuiltinWaveform, StartsAndEndsAtSilenceWithoutAClick) {
             const std::vector<double>& x = p.channels[c];
             for (int i = 0; i < edge; ++i) {
                 EXPECT_LT(std::fabs(x[i]), 0.01) << "frame " << i;
-                EXPECT_LT(std::fabs(x[x.size() - 1 - i]), 0.01) << "frame " << x.size() - 1 - i;
+                if (!p.held) {
+                    EXPECT_LT(std::fabs(x[x.size() - 1 - i]), 0.01) << "frame " << x.size() - 1 - i;
+                }
             }
         }
     }

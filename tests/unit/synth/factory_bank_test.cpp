@@ -3,8 +3,10 @@
 // and every program played on a plug-in.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -15,6 +17,7 @@
 #include "plugin_fixture.h"
 #include "programs/chunk.h"
 #include "resources/builtin_catalogue.h"
+#include "resources/builtin_loops.h"
 #include "resources/builtin_resources.h"
 #include "tools/bankgen/value_names.h"
 
@@ -207,7 +210,22 @@ TEST(FactoryBankSource, NamesAndInitialValuesAreThePluginsOwn) {
     EXPECT_FLOAT_EQ(bankgen::kMasterValues[3].initial, program.pitchBendRange);
 }
 
-// The sample a program's instrument plays, fresh from where the program says it comes from.
+// The sustain loop of a sound meant to be held, or {0, 0}.
+SustainLoopPoints sustainLoopOf(const InstrumentProgram& entry) {
+    std::string resource = entry.type == 2 ? entry.path : std::string();
+    for (int id = 0; id < kCatalogueSize && entry.type != 2; id++) {
+        if (entry.name != kCatalogue[id].name) continue;
+        if (!kCatalogue[id].resource) return kCatalogueLoops[id];
+        resource = kCatalogue[id].resource;
+    }
+    for (int i = 0; i < kEmbeddedResourceCount; i++)
+        if (resource == kEmbeddedResources[i].name) return kResourceLoops[i];
+    return {};
+}
+
+// The sample a program's instrument plays, fresh from where the program
+// says it comes from; a program that loops a sound meant to be held loops
+// its sustain section.
 struct FreshSample {
     explicit FreshSample(const InstrumentProgram& entry) {
         if (entry.type == 2) {
@@ -216,6 +234,11 @@ struct FreshSample {
         } else {
             instrument.loadFromName(entry.name);
             sample = instrument.getSample(0, -1, -1);
+        }
+        const SustainLoopPoints held = sustainLoopOf(entry);
+        if (held.end > 0 && entry.values[Instrument::kLoop] == 1.0f) {
+            sample->setLoopEnd(held.end);
+            sample->setLoopStart(held.start);
         }
     }
     ~FreshSample() { resource.releaseOwnedBuffers(); }
@@ -285,6 +308,48 @@ TEST(FactoryBank, EveryProgramSoundsClearlyWithoutClipping) {
             EXPECT_LE(peak, 1.0f);
         }
     }
+}
+
+// The level of a 50 ms window, as RMS over both channels.
+double windowLevel(const std::vector<float>& left, const std::vector<float>& right, std::size_t from, std::size_t frames) {
+    double sum = 0;
+    for (std::size_t i = from; i < from + frames && i < left.size(); i++) sum += left[i] * left[i] + right[i] * right[i];
+    return std::sqrt(sum / (2.0 * static_cast<double>(frames)));
+}
+
+// A program whose name promises a sustained instrument (a pad, an organ,
+// strings, a choir, a sung vowel, a wind, a lead) still sounds 3 s into a
+// held C4, within 30 dB of its loudest moment; a stab, a hit, a pluck or a
+// reversed sound may stop. At least 24 programs hold.
+TEST(FactoryBank, SustainedProgramsHoldAHeldNote) {
+    const std::vector<Program> programs = readBank();
+    ASSERT_EQ(programs.size(), static_cast<std::size_t>(kPrograms));
+    const char* const promises[] = {"Pad", "Organ", "String", "Choir", "Aah", "Ooh", "Ee", "Flute",
+                                    "Clarinet", "Horns", "Lead", "Swell C", "Anthem"};
+    const char* const shortByName[] = {"Stab", "Hit", "Pluck", "Reverse"};
+    const auto says = [](const std::string& name, const auto& words) {
+        return std::any_of(std::begin(words), std::end(words),
+                           [&](const char* word) { return name.find(word) != std::string::npos; });
+    };
+    constexpr int kWindow = 2205;
+    int holding = 0;
+    for (int p = 0; p < kLastProgram; p++) {
+        PluginFixture f(512);
+        ASSERT_EQ(f.plugin->setChunk2(const_cast<unsigned char*>(bank), bank_size, false), 1);
+        f.plugin->setProgram(p);
+        f.midi(0x90, 60, 100);
+        const auto [left, right] = f.render(3 * 44100);
+        double loudest = 0;
+        for (std::size_t from = 0; from + kWindow <= left.size(); from += kWindow / 5)
+            loudest = std::max(loudest, windowLevel(left, right, from, kWindow));
+        const bool holds = windowLevel(left, right, left.size() - 2 * kWindow, 2 * kWindow) > loudest * 0.0316;
+        holding += holds;
+        const std::string& name = programs[p].name;
+        if (says(name, promises) && !says(name, shortByName)) {
+            EXPECT_TRUE(holds) << "program " << p << " \"" << name << "\"";
+        }
+    }
+    EXPECT_GE(holding, 24);
 }
 
 }  // namespace
