@@ -340,7 +340,7 @@ TEST(EditorBridge, TmpObjectsOfOthersAreNeitherUsedNorFollowed) {
         return count(lines, "first +1, program a file") == 1 && count(lines, "second +4") == 1;
     };
     Lines lines;
-    for (int tries = 0; tries < 3 && !passed(lines = attempt()); tries++) {
+    for (int tries = 0; tries < 10 && !passed(lines = attempt()); tries++) {
     }
     std::ifstream kept(victim);
     std::string content((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
