@@ -81,7 +81,8 @@ Channels renderRecipe(const Recipe& recipe, int frames, int channels, int sample
         if (looping && (k + 1 != recipe.events.size() || e.start + length != frames))
             throw std::runtime_error("only the last event, running to the end, may reach the loop");
         Channels part = renderPatch(e.patch, length, channels, sampleRate, noteHz(rootNote + e.transpose),
-                                    seed * 1000003 + k, looping ? held.end - held.start : 0);
+                                    seed * 1000003 + k, looping ? held.end - held.start : 0,
+                                    looping ? Recipe::kHeldCleanOctaves : 0);
         const std::vector<double> w = fadeWindow(length, sampleRate, e.fadeInMs, looping ? 0 : e.fadeOutMs);
         double windowSum = 0;
         for (double v : w) windowSum += v;

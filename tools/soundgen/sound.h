@@ -38,8 +38,10 @@ struct Recipe {
     std::vector<Event> events;
     double peak = 0.89;
     // A sound meant to be held ends in a loop of about this length (see
-    // renderPatch): its last event runs to the end without fading out.
+    // renderPatch): its last event runs to the end without fading out. That
+    // event stays clean when played up to two octaves above the root.
     double loopSeconds = 0;
+    static constexpr double kHeldCleanOctaves = 2;
 
     Recipe held(double seconds) const { Recipe r = *this; r.loopSeconds = seconds; return r; }
 };

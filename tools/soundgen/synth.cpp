@@ -28,6 +28,7 @@ struct Context {
     double rootHz;
     Random& random;
     int loop;  // frames of the period the end repeats with; 0: none
+    double topHz;  // nothing sounds above it
 
     // A rate that completes whole cycles in the loop (at least one).
     double onGrid(double hz) const {
@@ -84,7 +85,7 @@ void addOscillators(const Context& c, Channels& out) {
                 const double offset = osc.unison > 1 ? (copy - centre) / centre : 0;
                 const double hz = c.rootHz * std::exp2((note + osc.semis) / 12 +
                                                        (osc.cents + offset * osc.spreadCents / 2) / 1200);
-                const int harmonics = static_cast<int>(0.45 * c.sampleRate / (hz * vibratoRange));
+                const int harmonics = static_cast<int>(c.topHz / (hz * vibratoRange));
                 if (harmonics < 1) continue;
                 const auto table = wavetableFor(osc, harmonics);
                 double gains[2];
@@ -109,7 +110,8 @@ void addNoises(const Context& c, Channels& out, bool filtered) {
     for (const Noise& n : c.patch.noises) {
         if (n.filtered != filtered) continue;
         StateVariableFilter low, high;
-        low.set(n.lowpassHz, 0.707, c.sampleRate);
+        // Kept clean for higher notes, noise closes no higher than the tones.
+        low.set(c.topHz < 0.45 * c.sampleRate ? std::min(n.lowpassHz, c.topHz) : n.lowpassHz, 0.707, c.sampleRate);
         high.set(std::max(n.highpassHz, 5.0), 0.707, c.sampleRate);
         // In a loop the noise repeats with its period, from the start, so
         // that the filters have long settled into the repeat by the loop.
@@ -198,7 +200,7 @@ void addPartials(const Context& c, Channels& out) {
             if (c.patch.stretched) ratio *= std::sqrt(1 + 0.0004 * (ratio * ratio - 1));
             // A partial that dies away has no part in a loop.
             const double hz = partial.decayMs > 0 ? noteHz * ratio : c.onGrid(noteHz * ratio);
-            if (hz >= 0.45 * c.sampleRate) continue;
+            if (hz >= c.topHz) continue;
             const std::complex<double> turn = std::polar(1.0, 2 * pi * hz / c.sampleRate);
             const double fall = partial.decayMs > 0 ? std::exp(-1000.0 / (partial.decayMs * c.sampleRate)) : 1;
             // Partials of the same order start together, so that a note's
@@ -274,9 +276,9 @@ void checkSettled(const Context& c) {
 }  // namespace
 
 Channels renderPatch(const Patch& patch, int frames, int channels, int sampleRate, double rootHz,
-                     std::uint64_t seed, int loop) {
+                     std::uint64_t seed, int loop, double cleanOctaves) {
     Random random(seed);
-    const Context c{patch, frames, channels, sampleRate, rootHz, random, loop};
+    const Context c{patch, frames, channels, sampleRate, rootHz, random, loop, 0.45 * sampleRate / std::exp2(cleanOctaves)};
     if (loop) checkSettled(c);
     // The oscillators, and noise meant to, sing through the formants; the
     // filter then shapes every pitched source. Only noise marked unfiltered

@@ -20,8 +20,12 @@ using Channels = std::vector<std::vector<double>>;
 // tremolo and filter sweeps move to the nearest such rate, and noise
 // repeats every P frames. Throws when an envelope, a vibrato's growth or a
 // vowel's morph is still moving there, since that could not repeat.
+//
+// Oscillators, partials and noise stop short of 0.45 times the rate, or of
+// that `cleanOctaves` octaves down: a voice that plays the sound so many
+// octaves up then folds nothing back.
 Channels renderPatch(const Patch& patch, int frames, int channels, int sampleRate, double rootHz,
-                     std::uint64_t seed, int loop = 0);
+                     std::uint64_t seed, int loop = 0, double cleanOctaves = 0);
 
 double envelopeAt(const Contour& e, double ms);
 
