@@ -25,8 +25,8 @@ std::string slurp(FILE* file) {
 
 }  // namespace
 
-RunResult runRender(const std::vector<std::string>& args, const std::string& fixtureLog) {
-    std::string tool = QUAXEL2_BINARY_DIR "/quaxel2-render";
+RunResult runTool(const std::string& name, const std::vector<std::string>& args, const std::string& fixtureLog) {
+    std::string tool = QUAXEL2_BINARY_DIR "/" + name;
     std::vector<char*> argv{tool.data()};
     std::vector<std::string> copies(args);
     for (auto& arg : copies) argv.push_back(arg.data());

@@ -1,5 +1,6 @@
-// Shared pieces of the quaxel2-render tests: running the tool as a child
-// process, a scratch directory, and reading back what it wrote.
+// Shared pieces of the tests of the tools that load a plug-in offline
+// (quaxel2-render, quaxel2-soundcheck): running a tool as a child process, a
+// scratch directory, and reading back what it wrote.
 #pragma once
 
 #include <string>
@@ -17,9 +18,13 @@ struct RunResult {
     std::string err;
 };
 
-// Runs quaxel2-render with `args`. With a non-empty `fixtureLog`, the sine
-// fixture records what the host did into that file.
-RunResult runRender(const std::vector<std::string>& args, const std::string& fixtureLog = "");
+// Runs the program `tool` of the build folder with `args`. With a non-empty
+// `fixtureLog`, the sine fixture records what the host did into that file.
+RunResult runTool(const std::string& tool, const std::vector<std::string>& args, const std::string& fixtureLog = "");
+
+inline RunResult runRender(const std::vector<std::string>& args, const std::string& fixtureLog = "") {
+    return runTool("quaxel2-render", args, fixtureLog);
+}
 
 class ScratchDir {
 public:

@@ -61,7 +61,10 @@ int render(const RenderOptions& options) {
 
     host.start(maxEventsPerBlock(midi.events, totalFrames, options.blockSize));
     WavWriter output(options.outputPath, options.sampleRate, options.blockSize);
-    RenderSummary summary = renderBlocks(host, midi.events, totalFrames, options.blockSize, output);
+    RenderSummary summary = renderBlocks(host, midi.events, totalFrames, options.blockSize,
+                                         [&output](const float* left, const float* right, int frames) {
+                                             output.write(left, right, frames);
+                                         });
     host.stop();
     output.close();
 

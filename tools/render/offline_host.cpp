@@ -92,6 +92,14 @@ void OfflineHost::setProgram(int program) {
     dispatch(effEndSetProgram);
 }
 
+std::string OfflineHost::programName() {
+    // Room beyond the 24 characters a name may have, for plug-ins that write more.
+    char name[256] = {};
+    dispatch(effGetProgramName, 0, 0, name);
+    name[sizeof name - 1] = '\0';
+    return name;
+}
+
 void OfflineHost::setParameter(int index, float value) {
     if (index >= effect_->numParams)
         throw HostError("--param " + std::to_string(index) + ": '" + path_ + "' has " +

@@ -28,6 +28,8 @@ public:
 
     void setChunk(std::vector<char>& data, bool forProgram);
     void setProgram(int program);
+    int programCount() const { return effect_->numPrograms; }
+    std::string programName();  // of the current program
     void setParameter(int index, float value);
 
     // Switches the plug-in on; later blocks may carry up to maxEventsPerBlock events.

@@ -15,7 +15,7 @@ size_t maxEventsPerBlock(const std::vector<TimedMidiEvent>& events, int64_t tota
 }
 
 RenderSummary renderBlocks(OfflineHost& host, const std::vector<TimedMidiEvent>& events,
-                           int64_t totalFrames, int blockSize, WavWriter& output) {
+                           int64_t totalFrames, int blockSize, const BlockOutput& output) {
     RenderSummary summary;
     size_t next = 0;
     for (int64_t position = 0; position < totalFrames; position += blockSize) {
@@ -28,7 +28,7 @@ RenderSummary renderBlocks(OfflineHost& host, const std::vector<TimedMidiEvent>&
         const float* right = host.right();
         for (int i = 0; i < frames; ++i)
             summary.peak = std::max({summary.peak, std::fabs(left[i]), std::fabs(right[i])});
-        output.write(left, right, frames);
+        output(left, right, frames);
         summary.frames += frames;
     }
     return summary;

@@ -1,13 +1,13 @@
 // The block loop: runs a loaded, switched-on plug-in over the whole render,
-// handing each MIDI event to the block it falls in, and writes the output.
+// handing each MIDI event to the block it falls in, and passes the output on.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "tools/render/midi_source.h"
 #include "tools/render/offline_host.h"
-#include "tools/render/wav_writer.h"
 
 struct RenderSummary {
     int64_t frames = 0;
@@ -17,6 +17,9 @@ struct RenderSummary {
 // The most events any one block of the render will carry, for OfflineHost::start.
 size_t maxEventsPerBlock(const std::vector<TimedMidiEvent>& events, int64_t totalFrames, int blockSize);
 
+// Takes each block's two channels in order.
+using BlockOutput = std::function<void(const float* left, const float* right, int frames)>;
+
 // Events at or after totalFrames are not sent.
 RenderSummary renderBlocks(OfflineHost& host, const std::vector<TimedMidiEvent>& events,
-                           int64_t totalFrames, int blockSize, WavWriter& output);
+                           int64_t totalFrames, int blockSize, const BlockOutput& output);
