@@ -5,6 +5,7 @@
 #include <cmath>
 #include <complex>
 #include <cstddef>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -160,6 +161,33 @@ inline double soundHz(const std::vector<double>& x, double sampleRate, double ro
     while (window > 8192 && start + window > x.size()) window /= 2;
     if (start + window > x.size()) start = x.size() > window ? x.size() - window : 0;
     return lowestPartialHz(x, sampleRate, start, window);
+}
+
+// The pitch a listener hears through a vibrato: soundHz averaged over up to
+// eight windows in a row from `start` (about 0.4 s of a periodic tone, two
+// cycles of a singer's vibrato), as far as the sound reaches and as long as
+// each stays within a semitone of the first (past that, a decaying tone's
+// estimate has lost its fundamental, not moved).
+inline double heardHz(const std::vector<double>& x, double sampleRate, double rootHz, std::size_t start,
+                      bool periodic) {
+    if (!periodic) return soundHz(x, sampleRate, rootHz, start, periodic);
+    double sum = 0;
+    int found = 0;
+    for (std::size_t k = 0; k < 8; ++k) {
+        const double hz = soundHz(x, sampleRate, rootHz, start + k * 2048, periodic);
+        if (hz <= 0 || (found > 0 && start + k * 2048 + 2048 > x.size())) break;
+        if (found > 0 && std::fabs(std::log2(hz * found / sum)) > 1.0 / 12) break;
+        sum += hz;
+        ++found;
+    }
+    return found ? sum / found : 0;
+}
+
+// How far a sound's estimated pitch may stray from its root: 10 cents, or
+// 25 for a choir, whose singers each sway by a vibrato of 30 cents and more,
+// so that the ensemble has no single pitch at any moment.
+inline double toleranceCents(const std::string& name) {
+    return name.find("Choir") != std::string::npos ? 25.0 : 10.0;
 }
 
 // Where to check a sound's pitch: 20 ms in, then every 200 ms while it is

@@ -32,6 +32,7 @@ Patch organ(const Notes& notes, std::vector<double> drawbars, double percussion 
 Patch houseOrgan();
 Patch piano(const Notes& notes = {0});
 Patch electricPiano(double decayMs = 1500);
+Patch stereoElectricPiano(double decayMs = 1500);
 Patch glassBell(double decayMs = 1800);
 Patch tubularBell(double decayMs = 2500);
 Patch marimba();

@@ -41,11 +41,20 @@ Patch piano(const Notes& notes) {
 
 Patch electricPiano(double decayMs) {
     Patch p;
-    p.fm.push_back({1, 1, 2.3, 700, 0.3, 1, 0});
-    p.fm.push_back({1, 14, 0.9, 25, 0, 0.25, 40});
+    // The body a little left, the bell of the tine a little right.
+    p.fm.push_back({1, 1, 2.3, 700, 0.3, 1, 0, -0.2});
+    p.fm.push_back({1, 14, 0.9, 25, 0, 0.25, 40, 0.4});
     p.tremoloHz = 4.5;
     p.tremoloDepth = 0.12;
     return p.envelope(1, decayMs);
+}
+
+// Its stereo form: the tremolo sways between the sides.
+Patch stereoElectricPiano(double decayMs) {
+    Patch p = electricPiano(decayMs);
+    p.tremoloDepth = 0.35;
+    p.autoPan = true;
+    return p;
 }
 
 Patch glassBell(double decayMs) {

@@ -9,16 +9,23 @@ namespace soundgen {
 
 using namespace parts;
 
+// Singers a little apart in pitch (16 cents between the outermost), each
+// with a vibrato of their own (30 to 45 cents deep, at rates 20 % apart)
+// and a throat of their own (formants up to 4 % apart).
 Patch choir(const Vowel& vowel, const Notes& notes, int singers, double attackMs) {
     Noise breath = burst(0.12, 8000, 0, 300);
     breath.envelope = {attackMs, 0, 0, 1};
     breath.filtered = true;
-    return withNotes(notes)
-        .with(glottalOsc().voices(singers, 8))
-        .with(breath)
-        .vibrate(5.2, 6, 250)
-        .sing(vowel)
-        .envelope(attackMs, 0, 1);
+    Patch p = withNotes(notes)
+                  .with(glottalOsc().voices(singers, 16))
+                  .with(breath)
+                  .vibrate(5.2, 37.5, 250)
+                  .sing(vowel)
+                  .envelope(attackMs, 0, 1);
+    p.vibrato.rateScatter = 0.2;
+    p.vibrato.depthScatter = 0.4;
+    p.formantScatter = 0.08;
+    return p;
 }
 
 Patch soloVowel(const Vowel& vowel, double attackMs) {

@@ -101,6 +101,10 @@ struct Vibrato {
     double hz = 0;
     double cents = 0;
     double delayMs = 0;  // it grows in over this time
+    // How far the unison copies' rates and depths stray from each other:
+    // the share of the rate, and of the depth, between the extremes.
+    double rateScatter = 0.12;
+    double depthScatter = 0;
 };
 
 struct Speech {
@@ -121,9 +125,13 @@ struct Patch {
     const Vowel* vowel = nullptr;  // formants the oscillators sing through
     const Vowel* vowelTo = nullptr;
     double vowelMorphMs = 0;
+    // Each unison copy sings through formants moved by up to half this
+    // share, one singer's throat unlike another's.
+    double formantScatter = 0;
     Contour amp{2, 0, 0, 1};
     Vibrato vibrato;
     double tremoloHz = 0, tremoloDepth = 0;
+    bool autoPan = false;  // a stereo tremolo: the sides swell in turn
     Speech speech;                 // when its text is set, the spoken words are the source
 
     Patch chord(std::vector<double> n) const { Patch p = *this; p.notes = std::move(n); return p; }

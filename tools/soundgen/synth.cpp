@@ -57,9 +57,10 @@ double vibratoFactor(const Context& c, int copy, double seconds) {
     if (v.cents == 0) return 1;
     const double grow = v.delayMs > 0 ? std::min(1.0, 1000 * seconds / v.delayMs) : 1;
     const double spread = std::fmod(copy * 0.381966, 1.0) - 0.5;
-    const double hz = c.onGrid(v.hz * (1 + 0.12 * spread));
+    const double hz = c.onGrid(v.hz * (1 + v.rateScatter * spread));
+    const double depth = v.cents * (1 + v.depthScatter * (std::fmod(copy * 0.7548777, 1.0) - 0.5));
     const double phase = copy * 0.618034 + hz * seconds;
-    return std::exp2(grow * v.cents * std::sin(2 * pi * phase) / 1200);
+    return std::exp2(grow * depth * std::sin(2 * pi * phase) / 1200);
 }
 
 // The phase step of an oscillator copy. In a loop, vibrato makes the phase
@@ -75,12 +76,14 @@ double oscillatorStep(const Context& c, double hz, int copy) {
     return cycles / factors;
 }
 
-void addOscillators(const Context& c, Channels& out) {
+// Every copy of every oscillator, or only the copies numbered `onlyCopy`.
+void addOscillators(const Context& c, Channels& out, int onlyCopy = -1) {
     const Patch& p = c.patch;
-    const double vibratoRange = std::exp2(std::fabs(p.vibrato.cents) / 1200);
+    const double vibratoRange = std::exp2(std::fabs(p.vibrato.cents) * (1 + p.vibrato.depthScatter / 2) / 1200);
     for (double note : p.notes) {
         for (const Osc& osc : p.oscs) {
             for (int copy = 0; copy < osc.unison; ++copy) {
+                if (onlyCopy >= 0 && copy != onlyCopy) continue;
                 const double centre = (osc.unison - 1) / 2.0;
                 const double offset = osc.unison > 1 ? (copy - centre) / centre : 0;
                 const double hz = c.rootHz * std::exp2((note + osc.semis) / 12 +
@@ -106,23 +109,39 @@ void addOscillators(const Context& c, Channels& out) {
     }
 }
 
+// Each channel of a stereo sound has noise of its own: one noise in both
+// would sit in the middle as a mono source.
 void addNoises(const Context& c, Channels& out, bool filtered) {
     for (const Noise& n : c.patch.noises) {
         if (n.filtered != filtered) continue;
-        StateVariableFilter low, high;
         // Kept clean for higher notes, noise closes no higher than the tones.
-        low.set(c.topHz < 0.45 * c.sampleRate ? std::min(n.lowpassHz, c.topHz) : n.lowpassHz, 0.707, c.sampleRate);
-        high.set(std::max(n.highpassHz, 5.0), 0.707, c.sampleRate);
-        // In a loop the noise repeats with its period, from the start, so
-        // that the filters have long settled into the repeat by the loop.
-        std::vector<double> repeated(static_cast<std::size_t>(c.loop));
-        for (double& r : repeated) r = c.random.bipolar();
+        const double lowpassHz = c.topHz < 0.45 * c.sampleRate ? std::min(n.lowpassHz, c.topHz) : n.lowpassHz;
+        struct Source {
+            StateVariableFilter low, high;
+            std::vector<double> repeated;
+        };
+        std::vector<Source> sources(c.channels == 2 ? 2 : 1);
+        for (Source& source : sources) {
+            source.low.set(lowpassHz, 0.707, c.sampleRate);
+            source.high.set(std::max(n.highpassHz, 5.0), 0.707, c.sampleRate);
+            // In a loop the noise repeats with its period, from the start, so
+            // that the filters have long settled into the repeat by the loop.
+            source.repeated.resize(static_cast<std::size_t>(c.loop));
+            for (double& r : source.repeated) r = c.random.bipolar();
+        }
         for (int i = 0; i < c.frames; ++i) {
-            const double white = c.loop ? repeated[static_cast<std::size_t>(i % c.loop)] : c.random.bipolar();
-            double v = low.process(white).low;
-            if (n.highpassHz > 0) v = high.process(v).high;
-            v *= n.level * envelopeAt(n.envelope, 1000.0 * i / c.sampleRate);
-            for (int ch = 0; ch < c.channels; ++ch) out[ch][i] += v;
+            const double gain = n.level * envelopeAt(n.envelope, 1000.0 * i / c.sampleRate);
+            for (std::size_t k = 0; k < sources.size(); ++k) {
+                Source& source = sources[k];
+                const double white = c.loop ? source.repeated[static_cast<std::size_t>(i % c.loop)] : c.random.bipolar();
+                double v = source.low.process(white).low;
+                if (n.highpassHz > 0) v = source.high.process(v).high;
+                if (sources.size() == 2) {
+                    out[k][i] += gain * v;
+                } else {
+                    for (int ch = 0; ch < c.channels; ++ch) out[ch][i] += gain * v;
+                }
+            }
         }
     }
 }
@@ -134,7 +153,8 @@ void addSpeech(const Context& c, Channels& out) {
     }
 }
 
-void applyFormants(const Context& c, Channels& out) {
+// The vowel's formants, all moved by the factor `shift`.
+void applyFormants(const Context& c, Channels& out, double shift = 1) {
     const Patch& p = c.patch;
     for (auto& signal : out) {
         StateVariableFilter formants[5], body;
@@ -148,16 +168,16 @@ void applyFormants(const Context& c, Channels& out) {
             const Vowel& b = p.vowelTo ? *p.vowelTo : a;
             double sum = 0;
             for (int f = 0; f < 5; ++f) {
-                const double hz = a.hz[f] + morph * (b.hz[f] - a.hz[f]);
+                const double hz = shift * (a.hz[f] + morph * (b.hz[f] - a.hz[f]));
                 if (i == 0 || morph > 0) {
                     const double bandwidth = a.bandwidth[f] + morph * (b.bandwidth[f] - a.bandwidth[f]);
-                    formants[f].set(hz, hz / bandwidth, c.sampleRate);
+                    formants[f].set(hz, hz / (shift * bandwidth), c.sampleRate);
                 }
                 const double gain = dbToGain(a.db[f] + morph * (b.db[f] - a.db[f]));
                 if (hz < 0.45 * c.sampleRate) sum += gain * formants[f].bandNormalised(signal[i]);
             }
             // The lowest harmonics under the first formant: the chest of the voice.
-            if (i == 0 || morph > 0) body.set(0.7 * (a.hz[0] + morph * (b.hz[0] - a.hz[0])), 0.707, c.sampleRate);
+            if (i == 0 || morph > 0) body.set(0.7 * shift * (a.hz[0] + morph * (b.hz[0] - a.hz[0])), 0.707, c.sampleRate);
             sum += 0.5 * body.process(signal[i]).low;
             signal[i] = sum;
         }
@@ -244,6 +264,28 @@ void addFm(const Context& c, Channels& out) {
     }
 }
 
+// An ensemble of singers: each unison copy through formants of its own,
+// then the breath and words through the vowel's own.
+void singEachCopy(const Context& c, Channels& out) {
+    int copies = 1;
+    for (const Osc& osc : c.patch.oscs) copies = std::max(copies, osc.unison);
+    const auto addIn = [&out](const Channels& part) {
+        for (std::size_t ch = 0; ch < out.size(); ++ch)
+            for (std::size_t i = 0; i < out[ch].size(); ++i) out[ch][i] += part[ch][i];
+    };
+    for (int copy = 0; copy < copies; ++copy) {
+        Channels singer(out.size(), std::vector<double>(out[0].size(), 0.0));
+        addOscillators(c, singer, copy);
+        applyFormants(c, singer, 1 + c.patch.formantScatter * (std::fmod(copy * 0.618034 + 0.25, 1.0) - 0.5));
+        addIn(singer);
+    }
+    Channels air(out.size(), std::vector<double>(out[0].size(), 0.0));
+    addNoises(c, air, true);
+    if (!c.patch.speech.text.empty()) addSpeech(c, air);
+    applyFormants(c, air);
+    addIn(air);
+}
+
 // What changes for good (envelopes, partials dying away, a vibrato growing
 // in, a vowel's morph) must be over where the loop starts, to within
 // -60 dB: what is left changes too little over one loop to be heard at the seam.
@@ -284,10 +326,14 @@ Channels renderPatch(const Patch& patch, int frames, int channels, int sampleRat
     // filter then shapes every pitched source. Only noise marked unfiltered
     // (clicks, breath, a hammer's thump) passes around both.
     Channels shaped(channels, std::vector<double>(frames, 0.0));
-    addOscillators(c, shaped);
-    addNoises(c, shaped, true);
-    if (!patch.speech.text.empty()) addSpeech(c, shaped);
-    if (patch.vowel) applyFormants(c, shaped);
+    if (patch.vowel && patch.formantScatter > 0) {
+        singEachCopy(c, shaped);
+    } else {
+        addOscillators(c, shaped);
+        addNoises(c, shaped, true);
+        if (!patch.speech.text.empty()) addSpeech(c, shaped);
+        if (patch.vowel) applyFormants(c, shaped);
+    }
     addPartials(c, shaped);
     addFm(c, shaped);
     applyFilter(c, shaped);
@@ -300,7 +346,8 @@ Channels renderPatch(const Patch& patch, int frames, int channels, int sampleRat
             const double seconds = double(i) / sampleRate;
             double gain = envelopeAt(patch.amp, 1000 * seconds);
             if (patch.tremoloDepth > 0) {
-                gain *= 1 - patch.tremoloDepth * (0.5 - 0.5 * std::cos(2 * pi * c.onGrid(patch.tremoloHz) * seconds));
+                const double turn = patch.autoPan && ch == 1 ? pi : 0;
+                gain *= 1 - patch.tremoloDepth * (0.5 - 0.5 * std::cos(2 * pi * c.onGrid(patch.tremoloHz) * seconds + turn));
             }
             shaped[ch][i] = gain * (shaped[ch][i] + direct[ch][i]);
         }
