@@ -36,13 +36,15 @@ Patch subBass() {
 Patch fingerBass() {
     Patch p;
     p.partials = struck(10, 1.3, 1100, 0.6);
-    return p.with(burst(0.08, 1200, 10, 80)).lowpass(1800).envelope(2, 0, 1);
+    // The finger's pluck opens the tone an octave for a moment; then it is round.
+    return p.with(burst(0.08, 1200, 10, 80)).lowpass(900, 0.8, 1.0, 120).envelope(2, 0, 1);
 }
 
 Patch harp() {
     Patch p;
     p.partials = struck(12, 1.4, 1300, 0.5);
-    return p.lowpass(4000).envelope(1, 0, 1);
+    // Bright as the string leaves the finger, mellow as it rings.
+    return p.tracked(10, 0.707, 1.0, 200).envelope(1, 0, 1);
 }
 
 Patch nylonGuitar() {
@@ -52,7 +54,8 @@ Patch nylonGuitar() {
         // plucked a fifth of the way along the string: every fifth harmonic missing
         if ((n + 1) % 5 == 0) p.partials[n].gain *= 0.05;
     }
-    return p.with(burst(0.06, 3000, 6, 500)).lowpass(3500).envelope(1, 0, 1);
+    // Nylon is mellow: the upper partials fade under the pluck's brightness.
+    return p.with(burst(0.06, 3000, 6, 500)).tracked(8, 0.707, 1.2, 150).envelope(1, 0, 1);
 }
 
 Patch chipSquare(double duty, double decayMs) {
