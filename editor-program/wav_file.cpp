@@ -5,14 +5,15 @@
 #include <cstdio>
 #include <cstring>
 
+#include "instruments/riff_wave.h"
+
 namespace {
 
-constexpr int kPcm = 1;
 constexpr int kFloat = 3;
 constexpr int kExtensible = 0xFFFE;
 constexpr int kMaxChannels = 64;
 constexpr int kMaxSampleRate = 1536000;
-constexpr int64_t kHeaderSize = 44;
+constexpr int64_t kHeaderSize = riff::kPcmHeaderSize;
 constexpr int64_t kMaxDataSize = 0xFFFFFFFFLL - (kHeaderSize - 8);
 
 uint16_t little16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
@@ -74,42 +75,41 @@ bool WavInFile::fail(const std::string& why) {
 }
 
 bool WavInFile::parse() {
-    unsigned char header[12];
-    if (!file.read(reinterpret_cast<char*>(header), sizeof header)) return fail("too short for a RIFF header");
-    if (std::memcmp(header, "RIFF", 4) != 0 || std::memcmp(header + 8, "WAVE", 4) != 0)
-        return fail("not a RIFF/WAVE file");
-    // The RIFF size is often wrong in the wild; the chunks are bounded by
-    // the real file size instead.
-    bool haveFormat = false;
-    int64_t offset = 12;
-    while (offset + 8 <= fileSize) {
-        unsigned char chunk[8];
-        file.seekg(offset);
-        if (!file.read(reinterpret_cast<char*>(chunk), sizeof chunk)) return fail("unreadable chunk header");
-        const uint32_t size = little32(chunk + 4);
-        const int64_t body = offset + 8;
-        if (std::memcmp(chunk, "fmt ", 4) == 0) {
-            if (body + size > fileSize) return fail("format chunk runs past the end");
-            if (!parseFormat(size)) return false;
-            haveFormat = true;
-        } else if (std::memcmp(chunk, "data", 4) == 0) {
-            if (!haveFormat) return fail("data before format");
-            // A truncated file keeps the whole frames it still holds.
-            const int64_t available = std::min<int64_t>(size, fileSize - body);
-            frameCount = available / (static_cast<int64_t>(channelCount) * (bits / 8));
-            file.seekg(body);
-            return true;
-        }
-        offset = body + size + (size & 1);  // chunks are padded to even sizes
+    const riff::WaveChunks walk = riff::walkWave(
+        [this](void* out, std::size_t count, int64_t offset) -> std::size_t {
+            file.clear();
+            file.seekg(offset);
+            file.read(static_cast<char*>(out), static_cast<std::streamsize>(count));
+            return static_cast<std::size_t>(file.gcount());
+        },
+        fileSize);
+    switch (walk.ending) {
+        case riff::WaveChunks::notWave:
+            return fail("not a RIFF/WAVE file");
+        case riff::WaveChunks::noFormat:
+            return fail("no format chunk");
+        case riff::WaveChunks::formatTooLarge:
+            return fail("format chunk too large");
+        case riff::WaveChunks::dataBeforeFormat:
+            return fail("data before format");
+        case riff::WaveChunks::noData:
+            return fail("no data chunk");
+        case riff::WaveChunks::found:
+            break;
     }
-    return fail(haveFormat ? "no data chunk" : "no format chunk");
+    if (walk.bigEndian) return fail("big-endian (RIFX) files are not read here");
+    if (!parseFormat(walk.format.data() + 8, little32(walk.format.data() + 4))) return false;
+    // A truncated file keeps the whole frames it still holds.
+    frameCount = walk.dataBytes() / (static_cast<int64_t>(channelCount) * (bits / 8));
+    file.clear();
+    file.seekg(walk.framesAt);
+    return true;
 }
 
-bool WavInFile::parseFormat(uint32_t size) {
+bool WavInFile::parseFormat(const unsigned char* chunk, uint32_t size) {
     if (size < 16) return fail("format chunk too short");
     unsigned char format[40] = {};
-    if (!file.read(reinterpret_cast<char*>(format), std::min<uint32_t>(size, sizeof format)))
-        return fail("unreadable format chunk");
+    std::memcpy(format, chunk, std::min<uint32_t>(size, sizeof format));
     int tag = little16(format);
     channelCount = little16(format + 2);
     rate = static_cast<int>(std::min<uint32_t>(little32(format + 4), kMaxSampleRate + 1));
@@ -119,7 +119,7 @@ bool WavInFile::parseFormat(uint32_t size) {
         if (size < 40) return fail("extensible format chunk too short");
         tag = little16(format + 24);  // the sub-format GUID starts with the tag
     }
-    if (tag == kPcm)
+    if (tag == riff::kPcmTag)
         floating = false;
     else if (tag == kFloat)
         floating = true;
@@ -203,22 +203,9 @@ bool WavOutFile::close() {
     if (!file.is_open()) return problem.empty();
     if (problem.empty()) {
         const uint32_t dataSize = static_cast<uint32_t>(frameCount * channelCount * 2);
-        const int blockAlign = channelCount * 2;
-        unsigned char header[kHeaderSize];
-        std::memcpy(header, "RIFF", 4);
-        putLittle(header + 4, static_cast<uint32_t>(kHeaderSize - 8) + dataSize, 4);
-        std::memcpy(header + 8, "WAVEfmt ", 8);
-        putLittle(header + 16, 16, 4);
-        putLittle(header + 20, kPcm, 2);
-        putLittle(header + 22, static_cast<uint32_t>(channelCount), 2);
-        putLittle(header + 24, static_cast<uint32_t>(rate), 4);
-        putLittle(header + 28, static_cast<uint32_t>(rate * blockAlign), 4);
-        putLittle(header + 32, static_cast<uint32_t>(blockAlign), 2);
-        putLittle(header + 34, 16, 2);
-        std::memcpy(header + 36, "data", 4);
-        putLittle(header + 40, dataSize, 4);
+        const auto header = riff::pcmHeader(channelCount, rate, 16, dataSize);
         file.seekp(0);
-        if (!file.write(reinterpret_cast<const char*>(header), kHeaderSize)) problem = "header write failed";
+        if (!file.write(reinterpret_cast<const char*>(header.data()), kHeaderSize)) problem = "header write failed";
     }
     file.close();
     if (file.fail() && problem.empty()) problem = "close failed";

@@ -45,7 +45,7 @@ public:
 
 private:
     bool parse();
-    bool parseFormat(uint32_t size);
+    bool parseFormat(const unsigned char* chunk, uint32_t size);
     bool fail(const std::string& why);
 
     std::ifstream file;

@@ -4,64 +4,20 @@
 #include <cstring>
 
 #include "instruments/regular_file.h"
-
-namespace {
-
-// More chunks than any real file holds before its frames.
-constexpr int kMostChunks = 4096;
-// Format chunks hold a few dozen bytes; the largest (ADPCM with its
-// coefficients) well under this.
-constexpr uint32_t kLargestFormat = 4096;
-
-bool is(const unsigned char* at, const char* marker) { return std::memcmp(at, marker, 4) == 0; }
-
-bool printable(const unsigned char* at) {
-    return std::all_of(at, at + 4, [](unsigned char c) { return c >= 0x20 && c < 0x7f; });
-}
-
-}  // namespace
+#include "instruments/riff_wave.h"
 
 WaveView::WaveView(const RegularFile& file) : file(file) {
-    unsigned char header[12];
-    if (file.readAt(header, sizeof header, 0) != sizeof header) return;
-    const bool bigEndian = is(header, "RIFX");
-    wave = (bigEndian || is(header, "RIFF")) && is(header + 8, "WAVE");
-    if (!wave) return;
-    const auto size = [bigEndian](const unsigned char* at) {
-        return bigEndian ? uint32_t{at[0]} << 24 | uint32_t{at[1]} << 16 | uint32_t{at[2]} << 8 | at[3]
-                         : uint32_t{at[3]} << 24 | uint32_t{at[2]} << 16 | uint32_t{at[1]} << 8 | at[0];
-    };
-    const uint32_t riffSize = size(header + 4);
-
-    // Chunks follow one another, each padded to an even length. The walk
-    // ends at the first data chunk, or where the list stops making sense.
-    std::vector<unsigned char> format;
-    int64_t at = 12;
-    unsigned char chunk[8];
-    for (int count = 0; count < kMostChunks && file.readAt(chunk, sizeof chunk, at) == sizeof chunk && printable(chunk);
-         count++) {
-        const uint32_t claimed = size(chunk + 4);
-        const int64_t padded = int64_t{claimed} + (claimed & 1);
-        at += 8;
-        if (is(chunk, "fmt ") && format.empty()) {
-            if (claimed > kLargestFormat) return;
-            format.assign(chunk, chunk + 8);
-            format.resize(8 + static_cast<std::size_t>(padded));
-            file.readAt(format.data() + 8, static_cast<std::size_t>(claimed), at);
-        } else if (is(chunk, "data")) {
-            if (format.empty()) return;
-            const int64_t there = std::max<int64_t>(file.size() - at, 0);
-            // A file whose writer never came back to fill in the sizes.
-            const bool unfinished = claimed == 0 && riffSize == 8;
-            framesAt = at;
-            frameBytes = unfinished ? there : std::min(padded, there);
-            head.assign(header, header + sizeof header);
-            head.insert(head.end(), format.begin(), format.end());
-            head.insert(head.end(), chunk, chunk + sizeof chunk);
-            return;
-        }
-        at += padded;
-    }
+    const riff::WaveChunks walk = riff::walkWave(
+        [&file](void* out, std::size_t count, int64_t offset) { return file.readAt(out, count, offset); }, file.size());
+    wave = walk.ending != riff::WaveChunks::notWave;
+    if (walk.ending != riff::WaveChunks::found) return;
+    // The pad byte of an odd data chunk goes along, where the file has it.
+    const int64_t padded = int64_t{walk.claimed} + (walk.claimed & 1);
+    framesAt = walk.framesAt;
+    frameBytes = walk.unfinished ? walk.available : std::min(padded, walk.available);
+    head.assign(walk.header, walk.header + sizeof walk.header);
+    head.insert(head.end(), walk.format.begin(), walk.format.end());
+    head.insert(head.end(), walk.dataHeader, walk.dataHeader + sizeof walk.dataHeader);
 }
 
 SNDFILE* WaveView::open(SF_INFO& info) {

@@ -182,7 +182,7 @@ void Engine::play(int note, int velocity, int deltaFrames, int channel) {
     noteOn(note, velocity, deltaFrames, channel);
 }
 
-void Engine::stop(int note, int /*velocity*/, int /*deltaFrames*/, int channel) {
+void Engine::release(int note, int /*velocity*/, int /*deltaFrames*/, int channel) {
     Locked<EngineMutex> lock(engineLock);
     gatherLayers();
     noteOff(note, channel);

@@ -54,9 +54,11 @@ public:
     void render(float** outputs, int frames, const double* hostTempo) noexcept;
 
     // ---- other threads; each takes the engine lock ----
-    // Notes of the editor's keyboard (channel -1) or any caller.
+    // Notes of the editor's keyboard (channel -1) or any caller. A release
+    // sends the note's voice into its release stage (Voice::stop, by
+    // contrast, silences a voice at once).
     void play(int note, int velocity, int deltaFrames, int channel);
-    void stop(int note, int velocity, int deltaFrames, int channel);
+    void release(int note, int velocity, int deltaFrames, int channel);
     // Format changes: new buffers are made before the lock is taken.
     void setBlockSize(int size);
     void setSampleRate(float rate);

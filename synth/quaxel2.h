@@ -103,7 +103,7 @@ public:
 
     // Notes from the editor (channel -1) or any channel; engine lock.
     void play(int note, int velocity, int deltaFrames, int channel) { engine.play(note, velocity, deltaFrames, channel); }
-    void stop(int note, int velocity, int deltaFrames, int channel) { engine.stop(note, velocity, deltaFrames, channel); }
+    void stop(int note, int velocity, int deltaFrames, int channel) { engine.release(note, velocity, deltaFrames, channel); }
 
     // ---- programs and chunks (structure lock) ----
     void copyStateToProgram(Program* program);

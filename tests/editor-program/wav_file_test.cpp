@@ -170,6 +170,9 @@ private slots:
         QTest::newRow("data cut short") << riff(fmt + chunk("data", QByteArray(6, '\x11'), 1000)) << 1;
         QTest::newRow("odd data size") << riff(fmt + chunk("data", QByteArray(9, '\x11'))) << 2;
         QTest::newRow("streamed size") << riff(fmt + chunk("data", QByteArray(12, '\x11'), 0xFFFFFFFF)) << 3;
+        // A writer that never came back to fill in the sizes: the frames run to the end.
+        QTest::newRow("unfinished sizes") << "RIFF" + little(8, 4) + "WAVE" + fmt + chunk("data", QByteArray(8, '\x11'), 0)
+                                          << 2;
     }
 
     void hostileFiles() {

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "instruments/riff_wave.h"
+
 namespace soundgen {
 
 namespace {
@@ -18,18 +20,8 @@ std::string wavImage(const Channels& channels, const WavFormat& format) {
     const std::uint32_t frames = channels[0].size();
     const std::uint32_t blockAlign = format.channels * format.bits / 8;
     const std::uint32_t dataSize = frames * blockAlign;
-    std::string out = "RIFF";
-    put(out, 36 + dataSize, 4);
-    out += "WAVEfmt ";
-    put(out, 16, 4);
-    put(out, 1, 2);  // PCM
-    put(out, format.channels, 2);
-    put(out, format.sampleRate, 4);
-    put(out, format.sampleRate * blockAlign, 4);
-    put(out, blockAlign, 2);
-    put(out, format.bits, 2);
-    out += "data";
-    put(out, dataSize, 4);
+    const auto header = riff::pcmHeader(format.channels, format.sampleRate, format.bits, dataSize);
+    std::string out(header.begin(), header.end());
     for (std::uint32_t i = 0; i < frames; ++i) {
         for (int c = 0; c < format.channels; ++c) {
             const double v = channels[c][i];

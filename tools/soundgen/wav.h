@@ -1,4 +1,5 @@
-// RIFF WAVE images: "fmt " at offset 12 and "data" right after it at 36.
+// RIFF WAVE images: "fmt " at offset 12 and "data" right after it at 36,
+// the layout WaveFile reads them by.
 #pragma once
 
 #include <string>
