@@ -3,24 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+#include "contract/parameter_tables.h"
 
-struct ParameterPreset {
-    const char* name;
-    int steps;
-    int mark;
-    float value;
-};
+namespace {
 
 // Indexes 0 to 6; the eighth parameter keeps the Parameter defaults. The
 // time knob shows 8 note values while synced.
-constexpr ParameterPreset kPresets[] = {
-    {"time", 8, 5, 0.625f},  {"feedback", 100, 15, 0.0f}, {"volume", 100, 25, 0.5f},
-    {"spread", 100, 0, 0.0f}, {"active", 1, 0, 0.0f},     {"sync", 1, 0, 1.0f},
-    {"pingpong", 1, 0, 0.0f},
-};
-constexpr int kPresetCount = sizeof kPresets / sizeof kPresets[0];
-constexpr int kUnsyncedTimeSteps = 100;
+constexpr int kPresetCount = Delay::kDefault;
 
 // Synced lengths in beats for k = (int)(x * 8); x = 1.0 gives k = 8, 2 beats.
 constexpr double kBeatsByStep[] = {1.0 / 64, 1.0 / 32, 1.0 / 16, 1.0 / 8, 1.0 / 4, 1.0 / 2, 1.0, 2.0, 2.0};
@@ -39,17 +28,17 @@ Delay::Delay(int rate)
       capacity(lineFramesFor(rate)),
       sampleRate(usableSampleRate(rate)) {
     createParameter(kParameterCount);
-    setTimeF(kPresets[kTime].value);
+    setTimeF(kDelayParameters[kTime].value);
 }
 
 void Delay::createParameter(int count) {
     parameterCount = std::max(count, 0);
     parameters.assign(parameterCount, Parameter{});
     for (int i = 0; i < std::min(parameterCount, kPresetCount); ++i) {
-        parameters[i].name = kPresets[i].name;
-        parameters[i].steps = kPresets[i].steps;
-        parameters[i].mark = kPresets[i].mark;
-        parameters[i].value = kPresets[i].value;
+        parameters[i].name = kDelayParameters[i].name;
+        parameters[i].steps = kDelayParameters[i].steps;
+        parameters[i].mark = kDelayParameters[i].mark;
+        parameters[i].value = kDelayParameters[i].value;
     }
 }
 
@@ -57,10 +46,10 @@ void Delay::initData() {
     if (!sharedRecords) return;
     for (int i = 0; i < kPresetCount; ++i) {
         ParameterRecord& record = sharedRecords[i];
-        record.value = kPresets[i].value;
-        record.steps = kPresets[i].steps;
+        record.value = kDelayParameters[i].value;
+        record.steps = kDelayParameters[i].steps;
         record.offset = 0;
-        if (i < kActive) record.mark = kPresets[i].mark;  // the switches' marks are left as found
+        if (i < kActive) record.mark = kDelayParameters[i].mark;  // the switches' marks are left as found
     }
 }
 
@@ -133,14 +122,14 @@ void Delay::setSync(float x) {
     if (!isSwitchOn(x)) {
         sync = false;
         if (parameterCount > kTime) {
-            parameters[kTime].steps = kUnsyncedTimeSteps;
+            parameters[kTime].steps = kDelayUnsyncedTimeSteps;
             parameters[kTime].offset = 0;
         }
         return;
     }
     sync = true;
     if (parameterCount > kTime) {
-        parameters[kTime].steps = kPresets[kTime].steps;
+        parameters[kTime].steps = kDelayParameters[kTime].steps;
         setTimeF(parameters[kTime].value);
     }
 }

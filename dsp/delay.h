@@ -7,13 +7,14 @@
 
 #include <vector>
 
+#include "contract/parameter_map.h"
 #include "dsp/sample_rate.h"
 #include "programs/parameter.h"
 
 class Delay {
 public:
-    enum ParameterIndex { kTime = 0, kFeedback, kVolume, kSpread, kActive, kSync, kPingpong, kDefault };
-    static constexpr int kParameterCount = 8;
+    using enum parameter_map::delay::Number;  // kTime, kFeedback, kVolume, ...
+    static constexpr int kParameterCount = parameter_map::kDelayCount;
 
     // The line holds four seconds and a frame at the sample rate: two beats
     // at 30 bpm. Lengths of a full line or more are refused.
@@ -24,7 +25,7 @@ public:
     explicit Delay(int sampleRate = 44100);
 
     // Builds `count` parameters with the Parameter defaults, then names and
-    // presets the first seven.
+    // presets the first seven as contract/parameter_tables.h gives them.
     void createParameter(int count);
     // Writes value and display hints of shared records 0 to 6 (no-op unbound).
     void initData();

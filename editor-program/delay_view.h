@@ -1,27 +1,28 @@
-// The delay's eight parameters (global parameters 512 to 519): time,
-// feedback, volume, spread, the active / sync / ping-pong switches and the
-// spare "default" value.
+// The delay's eight parameters: time, feedback, volume, spread, the active /
+// sync / ping-pong switches and the spare "default" value.
 #pragma once
 
 #include <QWidget>
 
 #include <array>
 #include <cstdint>
-#include <functional>
+
+#include "contract/parameter_map.h"
 
 class Control;
+class PluginLink;
 struct ParameterRecord;
 
 class DelayView : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int32_t kFirstIndex = 512;
-    static constexpr int kCount = 8;
+    static constexpr int kCount = parameter_map::kDelayCount;
 
-    DelayView(std::function<void(int32_t, float)> send, QWidget* parent = nullptr);
+    // A user's change goes to the plug-in through `link`.
+    explicit DelayView(PluginLink& link, QWidget* parent = nullptr);
     // Shows the delay's records (values and display hints) from the shared block.
     void load(const ParameterRecord* block);
-    // Global index 512..519; others are ignored.
+    // A delay parameter's global index; others are ignored.
     void setParameter(int32_t index, float value);
     Control* control(int which) const { return controls[which]; }
 

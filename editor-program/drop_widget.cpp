@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDragEnterEvent>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QPainter>
 #include <QPointer>
@@ -11,11 +12,18 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "editor-program/main_widget.h"
+#include <algorithm>
+#include <iterator>
+
+#include "contract/shared_layout.h"
+#include "editor-program/plugin_link.h"
+#include "editor-program/status_bar.h"
 #include "editor-program/style.h"
 #include "editor-program/treex.h"
+#include "resources/builtin_catalogue.h"
+#include "resources/builtin_catalogue_names.h"
 
-DropWidget::DropWidget(MainWidget& main, QWidget* parent) : QWidget(parent), main(main) {
+DropWidget::DropWidget(PluginLink& link, QWidget* parent) : QWidget(parent), link(link) {
     setAcceptDrops(true);
     scroll = new QScrollArea(this);
     scroll->setFrameShape(QFrame::NoFrame);
@@ -72,14 +80,46 @@ bool DropWidget::dropData(const QMimeData& data) {
         for (const QUrl& url : data.urls())
             if (url.isLocalFile()) files.append(url);
         if (files.isEmpty()) return false;
-        main.loadInstrumentsFromExternalDrop(files);
+        loadFiles(files);
         return true;
     }
     const QString sound = data.hasFormat(Treex::kSoundMimeType) ? QString::fromLatin1(data.data(Treex::kSoundMimeType))
                                                                  : data.text().trimmed();
     if (sound.isEmpty()) return false;
-    main.loadInstrumentFromInternalDrop(sound);
+    loadSound(sound);
     return true;
+}
+
+bool DropWidget::roomForAnother(std::size_t asked) {
+    if (link.instruments().size() + asked < static_cast<std::size_t>(shared_layout::kInstrumentSlots)) return true;
+    if (status) status->showMessage("16 instruments is the most a program holds");
+    return false;
+}
+
+void DropWidget::loadSound(const QString& text) {
+    if (!roomForAnother()) return;
+    const std::string name = text.toLatin1().toStdString();
+    const bool builtIn = name == kCatalogueAlias || std::any_of(std::begin(kCatalogueNames), std::end(kCatalogueNames),
+                                                                [&](const CatalogueName& entry) { return name == entry.name; });
+    if (builtIn) {
+        link.loadBuiltIn(name);
+        return;
+    }
+    // Text that names a file, as a file manager's may: the file.
+    if (QFileInfo(text).isFile() && QFileInfo(text).isReadable()) {
+        link.loadFile(text.toUtf8().toStdString());
+        return;
+    }
+    if (status) status->showMessage("\"" + text.left(40) + "\" is neither a built-in sound nor a sample file");
+}
+
+void DropWidget::loadFiles(const QList<QUrl>& files) {
+    std::size_t asked = 0;
+    for (const QUrl& file : files) {
+        if (!file.isLocalFile()) continue;
+        if (!roomForAnother(asked)) return;
+        if (link.loadFile(file.toLocalFile().toUtf8().toStdString())) asked++;
+    }
 }
 
 void DropWidget::dragEnterEvent(QDragEnterEvent* event) {

@@ -1,19 +1,28 @@
 // The instrument area: the instruments' rows in a scrolling column, and the
 // place where sounds are dropped, built-in ones from the browser and sample
-// files from a file manager.
+// files from a file manager. A drop that is neither, or that would make a
+// 17th instrument, is refused with a word in the status bar.
 #pragma once
 
+#include <QList>
+#include <QUrl>
 #include <QWidget>
 
-class MainWidget;
+#include <cstddef>
+
+class PluginLink;
 class QMimeData;
 class QScrollArea;
 class QVBoxLayout;
+class StatusBar;
 
 class DropWidget : public QWidget {
     Q_OBJECT
 public:
-    DropWidget(MainWidget& main, QWidget* parent = nullptr);
+    // Asks the plug-in through `link` for what is dropped.
+    explicit DropWidget(PluginLink& link, QWidget* parent = nullptr);
+    // Optional; where refusals are said.
+    void setStatusBar(StatusBar* bar) { status = bar; }
 
     // The rows: added at the end, all removed (and deleted) at once.
     void addRow(QWidget* row);
@@ -32,8 +41,15 @@ protected:
 
 private:
     static bool acceptable(const QMimeData& data);
+    // A built-in sound by name, or a text that names a sample file.
+    void loadSound(const QString& text);
+    void loadFiles(const QList<QUrl>& files);
+    // False, and says so, when the rack is full with `asked` instruments
+    // more that were asked for and not announced yet.
+    bool roomForAnother(std::size_t asked = 0);
 
-    MainWidget& main;
+    PluginLink& link;
+    StatusBar* status = nullptr;
     QScrollArea* scroll = nullptr;
     QWidget* column = nullptr;
     QVBoxLayout* rows = nullptr;

@@ -6,14 +6,19 @@
 #include <QMenu>
 #include <QPainter>
 
+#include <cstring>
+
+#include "contract/defaults.h"
+#include "contract/parameter_map.h"
+#include "contract/parameter_tables.h"
 #include "editor-program/button.h"
 #include "editor-program/knob.h"
 #include "editor-program/layout.h"
-#include "editor-program/main_widget.h"
+#include "editor-program/plugin_link.h"
+#include "editor-program/shown_instrument.h"
 #include "editor-program/style.h"
 #include "editor-program/value_text.h"
 #include "editor-program/vumeter.h"
-#include "instruments/instrument_parameters.h"
 
 namespace {
 
@@ -28,9 +33,9 @@ float sharedValue(const InstrumentData* record, int p) {
 
 }  // namespace
 
-InstrumentView::InstrumentView(MainWidget& main, int32_t id, const QString& name, InstrumentData* record,
-                               QWidget* parent)
-    : QWidget(parent), main(main), instrumentId(id), instrumentName(name), shared(record) {
+InstrumentView::InstrumentView(PluginLink& link, ShownInstrument& shown, int32_t id, const QString& name,
+                               InstrumentData* record, QWidget* parent)
+    : QWidget(parent), link(link), shown(shown), instrumentId(id), instrumentName(name), shared(record) {
     setFixedSize(layout::kInstrumentArea.width() - 14, layout::kInstrumentRowHeight);
     auto* title = new QLabel(this);
     title->setGeometry(6, 4, layout::kRowNameWidth - 22, 16);
@@ -54,17 +59,19 @@ InstrumentView::InstrumentView(MainWidget& main, int32_t id, const QString& name
         control->setGeometry(isSwitch ? cell.adjusted(2, 5, -2, -5) : cell);
         const ParameterRecord hints = record ? record->parameterRecord[p] : ParameterRecord{0, info.steps, info.offset, info.mark};
         control->setHints(hints.steps, hints.offset, hints.mark);
-        control->setDefaultValue(info.value);
+        control->setDefaultValue(defaults::instrumentDoubleClick(p));
         control->setFormatter([p](float value) { return instrumentValueText(p, value); });
         control->setValue(sharedValue(record, p));
         connect(control, &Control::valueChanged, this, [this, p](float value) {
-            this->main.sendParameter(instrumentId * kParameters + p, value);
-            if (p == 4 && value >= 0.5f) this->main.setWaveform(instrumentId);
+            this->link.sendParameter(parameter_map::instrumentIndex(instrumentId, p), value);
+            if (p == parameter_map::instrument::kShowwave && value >= 0.5f) showWaveform();
         });
         controls[p] = control;
     }
     poll();
 }
+
+void InstrumentView::showWaveform() { shown.show(link.findInstrument(instrumentId)); }
 
 void InstrumentView::setParameter(int parameter, float value) {
     if (parameter >= 0 && parameter < kParameters) controls[parameter]->setValue(value);
@@ -99,32 +106,33 @@ void InstrumentView::paintEvent(QPaintEvent*) {
 
 void InstrumentView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && event->position().x() < layout::kRowNameWidth)
-        main.setWaveform(instrumentId);
+        showWaveform();
     QWidget::mousePressEvent(event);
 }
 
 void InstrumentView::contextMenuEvent(QContextMenuEvent* event) { contextMenu()->exec(event->globalPos()); }
 
 std::unique_ptr<QMenu> InstrumentView::contextMenu() {
-    // The actions hold the id, not this row: a poll may rebuild the rows
-    // while the menu is open.
-    MainWidget* target = &main;
+    // The actions hold the link and the id, not this row: a poll may
+    // rebuild the rows while the menu is open.
+    PluginLink* target = &link;
     const int32_t id = instrumentId;
     auto owned = std::make_unique<QMenu>(this);
     QMenu& menu = *owned;
-    menu.addAction("reset parameters", target, [target, id] { target->resetParameters(id); });
+    menu.addAction("reset parameters", &menu, [target, id] { target->resetParameters(id); });
     QMenu* from = menu.addMenu("copy parameters from:");
     QMenu* to = menu.addMenu("copy parameters to:");
-    for (const InstrumentView* other : main.instrumentViews()) {
-        if (other == this) continue;
-        const QString label = QString("%1: %2").arg(other->id()).arg(other->name());
-        const int32_t otherId = other->id();
-        from->addAction(label, target, [target, id, otherId] { target->copyParametersFrom(id, otherId); });
-        to->addAction(label, target, [target, id, otherId] { target->copyParametersTo(id, otherId); });
+    for (const InstrumentData* other : link.instruments()) {
+        const int32_t otherId = readShared(other->id);
+        if (otherId == id) continue;
+        const QString name = QString::fromUtf8(other->name, static_cast<int>(strnlen(other->name, sizeof other->name)));
+        const QString label = QString("%1: %2").arg(otherId).arg(name);
+        from->addAction(label, from, [target, id, otherId] { target->copyParameters(otherId, id); });
+        to->addAction(label, to, [target, id, otherId] { target->copyParameters(id, otherId); });
     }
     from->setEnabled(!from->isEmpty());
     to->setEnabled(!to->isEmpty());
-    menu.addAction("clone", target, [target, id] { target->cloneInstrument(id); });
+    menu.addAction("clone", &menu, [target, id] { target->cloneInstrument(id); });
     QMenu* channels = menu.addMenu("midi input channel:");
     auto* exclusive = new QActionGroup(channels);
     for (int channel = -1; channel < 16; channel++) {
@@ -132,9 +140,9 @@ std::unique_ptr<QMenu> InstrumentView::contextMenu() {
         entry->setCheckable(true);
         entry->setChecked(channel == (shownChannel < 0 || shownChannel > 15 ? -1 : shownChannel));
         exclusive->addAction(entry);
-        connect(entry, &QAction::triggered, target, [target, id, channel] { target->setMidiChannel(id, channel); });
+        connect(entry, &QAction::triggered, channels, [target, id, channel] { target->setMidiChannel(id, channel); });
     }
     menu.addSeparator();
-    menu.addAction("remove", target, [target, id] { target->removeInstrument(id); });
+    menu.addAction("remove", &menu, [target, id] { target->removeInstrument(id); });
     return owned;
 }

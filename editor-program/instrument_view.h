@@ -1,5 +1,5 @@
 // One instrument's row: its name, meter and MIDI channel, and a control for
-// each of its 22 parameters, read from and shown as in its shared record.
+// each of its parameters, read from and shown as in its shared record.
 // Clicking the name shows its waveform; the context menu resets, copies,
 // clones and removes it and sets its MIDI channel.
 #pragma once
@@ -11,12 +11,13 @@
 #include <cstdint>
 #include <memory>
 
-#include "instruments/instrument_data.h"
+#include "contract/instrument_data.h"
 
 class Control;
-class MainWidget;
+class PluginLink;
 class QLabel;
 class QMenu;
+class ShownInstrument;
 class Vumeter;
 
 class InstrumentView : public QWidget {
@@ -24,8 +25,10 @@ class InstrumentView : public QWidget {
 public:
     static constexpr int kParameters = InstrumentData::kParameterCount;
 
-    InstrumentView(MainWidget& main, int32_t id, const QString& name, InstrumentData* record,
-                   QWidget* parent = nullptr);
+    // Reaches the plug-in through `link`; clicking its name (or its wave
+    // switch on) puts it on show in `shown`.
+    InstrumentView(PluginLink& link, ShownInstrument& shown, int32_t id, const QString& name,
+                   InstrumentData* record, QWidget* parent = nullptr);
 
     int32_t id() const { return instrumentId; }
     QString name() const { return instrumentName; }
@@ -33,7 +36,7 @@ public:
     Control* control(int parameter) const { return controls[parameter]; }
     Vumeter* meter() const { return vumeter; }
 
-    // Parameter p (0..21) took a value in the plug-in.
+    // Parameter p took a value in the plug-in.
     void setParameter(int parameter, float value);
     // Marks the instrument whose waveform is on show.
     void setSelected(bool selected);
@@ -50,8 +53,10 @@ protected:
 
 private:
     QString channelText() const;
+    void showWaveform();
 
-    MainWidget& main;
+    PluginLink& link;
+    ShownInstrument& shown;
     const int32_t instrumentId;
     const QString instrumentName;
     InstrumentData* shared;

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "editor-program/layout.h"
+#include "editor-program/plugin_link.h"
 #include "editor-program/style.h"
 
 namespace {
@@ -29,7 +30,7 @@ bool inRange(int note) { return note >= kFirst && note < kFirst + Keyboard::kNot
 
 }  // namespace
 
-Keyboard::Keyboard(QWidget* parent) : QWidget(parent) {
+Keyboard::Keyboard(PluginLink& link, QWidget* parent) : QWidget(parent), link(link) {
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFixedSize(layout::kKeyboard.size());
@@ -120,7 +121,7 @@ void Keyboard::play(int note, const QPoint& position) {
     const bool before = isLit(note);
     playing_ = note;
     if (!before) update(key);
-    emit midiMessage(144, note, velocity);
+    link.sendMidiMessage(144, note, velocity);
 }
 
 void Keyboard::stopPlaying() {
@@ -128,7 +129,7 @@ void Keyboard::stopPlaying() {
     const int note = playing_;
     playing_ = -1;
     if (!isLit(note)) update(keyRect(note));
-    emit midiMessage(128, note, 0);
+    link.sendMidiMessage(128, note, 0);
 }
 
 void Keyboard::mousePressEvent(QMouseEvent* event) {

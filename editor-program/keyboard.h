@@ -6,10 +6,16 @@
 #include <QWidget>
 #include <array>
 
+class PluginLink;
+
 class Keyboard : public QWidget {
     Q_OBJECT
 public:
-    explicit Keyboard(QWidget* parent = nullptr);
+    // Plays its notes through `link`: a press sends 144 with a velocity by
+    // the vertical position on the key (1..127, louder lower down), a
+    // release 128 with velocity 0; dragging across keys releases the old key
+    // and starts the new one.
+    explicit Keyboard(PluginLink& link, QWidget* parent = nullptr);
     // From the plug-in: 144 with velocity > 0 lights, 128 (or 144 velocity 0)
     // darkens; the channel nibble is ignored, other statuses are. Repaints
     // only that key's rect, and only when the key changes.
@@ -27,12 +33,6 @@ public:
     static constexpr int kBlackKeyWidth = 14;
     static constexpr int kBlackKeyHeight = 40;
 
-signals:
-    // User playing: press sends 144 with velocity by the vertical position on
-    // the key (1..127, louder lower down), release sends 128 velocity 0;
-    // dragging across keys releases the old key and starts the new one.
-    void midiMessage(int status, int note, int velocity);
-
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -45,6 +45,7 @@ private:
     void stopPlaying();
     void setHostLit(int note, bool lit);
 
+    PluginLink& link;
     std::array<bool, kNotes> hostLit_{};
     int playing_ = -1;  // the note the mouse holds
 };

@@ -4,6 +4,8 @@
 
 #include <QRect>
 
+#include "contract/parameter_map.h"
+
 namespace layout {
 
 constexpr int kWidth = 820;
@@ -41,9 +43,9 @@ constexpr int kRowControlHeight = 28;
 // own switches.
 constexpr QRect instrumentControlRect(int parameter) {
     // Column of each parameter on its line, and the line (0 or 1).
-    constexpr int column[22] = {0, 1, 2, 3, 9, 4, 10, 11, 12, 13, 0, 1, 2, 3, 5, 6, 7, 8, 5, 6, 7, 8};
-    constexpr int line[22] = {0, 0, 0, 0, 1, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0};
-    if (parameter < 0 || parameter >= 22) return {};
+    constexpr int column[parameter_map::kPerInstrument] = {0, 1, 2, 3, 9, 4, 10, 11, 12, 13, 0, 1, 2, 3, 5, 6, 7, 8, 5, 6, 7, 8};
+    constexpr int line[parameter_map::kPerInstrument] = {0, 0, 0, 0, 1, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0};
+    if (parameter < 0 || parameter >= parameter_map::kPerInstrument) return {};
     return {kRowNameWidth + column[parameter] * kRowControlWidth, 1 + line[parameter] * kRowControlHeight,
             kRowControlWidth, kRowControlHeight};
 }

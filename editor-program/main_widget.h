@@ -1,12 +1,11 @@
 // The editor's window: the master values and the delay along the top, the
 // browser and the instruments in the middle, the waveform, the envelope
 // picture and the status texts below them, and the keyboard at the bottom.
-// It turns the plug-in's messages into what is shown, and the user's
-// actions into messages and shared-memory writes.
+// It turns the plug-in's messages into what is shown; its widgets turn the
+// user's actions into messages and shared-memory writes, each through the
+// PluginLink it gives them.
 #pragma once
 
-#include <QList>
-#include <QUrl>
 #include <QWidget>
 
 #include <cstdint>
@@ -27,9 +26,6 @@ class StatusBar;
 class Treex;
 class Visualizer;
 class WaveformDisplay;
-
-class MainWidget;
-extern MainWidget* g_mainWidget;
 
 class MainWidget : public QWidget, public EditorWindow {
     Q_OBJECT
@@ -60,21 +56,8 @@ public:
     // renumbered the rack, or an instrument came without its announcement).
     void poll();
 
-    // The user's actions.
-    void sendParameter(int32_t index, float value);
-    void sendMidiMessage(int status, int note, int velocity);
-    void loadInstrumentFromInternalDrop(const QString& text);
-    void loadInstrumentsFromExternalDrop(const QList<QUrl>& files);
-    void resetParameters(int32_t id);
-    // This instrument (`destination`) takes the parameters of `source`.
-    void copyParametersFrom(int32_t destination, int32_t source);
-    // This instrument (`source`) gives its parameters to `destination`.
-    void copyParametersTo(int32_t source, int32_t destination);
-    void cloneInstrument(int32_t id);
+    // Puts the instrument with that id on show.
     void setWaveform(int32_t id);
-    // -1: omni; 0..15: that channel.
-    void setMidiChannel(int32_t id, int channel);
-    void removeInstrument(int32_t id);
 
     const std::vector<InstrumentView*>& instrumentViews() const { return views; }
     InstrumentView* instrumentView(int32_t id) const;
@@ -95,10 +78,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    InstrumentData* slotOf(int32_t id) const;
-    // False, and says so, when the rack is full with `asked` instruments
-    // more that were asked for and not announced yet.
-    bool roomForAnother(std::size_t asked = 0);
     // The rows, one per taken slot in rack order.
     void rebuildRows(InstrumentData* records);
     bool rowsMatchSlots() const;

@@ -1,6 +1,6 @@
 #include "editor-program/shown_instrument.h"
 
-#include "instruments/instrument_data.h"
+#include "contract/instrument_data.h"
 
 int32_t ShownInstrument::id() const { return slot ? readShared(slot->id, std::memory_order_acquire) : -1; }
 

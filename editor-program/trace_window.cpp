@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "instruments/instrument_data.h"
+#include "contract/instrument_data.h"
 
 namespace {
 

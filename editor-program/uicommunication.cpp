@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "contract/shared_layout.h"
 #include "editor-program/editor_window.h"
 #include "editor/bridge_names.h"
 
@@ -59,17 +60,17 @@ UICommunication::UICommunication(int instance)
     // A write to a pipe nobody reads fails instead of ending the program.
     signal(SIGPIPE, SIG_IGN);
     instruments = static_cast<InstrumentData*>(
-        mapRegion(bridge::instrumentRegionName(instance), bridge::kInstrumentRegionSize,
+        mapRegion(bridge::instrumentRegionName(instance), shared_layout::kInstrumentRegionSize,
                   "Quaxel2UI > error can't open plugin shared memory",
                   "Quaxel2UI > error can't allocate / read plugin shared memory"));
-    sample = static_cast<SampleData*>(mapRegion(bridge::sampleRegionName(instance), bridge::kSampleRegionSize,
+    sample = static_cast<SampleData*>(mapRegion(bridge::sampleRegionName(instance), shared_layout::kSampleRegionSize,
                                                  "Quaxel2UI > error can't open sample shared memory",
                                                  "Quaxel2UI > error can't allocate / read sample shared memory"));
 }
 
 UICommunication::~UICommunication() {
-    if (instruments) munmap(instruments, bridge::kInstrumentRegionSize);
-    if (sample) munmap(sample, bridge::kSampleRegionSize);
+    if (instruments) munmap(instruments, shared_layout::kInstrumentRegionSize);
+    if (sample) munmap(sample, shared_layout::kSampleRegionSize);
     if (uiFifo >= 0) close(uiFifo);
     if (pluginFifo >= 0) close(pluginFifo);
 }
@@ -82,13 +83,6 @@ void UICommunication::processMessageFromPlugin() {
 
 bool UICommunication::send(const UiMessage& message) {
     return !message.empty() && write(uiFifo, message.bytes, static_cast<std::size_t>(message.size)) == message.size;
-}
-
-InstrumentData* UICommunication::findInstrument(int32_t id) const {
-    if (!instruments) return nullptr;
-    for (int slot = 0; slot < bridge::kInstrumentSlots; slot++)
-        if (readShared(instruments[slot].id) == id) return &instruments[slot];
-    return nullptr;
 }
 
 void UICommunication::parameter(int32_t index, float value) {

@@ -32,8 +32,6 @@ public:
     bool send(const UiMessage& message) override;
     InstrumentData* instrumentRegion() const override { return instruments; }
     SampleData* sampleRegion() const override { return sample; }
-    // The slot that carries the instrument id, or null.
-    InstrumentData* findInstrument(int32_t id) const;
 
 private:
     void parameter(int32_t index, float value) override;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "contract/parameter_tables.h"
 #include "programs/parameter.h"
 
 namespace {
@@ -24,63 +25,65 @@ QString signedWhole(long n, const char* unitText) {
     return (n > 0 ? "+" : "") + QString::number(n) + unitText;
 }
 
-}  // namespace
-
-QString instrumentValueText(int parameter, float value, int grainPeriod) {
-    const float x = unit(value);
-    switch (parameter) {
-        case 0: return decibels(x);
-        case 1: {
+// What the units have in common; x is within 0..1, `steps` and `offset`
+// are the parameter's display hints.
+QString commonText(const DisplayUnit& display, float x, int steps, int offset) {
+    switch (display.unit) {
+        case Unit::decibels: return decibels(x);
+        case Unit::pan: {
             const long pan = std::lround(x * 100.0f) - 50;
             return pan == 0 ? QStringLiteral("C") : (pan < 0 ? "L " : "R ") + QString::number(std::labs(pan));
         }
-        case 2: return signedWhole(playedStep(x, 48) - 24, " st");
-        case 3: return signedWhole(playedStep(x, 200) - 100, " ct");
-        case 10: return seconds(1.5 * x);
-        case 11: return seconds(4.0 * x);
-        case 12: return percent(x);
-        case 13: return seconds(3.75 * x + 0.25);
-        case 14: return seconds(2.0 * x);
-        case 15: return seconds(8.0 * x);
-        case 16: return seconds(4.0 * x);
-        case 17: {
+        case Unit::semitones: return signedWhole(playedStep(x, steps) + offset, " st");
+        case Unit::bendRange: return QString::number(playedStep(x, steps)) + " st";
+        case Unit::cents: return signedWhole(playedStep(x, steps) + offset, " ct");
+        case Unit::seconds:
+            return seconds((static_cast<double>(display.secondsAtOne) - display.secondsAtZero) * x + display.secondsAtZero);
+        case Unit::percent: return percent(x);
+        case Unit::pitchDepth: {
             // Up to two octaves up, one down, as the pitch envelope applies it.
             const double depth = x > 0.5f ? (x - 0.5) * 4.0 : -(1.0 - 2.0 * x) * 0.5;
             return signedWhole(std::lround(depth * 12.0), " st");
         }
-        case 21: {
+        default: return {};
+    }
+}
+
+}  // namespace
+
+QString instrumentValueText(int parameter, float value, int grainPeriod) {
+    if (parameter < 0 || parameter >= parameter_map::kPerInstrument) return {};
+    const InstrumentParameterInfo& info = kInstrumentParameters[parameter];
+    const float x = unit(value);
+    switch (info.unit.unit) {
+        case Unit::grainFrames: {
             // Whole frames, truncated as the grains use them.
             const long advance = static_cast<long>((1.0f - x) * static_cast<float>(grainPeriod / 2 - 2) + 2.0f);
             return QString::number(advance) + " fr";
         }
-        default: return x > 0.5f ? QStringLiteral("on") : QStringLiteral("off");
+        case Unit::onOff: return x > 0.5f ? QStringLiteral("on") : QStringLiteral("off");  // as instruments apply them
+        default: return commonText(info.unit, x, info.steps, info.offset);
     }
 }
 
 QString delayValueText(int parameter, float value, bool synced) {
+    if (parameter < 0 || parameter >= parameter_map::kDelayCount) return {};
+    const DelayParameterInfo& info = kDelayParameters[parameter];
     const float x = unit(value);
-    switch (parameter) {
-        case 0:
+    switch (info.unit.unit) {
+        case Unit::beatsOrSeconds:
             if (synced) {
                 static const char* const kBeats[] = {"1/64", "1/32", "1/16", "1/8", "1/4", "1/2", "1", "2", "2"};
                 return QString(kBeats[std::min(static_cast<int>(x * 8.0f), 8)]) + " beat";
             }
             return seconds(x);
-        case 1:
-        case 2:
-        case 3:
-        case 7: return percent(x);
-        default: return x >= 0.5f ? QStringLiteral("on") : QStringLiteral("off");
+        case Unit::onOff: return x >= 0.5f ? QStringLiteral("on") : QStringLiteral("off");  // as the delay applies them
+        default: return commonText(info.unit, x, info.steps, 0);
     }
 }
 
 QString masterValueText(int parameter, float value) {
-    const float x = unit(value);
-    switch (parameter) {
-        case 0: return decibels(x);
-        case 1: return signedWhole(playedStep(x, 48) - 24, " st");
-        case 2: return percent(x);
-        case 3: return QString::number(playedStep(x, 24)) + " st";
-        default: return {};
-    }
+    if (parameter < 0 || parameter >= parameter_map::kMasterCount) return {};
+    const MasterValueInfo& info = kMasterValues[parameter];
+    return commonText(info.unit, unit(value), info.steps, info.offset);
 }

@@ -4,10 +4,10 @@
 
 #include <QString>
 
-// One of an instrument's 22 parameters (index 0..21). `grainPeriod` is the
+// One of an instrument's parameters, by its number. `grainPeriod` is the
 // grain length in frames that the grain advance is a share of.
 QString instrumentValueText(int parameter, float value, int grainPeriod = 1000);
 // One of the delay's 8 parameters; `synced` says whether time is in beats.
 QString delayValueText(int parameter, float value, bool synced);
-// The four master values, 0..3 for global parameters 576..579.
+// The four master values, by their number (parameter_map::master).
 QString masterValueText(int parameter, float value);

@@ -4,10 +4,11 @@
 #include <QPainterPath>
 #include <algorithm>
 
+#include "contract/instrument_data.h"
 #include "editor-program/layout.h"
 #include "editor-program/shown_instrument.h"
 #include "editor-program/style.h"
-#include "instruments/instrument_data.h"
+#include "programs/parameter.h"
 
 namespace {
 

@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <array>
 
+#include "contract/parameter_map.h"
+
 class ShownInstrument;
 
 class Visualizer : public QWidget {
@@ -24,8 +26,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    static constexpr int kFirst = 10;  // vol A; the envelope runs to 17, pitch EG depth
-    static constexpr int kCount = 8;
+    // From vol A to the pitch envelope's depth.
+    static constexpr int kFirst = parameter_map::instrument::kVolA;
+    static constexpr int kCount = parameter_map::instrument::kPitchEg - kFirst + 1;
     using Envelope = std::array<float, kCount>;
 
     Envelope read() const;

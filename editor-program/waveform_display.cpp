@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "contract/parameter_map.h"
 #include "editor-program/layout.h"
 #include "editor-program/plugin_link.h"
 #include "editor-program/scroll_bar.h"
@@ -15,7 +16,6 @@
 
 namespace {
 
-constexpr int kMarkerParameterBase = 640;
 constexpr int kMargin = (layout::kWaveformDisplay.width() - Waveformz::kColumns) / 2;
 constexpr int kScrollBarTop = 4 + Waveformz::kHeight + 3;
 constexpr int kScrollBarHeight = 11;
@@ -51,15 +51,15 @@ void WaveformDisplay::shownChanged() {
     waveform->setMarkersDraggable(shown.markersMovable());
     const int32_t id = shown.id();
     if (id >= 0) {
-        request(fromUi::showWaveform(id));
+        request(link.showWaveform(id));
         return;
     }
     waveform->clear();
     showRecord();
 }
 
-void WaveformDisplay::request(const UiMessage& message) {
-    if (!link.send(message)) return;
+void WaveformDisplay::request(bool sent) {
+    if (!sent) return;
     awaited++;
     pollsAwaiting = 0;
 }
@@ -135,7 +135,7 @@ bool WaveformDisplay::setViewStart(int64_t frame) {
 // Asks for peaks of the new view once per change; the picture follows when
 // they arrive.
 void WaveformDisplay::viewChanged() {
-    request(fromUi::refreshPeaks());
+    request(link.refreshPeaks());
     const SampleData* shared = record();
     if (shared) scrollBar->setRange(std::max(shared->length, 0), visibleFrames(shared->framesPerColumn), shared->viewStart);
     if (status && shared) status->setZoom(shared->framesPerColumn);
@@ -153,7 +153,7 @@ void WaveformDisplay::markerMoved(int kind, int frame, bool released) {
         // The float nearest frame / length, which the plug-in rounds back to
         // the frame for every length up to 2^24.
         const float value = static_cast<float>(frame) / static_cast<float>(picture.length);
-        static_cast<void>(link.send(fromUi::parameter(kMarkerParameterBase + 4 * instrument + kind, value)));
+        static_cast<void>(link.sendParameter(parameter_map::markerIndex(instrument, kind), value));
         lastSentFrame = frame;
     }
     if (released) lastSentFrame = -1;

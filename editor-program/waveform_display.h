@@ -10,8 +10,6 @@
 #include <QWidget>
 #include <cstdint>
 
-#include "editor/ui_messages.h"
-
 class PluginLink;
 class ScrollBar;
 class ShownInstrument;
@@ -52,8 +50,9 @@ private:
     // Clamped to the sample; true when the first frame shown changed.
     bool setViewStart(int64_t frame);
     void viewChanged();
-    // Sends a request that the plug-in answers with a new waveform.
-    void request(const UiMessage& message);
+    // Counts a request that the plug-in answers with a new waveform, once
+    // it is `sent`.
+    void request(bool sent);
     void showRecord();
     void markerMoved(int kind, int frame, bool released);
 

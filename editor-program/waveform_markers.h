@@ -14,8 +14,8 @@ class Marker : public QWidget {
 public:
     static constexpr int kWidth = 11;  // the line runs down the middle
 
-    // 0 loop start, 1 loop end, 2 start position: the k of the host
-    // parameter 640 + 4 * id + k.
+    // 0 loop start, 1 loop end, 2 start position: the kind of the marker's
+    // host parameter (parameter_map::markerIndex).
     int kind() const { return markerKind; }
     bool dragging() const { return grabbed; }
     void setDraggable(bool on);

@@ -7,14 +7,14 @@
 
 #include <QWidget>
 
-#include "instruments/sample_data.h"
+#include "contract/sample_data.h"
 
 class Marker;
 
 class Waveformz : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kColumns = 407;
+    static constexpr int kColumns = SampleData::kDisplayColumns;
     static constexpr int kHeight = 74;
 
     explicit Waveformz(QWidget* parent = nullptr);

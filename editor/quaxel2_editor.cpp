@@ -72,28 +72,28 @@ Quaxel2Editor::Quaxel2Editor(AudioEffect* effect, int instanceNumber, SampleData
 
 Quaxel2Editor::~Quaxel2Editor() {
     timer.stop();  // waits for a poll that is running
-    if (uiFifo >= 0) ::close(uiFifo);
-    unlink(uiFifoPath.c_str());
+    if (fromProgramFifo >= 0) ::close(fromProgramFifo);
+    unlink(fromProgramFifoPath.c_str());
     tellProgramToQuit();
-    unlink(pluginFifoPath.c_str());
-    if (pluginFifo >= 0) ::close(pluginFifo);
+    unlink(toProgramFifoPath.c_str());
+    if (toProgramFifo >= 0) ::close(toProgramFifo);
     launcher.finish(1000);
     if (executableWritten) unlink(uiExecutablePath.c_str());
 }
 
 void Quaxel2Editor::tellProgramToQuit() {
-    if (pluginFifo < 0) return;
+    if (toProgramFifo < 0) return;
     // What is still queued no longer matters to a program that is leaving.
     unsigned char discard[4096];
     while (outgoing.pop(discard, sizeof discard) > 0) {
     }
     const UiMessage quit = toUi::quit();
-    auto writeQuit = [&] { return write(pluginFifo, quit.bytes, static_cast<std::size_t>(quit.size)) == quit.size; };
+    auto writeQuit = [&] { return write(toProgramFifo, quit.bytes, static_cast<std::size_t>(quit.size)) == quit.size; };
     if (writeQuit()) return;
     // A full FIFO: this end may read it too. The program reads a whole
     // pipe's worth at a time, so what it has not read yet is whole messages.
     std::vector<unsigned char> unread(readSize > 0 ? static_cast<std::size_t>(readSize) : sizeof discard);
-    while (read(pluginFifo, unread.data(), unread.size()) > 0) {
+    while (read(toProgramFifo, unread.data(), unread.size()) > 0) {
     }
     writeQuit();
 }
@@ -106,10 +106,10 @@ bool Quaxel2Editor::copyUIExecutable() {
 bool Quaxel2Editor::prepareFifo() {
     // A write to a pipe whose reader is gone fails instead of ending the host.
     signal(SIGPIPE, SIG_IGN);
-    uiFifoPath = bridge::uiFifoPath(instanceNumber);
-    createFifo(uiFifoPath.c_str());
-    pluginFifoPath = bridge::pluginFifoPath(instanceNumber);
-    createFifo(pluginFifoPath.c_str());
+    fromProgramFifoPath = bridge::uiFifoPath(instanceNumber);
+    createFifo(fromProgramFifoPath.c_str());
+    toProgramFifoPath = bridge::pluginFifoPath(instanceNumber);
+    createFifo(toProgramFifoPath.c_str());
     return true;
 }
 
@@ -133,11 +133,11 @@ bool Quaxel2Editor::openFifo(const char* path, int& descriptor, const char* fail
 }
 
 bool Quaxel2Editor::openUiFifo(const char* path) {
-    return openFifo(path, uiFifo, "Quaxel2VST > ERROR opening FIFO for read");
+    return openFifo(path, fromProgramFifo, "Quaxel2VST > ERROR opening FIFO for read");
 }
 
 bool Quaxel2Editor::openPluginFifo(const char* path) {
-    return openFifo(path, pluginFifo, "Quaxel2VST >  ERROR opening FIFO for write");
+    return openFifo(path, toProgramFifo, "Quaxel2VST >  ERROR opening FIFO for write");
 }
 
 void Quaxel2Editor::openUI(void* window) {
@@ -158,11 +158,11 @@ void Quaxel2Editor::openUI(void* window) {
         if (!launcher.start(windowText, numberText)) printLine("Quaxel2VST > error : child process can't start ");
         connect();
         firstOpen = false;
-    } else if (pluginFifo == -1) {
+    } else if (toProgramFifo == -1) {
         printLine("Quaxel2VST > open : plugin fifo handle is not valid");
     } else {
         const UiMessage reattach = toUi::reattach(windowText);
-        if (write(pluginFifo, reattach.bytes, static_cast<std::size_t>(reattach.size)) < 0) {
+        if (write(toProgramFifo, reattach.bytes, static_cast<std::size_t>(reattach.size)) < 0) {
             std::printf("Quaxel2VST > open message FAILED to write to plugin FIFO  err= %d\n", errno);
             std::fflush(stdout);
         }
@@ -172,8 +172,8 @@ void Quaxel2Editor::openUI(void* window) {
 }
 
 void Quaxel2Editor::connect() {
-    if (uiFifo == -1) openUiFifo(uiFifoPath.c_str());
-    if (pluginFifo == -1) openPluginFifo(pluginFifoPath.c_str());
+    if (fromProgramFifo == -1) openUiFifo(fromProgramFifoPath.c_str());
+    if (toProgramFifo == -1) openPluginFifo(toProgramFifoPath.c_str());
     if (readSize > 0 && !decoder) {
         readBuffer.assign(static_cast<std::size_t>(readSize), 0);
         decoder = std::make_unique<FromUiDecoder>(readSize, *requests);
@@ -252,9 +252,9 @@ void Quaxel2Editor::sendMidiMessage(int status, int data1, int data2) { send(toU
 
 void Quaxel2Editor::processMessageFromUI() {
     if (readSize <= 0 || !decoder) return;
-    const ssize_t count = read(uiFifo, readBuffer.data(), readBuffer.size());
+    const ssize_t count = read(fromProgramFifo, readBuffer.data(), readBuffer.size());
     if (count > 0) decoder->feed(readBuffer.data(), static_cast<std::size_t>(count));
-    outgoing.writeTo(pluginFifo);
+    outgoing.writeTo(toProgramFifo);
     launcher.running();  // reaps a program that has ended
 }
 

@@ -108,11 +108,13 @@ private:
     bool firstOpen = true;
     std::string uiExecutablePath;
     bool executableWritten = false;
-    std::string uiFifoPath;
-    int uiFifo = -1;
+    // The UI FIFO, which the program writes and the plug-in reads.
+    std::string fromProgramFifoPath;
+    int fromProgramFifo = -1;
     int readSize = 0;
-    std::string pluginFifoPath;
-    int pluginFifo = -1;
+    // The plugin FIFO, which the plug-in writes and the program reads.
+    std::string toProgramFifoPath;
+    int toProgramFifo = -1;
     Timer timer;
     SampleDisplay waveform;
 

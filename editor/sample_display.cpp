@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "contract/instrument_data.h"
+#include "contract/sample_data.h"
 #include "instruments/instrument.h"
-#include "instruments/instrument_data.h"
-#include "instruments/sample_data.h"
 
 SampleDisplay::SampleDisplay(SampleData* record) : record(record) {
     if (!record) return;

@@ -4,10 +4,10 @@
 
 #include <vector>
 
+#include "contract/sample_data.h"
 #include "instruments/instrument_access.h"
 
 class Instrument;
-struct SampleData;
 
 // What the display takes of the sample on show: its first channel and its
 // markers. The markers change on other threads; whoever fills this reads
@@ -25,7 +25,7 @@ struct ShownSample {
 
 class SampleDisplay {
 public:
-    static constexpr int kColumns = 407;
+    static constexpr int kColumns = SampleData::kDisplayColumns;
 
     // Draws into `record`, the plug-in's sample region (null: nothing to draw into).
     explicit SampleDisplay(SampleData* record);

@@ -8,29 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
-// Plug-in to editor program, on the plugin FIFO.
-enum ToUiOpcode : uint8_t {
-    toUiParameter = 1,        // index, value
-    toUiInstrumentAdded = 2,  // id, name
-    toUiMidi = 4,             // status, data1, data2
-    toUiReload = 5,
-    toUiReattach = 6,  // window handle in decimal
-    toUiQuit = 7,      // one zero byte
-    toUiWaveformReady = 16,
-};
-
-// Editor program to plug-in, on the UI FIFO. Every other opcode is invalid.
-enum FromUiOpcode : uint8_t {
-    fromUiParameter = 1,   // index, value
-    fromUiLoadString = 2,  // catalogue text
-    fromUiLoadPath = 3,    // file path
-    fromUiMidi = 4,        // status, note, velocity
-    fromUiResetParameters = 10,
-    fromUiCopyParameters = 11,  // source id, destination id
-    fromUiClone = 12,
-    fromUiShowWaveform = 16,
-    fromUiRefreshPeaks = 17,
-};
+#include "contract/message_opcodes.h"
 
 // One encoded message, to be written with a single write() call. Its bound
 // is the pipe's atomic write size (PIPE_BUF on Linux), so that the message

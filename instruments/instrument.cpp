@@ -1,6 +1,6 @@
 #include "instruments/instrument.h"
 
-#include "instruments/instrument_parameters.h"
+#include "contract/parameter_tables.h"
 
 #include <algorithm>
 #include <atomic>
@@ -153,7 +153,7 @@ float Instrument::getParameter(int index) const {
 
 void Instrument::createParameters(int count) {
     parameters.assign(static_cast<std::size_t>(std::max(count, 0)), Parameter{});
-    for (int i = 0; i < count && i < kInstrumentParameterCount; i++) {
+    for (int i = 0; i < count && i < kParameterCount; i++) {
         const InstrumentParameterInfo& d = kInstrumentParameters[i];
         parameters[i] = Parameter{d.steps, d.offset, d.mark, d.value, d.name};
     }

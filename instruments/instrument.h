@@ -1,6 +1,7 @@
 // One playable layer: a sample, volume, pan, tuning, the shapes of its
 // volume and pitch envelopes, playback switches and a MIDI channel, driven
-// by 22 normalised parameters. Where each voice is in it, the voice keeps.
+// by normalised parameters (contract/parameter_tables.h). Where each voice
+// is in it, the voice keeps.
 #pragma once
 
 #include <array>
@@ -8,14 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "contract/instrument_data.h"
+#include "contract/parameter_map.h"
 #include "dsp/adsr.h"
-#include "instruments/instrument_data.h"
 #include "instruments/sample.h"
 #include "programs/parameter.h"
 
 class Instrument {
 public:
-    static constexpr int kParameterCount = 22;  // described in instrument_parameters.h
+    static constexpr int kParameterCount = parameter_map::kPerInstrument;  // described in contract/parameter_tables.h
     static constexpr int kSampleCapacity = 256;
 
     // How an instrument was made, which says how programs remake it.
@@ -25,12 +27,8 @@ public:
         kFromPath = 2,                 // around a sample file or embedded sound; owns its buffers
     };
 
-    // Parameter numbers.
-    enum : int {
-        kVolume, kPan, kTune, kFinetune, kShowwave, kLoop, kGlobal, kVolEg, kPitEg, kSpecial,
-        kVolA, kVolD, kVolS, kVolR, kPitchA, kPitchD, kPitchR, kPitchEg, kReverse, kInterpolate,
-        kGrain, kGrainAdvance
-    };
+    // Parameter numbers: kVolume, kPan, kTune, ...
+    using enum parameter_map::instrument::Number;
 
     Instrument(int blockSize, int sampleRate);
     ~Instrument();

@@ -9,13 +9,14 @@
 
 #include <array>
 
+#include "contract/parameter_map.h"
 #include "instruments/instrument_access.h"
 
 class Instrument;
 
 class Rack {
 public:
-    static constexpr int kCapacity = 16;
+    static constexpr int kCapacity = parameter_map::kInstruments;
 
     Rack() = default;
     ~Rack() { clear(); }

@@ -1,7 +1,7 @@
 #include "instruments/sample.h"
 
+#include "contract/instrument_data.h"
 #include "dsp/pitch_tables.h"
-#include "instruments/instrument_data.h"
 
 float* Sample::getBuffer(int channel) const {
     if (channel < 0 || channel >= kMaxChannels) return nullptr;

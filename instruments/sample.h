@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "contract/sample_data.h"
 #include "instruments/instrument_access.h"
-#include "instruments/sample_data.h"
 
 enum LoopStyle : int32_t { NoLoop = 0, Loop = 1 };
 

@@ -5,16 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "contract/parameter_record.h"
 #include "programs/relaxed_float.h"
-
-// Shared-memory form: the value and three display hints for the editor.
-struct ParameterRecord {
-    float value;
-    int32_t steps;
-    int32_t offset;
-    int32_t mark;
-};
-static_assert(sizeof(ParameterRecord) == 16);
 
 // A value as the sound may use it: within 0 to 1, and 0 for NaN, whatever
 // a host or a stored state delivers.

@@ -5,10 +5,12 @@
 #include <array>
 #include <string>
 
+#include "contract/defaults.h"
+#include "contract/parameter_map.h"
 #include "programs/relaxed_float.h"
 
 struct InstrumentProgram {
-    static constexpr int kValues = 22;
+    static constexpr int kValues = parameter_map::kPerInstrument;
 
     std::array<float, kValues> values{};
     std::string name;
@@ -25,9 +27,9 @@ struct InstrumentProgram {
 };
 
 struct DelayProgram {
-    static constexpr int kValues = 8;
+    static constexpr int kValues = parameter_map::kDelayCount;
     // time, feedback, volume, spread, active, sync, pingpong, the eighth
-    static constexpr std::array<float, kValues> kInitialValues{0.625f, 0.2f, 0.3f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f};
+    static constexpr std::array<float, kValues> kInitialValues = defaults::kNewProgramDelay;
 
     std::array<float, kValues> values = kInitialValues;
 
@@ -37,18 +39,18 @@ struct DelayProgram {
 };
 
 struct Program {
-    static constexpr int kMaxInstruments = 16;
+    static constexpr int kMaxInstruments = parameter_map::kInstruments;
 
     // Master volume, master tune, velocity sensitivity, pitch-bend range.
-    static constexpr std::array<float, 4> kInitialMasters{1.0f, 0.5f, 1.0f, 0.5f};
+    static constexpr std::array<float, parameter_map::kMasterCount> kInitialMasters = defaults::kNewProgramMasters;
 
     int instrumentCount = 0;
     std::string name = "Default";
     // Read by the audio thread while the host may set them.
-    RelaxedFloat velocitySensitivity = kInitialMasters[2];  // parameter 578
-    RelaxedFloat masterVolume = kInitialMasters[0];         // parameter 576
-    RelaxedFloat masterTune = kInitialMasters[1];           // parameter 577
-    RelaxedFloat pitchBendRange = kInitialMasters[3];       // parameter 579
+    RelaxedFloat velocitySensitivity = kInitialMasters[parameter_map::master::kVelocitySensitivity];
+    RelaxedFloat masterVolume = kInitialMasters[parameter_map::master::kVolume];
+    RelaxedFloat masterTune = kInitialMasters[parameter_map::master::kTune];
+    RelaxedFloat pitchBendRange = kInitialMasters[parameter_map::master::kPitchBendRange];
     std::array<InstrumentProgram, kMaxInstruments> instruments;
     DelayProgram delay;
 };

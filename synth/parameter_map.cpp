@@ -1,56 +1,48 @@
-// The map of the host's 768 parameters:
-//   0-511    instrument parameters of rack 0 (position * 22 + parameter)
-//   512-519  the delay
-//   576-579  the four master values of the current program
-//   640-767  sample markers, four per instrument (loop start, loop end, start)
+// The host's parameters onto their targets, by the map of
+// contract/parameter_map.h: instrument parameters of rack 0, the delay, the
+// four master values of the current program and the sample markers.
 // Everything else is inert: it changes nothing and reads 0.
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "contract/parameter_map.h"
+#include "contract/parameter_tables.h"
 #include "editor/quaxel2_editor.h"
 #include "host/textcopy.h"
 #include "instruments/instrument.h"
 #include "synth/marker_position.h"
 #include "synth/quaxel2.h"
 
+using namespace parameter_map;
+
 namespace {
-const char* const kMasterNames[4] = {"Master Vol", "Master Tun", "Vel. Sens.", "pb range"};
-
-enum MarkerKind { kLoopStartMarker, kLoopEndMarker, kStartMarker, kNoMarker };
-
-bool isMasterIndex(VstInt32 index) { return index >= Quaxel2::kMasterVolume && index <= Quaxel2::kPitchBendRange; }
-bool isDelayIndex(VstInt32 index) {
-    return index >= Quaxel2::kFirstDelayParam && index < Quaxel2::kFirstDelayParam + Delay::kParameterCount;
+marker::Kind markerKind(VstInt32 index) {
+    return static_cast<marker::Kind>((index - kFirstMarker) % kMarkersPerInstrument);
 }
-MarkerKind markerKind(VstInt32 index) {
-    return static_cast<MarkerKind>((index - Quaxel2::kFirstSamplePositionParam) % Quaxel2::kMarkersPerInstrument);
-}
-int markerInstrument(VstInt32 index) {
-    return (index - Quaxel2::kFirstSamplePositionParam) / Quaxel2::kMarkersPerInstrument;
-}
+int markerInstrument(VstInt32 index) { return (index - kFirstMarker) / kMarkersPerInstrument; }
 }  // namespace
 
 RelaxedFloat* Quaxel2::masterField(VstInt32 index) {
     Program& program = getCurrentProgram();
-    switch (index) {
-        case kMasterVolume: return &program.masterVolume;
-        case kMasterTune: return &program.masterTune;
-        case kVelocitySensitivity: return &program.velocitySensitivity;
-        case kPitchBendRange: return &program.pitchBendRange;
+    switch (index - kFirstMaster) {
+        case master::kVolume: return &program.masterVolume;
+        case master::kTune: return &program.masterTune;
+        case master::kVelocitySensitivity: return &program.velocitySensitivity;
+        case master::kPitchBendRange: return &program.pitchBendRange;
         default: return nullptr;
     }
 }
 
 Instrument* Quaxel2::instrumentParameter(VstInt32 index, int& parameter) const {
     const Rack& rack = *engine.getRack(0);
-    if (index < 0 || index > kLastInstrumentParam || !rack.getInstrumentAt(0)) return nullptr;
-    parameter = index % kInstrumentStride;
-    return rack.getInstrumentAt(index / kInstrumentStride);
+    if (!isInstrumentIndex(index) || !rack.getInstrumentAt(0)) return nullptr;
+    parameter = index % kPerInstrument;
+    return rack.getInstrumentAt(index / kPerInstrument);
 }
 
 Instrument* Quaxel2::markerTarget(VstInt32 index) const {
-    if (!samplePositionParams || index < kFirstSamplePositionParam || index >= kNumParams) return nullptr;
+    if (!samplePositionParams || !isMarkerIndex(index)) return nullptr;
     Instrument* instrument = engine.getRack(0)->getInstrumentAt(markerInstrument(index));
     return instrument && instrument->type != Instrument::kFromCatalogueWithoutMarkers ? instrument : nullptr;
 }
@@ -66,28 +58,28 @@ void Quaxel2::setParameter(VstInt32 index, float value) {
 }
 
 bool Quaxel2::applyParameter(VstInt32 index, float value) {
-    if (index <= kLastInstrumentParam) {
+    if (isInstrumentIndex(index)) {
         int parameter = 0;
         Instrument* instrument = instrumentParameter(index, parameter);
         if (!instrument) return false;
         instrument->setParameter(parameter, value);
         return true;
     }
-    if (isDelayIndex(index)) engine.getDelay().setParameter(index - kFirstDelayParam, value);
+    if (isDelayIndex(index)) engine.getDelay().setParameter(index - kFirstDelay, value);
     if (RelaxedFloat* field = masterField(index)) {
         *field = value;
-        regions.mirrorMasterValue(index - kMasterVolume, value);
+        regions.mirrorMasterValue(index - kFirstMaster, value);
     }
-    if (samplePositionParams && index >= kFirstSamplePositionParam) {
+    if (samplePositionParams && index >= kFirstMarker) {
         Instrument* instrument = engine.getRack(0)->getInstrumentAt(markerInstrument(index));
         if (!instrument) return false;
         if (instrument->markersFixed()) return true;
         Sample* sample = instrument->getSample(0, -1, -1);
         const int frame = markerFrame(value, sample->length);
         switch (markerKind(index)) {
-            case kLoopStartMarker: sample->setLoopStart(frame); break;
-            case kLoopEndMarker: sample->setLoopEnd(frame); break;
-            case kStartMarker: sample->setStartPlay(frame); break;
+            case marker::kLoopStart: sample->setLoopStart(frame); break;
+            case marker::kLoopEnd: sample->setLoopEnd(frame); break;
+            case marker::kStart: sample->setStartPlay(frame); break;
             default: break;
         }
     }
@@ -107,19 +99,19 @@ float Quaxel2::getParameter(VstInt32 index) { return normalised(storedParameter(
 float Quaxel2::storedParameter(VstInt32 index) {
     if (index < 0) return 0.0f;
     Locked<EngineMutex> lock(engine.mutex());
-    if (index <= kLastInstrumentParam) {
+    if (isInstrumentIndex(index)) {
         int parameter = 0;
         Instrument* instrument = instrumentParameter(index, parameter);
         return instrument ? instrument->getParameter(parameter) : 0.0f;
     }
-    if (isDelayIndex(index)) return engine.getDelay().getParameter(index - kFirstDelayParam);
+    if (isDelayIndex(index)) return engine.getDelay().getParameter(index - kFirstDelay);
     if (isMasterIndex(index)) return *masterField(index);
     if (Instrument* instrument = markerTarget(index)) {
         const Sample* sample = instrument->getSample(0, -1, -1);
         switch (markerKind(index)) {
-            case kLoopStartMarker: return markerValue(sample->loopStart, sample->length);
-            case kLoopEndMarker: return markerValue(sample->loopEnd, sample->length);
-            case kStartMarker: return markerValue(sample->startPlay, sample->length);
+            case marker::kLoopStart: return markerValue(sample->loopStart, sample->length);
+            case marker::kLoopEnd: return markerValue(sample->loopEnd, sample->length);
+            case marker::kStart: return markerValue(sample->startPlay, sample->length);
             default: return 0.0f;
         }
     }
@@ -127,14 +119,14 @@ float Quaxel2::storedParameter(VstInt32 index) {
 }
 
 void Quaxel2::getParameterName(VstInt32 index, char* text) {
-    if (index >= 0 && index <= kLastInstrumentParam) {
+    if (isInstrumentIndex(index)) {
         Locked<EngineMutex> lock(engine.mutex());
         if (!engine.getRack(0)->getInstrumentAt(0)) return;  // the host's text stays as it was
         int parameter = 0;
         const Instrument* instrument = instrumentParameter(index, parameter);
         char name[kMaxParamNameLength + 1] = "";
         if (instrument)
-            std::snprintf(name, sizeof name, "%d%s", index / kInstrumentStride,
+            std::snprintf(name, sizeof name, "%d%s", index / kPerInstrument,
                           instrument->getParameterName(parameter).c_str());
         copyText(text, name, kMaxParamNameLength);
         return;
@@ -142,9 +134,9 @@ void Quaxel2::getParameterName(VstInt32 index, char* text) {
     if (isDelayIndex(index)) {
         Locked<EngineMutex> lock(engine.mutex());
         copyText(text, "dly ", kMaxParamNameLength);
-        appendText(text, engine.getDelay().getParameterName(index - kFirstDelayParam), kMaxParamNameLength);
+        appendText(text, engine.getDelay().getParameterName(index - kFirstDelay), kMaxParamNameLength);
     } else if (isMasterIndex(index)) {
-        copyText(text, kMasterNames[index - kMasterVolume], kMaxParamNameLength);
+        copyText(text, kMasterValues[index - kFirstMaster].name, kMaxParamNameLength);
     } else {
         *text = 0;
     }

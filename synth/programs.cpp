@@ -2,9 +2,10 @@
 // from one, and the editor's reset, copy and clone of instruments.
 #include <atomic>
 
+#include "contract/parameter_map.h"
+#include "contract/parameter_tables.h"
 #include "editor/quaxel2_editor.h"
 #include "instruments/instrument.h"
-#include "instruments/instrument_parameters.h"
 #include "synth/quaxel2.h"
 
 namespace {
@@ -173,7 +174,7 @@ void Quaxel2::resetParameters(Instrument* instrument) {
     {
         Locked<EngineMutex> lock(engine.mutex());  // ids move when instruments leave
         if (instrument->data && readShared(instrument->data->deleteRequest)) return;
-        base = instrument->id * kInstrumentStride;
+        base = parameter_map::instrumentIndex(instrument->id, 0);
     }
     for (int number : kResetParameters) setParameterAutomated(base + number, kInstrumentParameters[number].value);
     if (instrument->type == Instrument::kFromCatalogueWithoutMarkers || instrument->missing) return;
@@ -207,7 +208,7 @@ void Quaxel2::giveLikeness(const Likeness& likeness, Instrument* destination) {
     int base;
     {
         Locked<EngineMutex> lock(engine.mutex());
-        base = destination->id * kInstrumentStride;
+        base = parameter_map::instrumentIndex(destination->id, 0);
     }
     for (int j = 0; j < count; j++) setParameterAutomated(base + j, likeness.values[j]);
     if (!likeness.markers || destination->missing) return;

@@ -8,6 +8,7 @@
 #include <new>
 #include <string>
 
+#include "contract/defaults.h"
 #include "dsp/pitch_tables.h"
 #include "editor/quaxel2_editor.h"
 #include "host/export.h"
@@ -59,9 +60,8 @@ Quaxel2::Quaxel2(audioMasterCallback audioMaster)
         Delay& delay = engine.getDelay();
         delay.setSharedRecords(regions.delayRecords());
         delay.initData();
-        delay.setParameter(Delay::kTime, 0.625f);
-        delay.setParameter(Delay::kFeedback, 0.25f);
-        delay.setParameter(Delay::kVolume, 0.41f);
+        for (const defaults::DelaySetting& setting : defaults::kDelayAtPluginStart)
+            delay.setParameter(setting.parameter, setting.value);
     }
     // The factory bank fills all programs and builds program 0; no editor
     // exists yet to be told.
@@ -136,7 +136,7 @@ void Quaxel2::setGrainSize(int size) {
     for (int i = 0; i < rack.getCount(); i++) {
         Instrument* instrument = rack.getInstrumentAt(i);
         instrument->grainPeriod = size;
-        applyParameter(instrument->id * kInstrumentStride + Instrument::kGrainAdvance,
+        applyParameter(parameter_map::instrumentIndex(instrument->id, Instrument::kGrainAdvance),
                        instrument->getParameter(Instrument::kGrainAdvance));
     }
 }

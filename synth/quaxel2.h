@@ -5,8 +5,8 @@
 // - the program store (synth/program_store.h): the 128 programs, the chunk
 //   bytes and the structure lock;
 // - the shared regions (synth/shared_regions.h) the editor program maps.
-// Besides, it maps the 768 host parameters onto their targets
-// (parameter_map.cpp), rebuilds the rack from programs and chunks
+// Besides, it maps the host parameters onto their targets
+// (contract/parameter_map.h, parameter_map.cpp), rebuilds the rack from programs and chunks
 // (programs.cpp, state_chunk.cpp) and makes instruments
 // (instrument_factory.cpp).
 //
@@ -22,6 +22,7 @@
 #include <memory>
 #include <string>
 
+#include "contract/parameter_map.h"
 #include "editor/instance_claim.h"
 #include "editor/sample_display.h"
 #include "host/audioeffectx.h"
@@ -38,21 +39,9 @@ struct InstrumentData;
 class Quaxel2 : public AudioEffectX {
 public:
     static constexpr VstInt32 kNumPrograms = ProgramStore::kNumPrograms;
-    static constexpr VstInt32 kNumParams = 768;
+    static constexpr VstInt32 kNumParams = parameter_map::kHostParameters;
     static constexpr VstInt32 kUniqueId = fourCharCode("QXL2");
 
-    // The host's parameters: instrument p of rack position i is
-    // i * kInstrumentStride + p; then the delay, the master values and four
-    // sample markers per instrument.
-    static constexpr VstInt32 kInstrumentStride = 22;
-    static constexpr VstInt32 kLastInstrumentParam = 511;
-    static constexpr VstInt32 kFirstDelayParam = 512;
-    static constexpr VstInt32 kMasterVolume = 576;
-    static constexpr VstInt32 kMasterTune = 577;
-    static constexpr VstInt32 kVelocitySensitivity = 578;
-    static constexpr VstInt32 kPitchBendRange = 579;
-    static constexpr VstInt32 kFirstSamplePositionParam = 640;
-    static constexpr VstInt32 kMarkersPerInstrument = 4;
 
     static constexpr int kNumVoices = Engine::kNumVoices;
     static constexpr int kNumRacks = Engine::kNumRacks;
@@ -68,8 +57,11 @@ public:
     void resume() override {}
     void setSampleRate(float rate) override;
     void setBlockSize(VstInt32 size) override;
-    // Audio thread: no allocation, no system call; waits for the engine
-    // lock at most a millisecond.
+    // Audio thread: no allocation, no file and no system call of its own
+    // while the engine lock is free. When another thread holds the lock it
+    // waits for it at most a millisecond (then the block is silent); that
+    // wait, and the unlock that hands the lock back to a waiter, go through
+    // the kernel (a futex: the lock inherits priority, see engine_mutex.h).
     void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
     VstInt32 processEvents(VstEvents* events) override;
     // Engine lock, briefly.
@@ -228,11 +220,11 @@ private:
     // The value stored for a global index, as given.
     float storedParameter(VstInt32 index);
     RelaxedFloat* masterField(VstInt32 index);
-    // Instrument of rack 0 and parameter number that a global index below
-    // 512 addresses, or null when that index is inert.
+    // Instrument of rack 0 and parameter number that an instrument
+    // parameter's global index addresses, or null when that index is inert.
     Instrument* instrumentParameter(VstInt32 index, int& parameter) const REQUIRES(engine.mutex());
-    // Instrument of rack 0 whose sample marker a global index 640 to 767
-    // addresses, or null when that index is inert.
+    // Instrument of rack 0 whose sample marker a global index addresses,
+    // or null when that index is inert.
     Instrument* markerTarget(VstInt32 index) const REQUIRES(engine.mutex());
     void notifyEditor(VstInt32 index, float value);
 

@@ -40,7 +40,7 @@ void SharedRegions::attach(Instrument* instrument) const {
 }
 
 void SharedRegions::mirrorMasterValue(int which, float value) const {
-    if (!instruments || which < 0 || which > 3) return;
+    if (!instruments || which < 0 || which >= parameter_map::kMasterCount) return;
     const std::size_t entry = static_cast<std::size_t>(kFirstMasterEntry + which);
     std::memcpy(instruments + kDelayBlockOffset + entry * kDelayBlockEntrySize, &value, sizeof value);
 }

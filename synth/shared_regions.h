@@ -6,7 +6,7 @@
 
 #include <cstddef>
 
-#include "editor/bridge_names.h"
+#include "contract/shared_layout.h"
 #include "instruments/instrument_access.h"
 #include "programs/parameter.h"
 #include "synth/shared_region.h"
@@ -16,12 +16,12 @@ class Instrument;
 class SharedRegions {
 public:
     static constexpr std::size_t kInstrumentSlotSize = sizeof(InstrumentData);
-    static constexpr int kInstrumentSlots = bridge::kInstrumentSlots;
-    static constexpr std::size_t kDelayBlockOffset = bridge::kDelayBlockOffset;
+    static constexpr int kInstrumentSlots = shared_layout::kInstrumentSlots;
+    static constexpr std::size_t kDelayBlockOffset = shared_layout::kDelayBlockOffset;
     static constexpr std::size_t kDelayBlockEntrySize = sizeof(ParameterRecord);
-    static constexpr int kFirstMasterEntry = 8;
-    static constexpr std::size_t kInstrumentRegionSize = bridge::kInstrumentRegionSize;
-    static constexpr std::size_t kSampleRegionSize = bridge::kSampleRegionSize;
+    static constexpr int kFirstMasterEntry = shared_layout::kFirstMasterEntry;
+    static constexpr std::size_t kInstrumentRegionSize = shared_layout::kInstrumentRegionSize;
+    static constexpr std::size_t kSampleRegionSize = shared_layout::kSampleRegionSize;
 
     // Creates both regions, zeroed, with every instrument slot free. A
     // region that cannot be made is reported on stdout and stays null.

@@ -1,11 +1,11 @@
 // The on-screen keyboard: its keys' places, playing with the mouse, and the
 // host's notes lighting keys with a repaint of that key only.
 #include <QPaintEvent>
-#include <QSignalSpy>
 #include <QTest>
 
 #include "editor-program/keyboard.h"
 #include "editor-program/layout.h"
+#include "tests/editor-program/support/bridge_fixture.h"
 #include "tests/editor-program/support/paint_counter.h"
 
 namespace {
@@ -15,10 +15,13 @@ constexpr int kLast = kFirst + 59;
 
 using Message = QList<int>;
 
-QList<Message> messages(const QSignalSpy& spy) {
+// What the keyboard sent to the plug-in, as status, note, velocity.
+QList<Message> messages(BridgeFixture& bridge) {
     QList<Message> all;
-    for (const QList<QVariant>& arguments : spy)
-        all.append({arguments.at(0).toInt(), arguments.at(1).toInt(), arguments.at(2).toInt()});
+    for (const SentMessage& sent : bridge.sent()) {
+        if (sent.opcode != fromUiMidi) return {{-1, sent.opcode, 0}};  // only notes are expected
+        all.append({sent.first, sent.second, sent.third});
+    }
     return all;
 }
 
@@ -26,9 +29,13 @@ QList<Message> messages(const QSignalSpy& spy) {
 
 class KeyboardTest : public QObject {
     Q_OBJECT
+    BridgeFixture bridge;
+
 private slots:
+    void init() { bridge.sent(); }  // nothing left over from the last test
+
     void keysTileTheWidget() {
-        Keyboard keyboard;
+        Keyboard keyboard(bridge.link());
         QCOMPARE(keyboard.size(), QSize(820, 65));
         QCOMPARE(keyboard.focusPolicy(), Qt::NoFocus);
         QCOMPARE(keyboard.keyRect(kFirst).left(), 0);
@@ -64,15 +71,14 @@ private slots:
     void clickPlaysTheKey() {
         QFETCH(int, note);
         QFETCH(bool, low);
-        Keyboard keyboard;
-        QSignalSpy spy(&keyboard, &Keyboard::midiMessage);
+        Keyboard keyboard(bridge.link());
         const QRect key = keyboard.keyRect(note);
         const QPoint at(key.center().x(), low ? key.bottom() : key.top());
         QTest::mousePress(&keyboard, Qt::LeftButton, Qt::NoModifier, at);
         QVERIFY(keyboard.isLit(note));
         QTest::mouseRelease(&keyboard, Qt::LeftButton, Qt::NoModifier, at);
         QVERIFY(!keyboard.isLit(note));
-        const QList<Message> sent = messages(spy);
+        const QList<Message> sent = messages(bridge);
         QCOMPARE(sent.size(), 2);
         QCOMPARE(sent[0][0], 144);
         QCOMPARE(sent[0][1], note);
@@ -81,8 +87,7 @@ private slots:
     }
 
     void dragAcrossKeys() {
-        Keyboard keyboard;
-        QSignalSpy spy(&keyboard, &Keyboard::midiMessage);
+        Keyboard keyboard(bridge.link());
         const auto at = [&](int note) { return keyboard.keyRect(note).center(); };
         QTest::mousePress(&keyboard, Qt::LeftButton, Qt::NoModifier, at(60));
         QTest::mouseMove(&keyboard, at(60) + QPoint(1, 0));  // same key: nothing
@@ -93,7 +98,7 @@ private slots:
         QVERIFY(keyboard.isLit(64));
         QVERIFY(!keyboard.isLit(60));
         QTest::mouseRelease(&keyboard, Qt::LeftButton, Qt::NoModifier, at(64));
-        QList<Message> sent = messages(spy);
+        QList<Message> sent = messages(bridge);
         for (Message& message : sent)
             if (message[0] == 144) message[2] = 1;  // velocities: tested above
         QCOMPARE(sent, (QList<Message>{{144, 60, 1}, {128, 60, 0}, {144, 61, 1}, {128, 61, 0}, {144, 62, 1},
@@ -122,8 +127,7 @@ private slots:
         QFETCH(int, note);
         QFETCH(int, velocity);
         QFETCH(bool, lit);
-        Keyboard keyboard;
-        QSignalSpy spy(&keyboard, &Keyboard::midiMessage);
+        Keyboard keyboard(bridge.link());
         PaintCounter recorder;
         keyboard.installEventFilter(&recorder);
         keyboard.show();
@@ -146,7 +150,7 @@ private slots:
         QTest::qWait(20);
         QVERIFY(!keyboard.isLit(note));
         QCOMPARE(recorder.rects, QList<QRect>{keyboard.keyRect(note)});
-        QCOMPARE(spy.size(), 0);  // the host's notes are not sent back
+        QVERIFY(messages(bridge).isEmpty());  // the host's notes are not sent back
     }
 };
 

@@ -20,6 +20,7 @@
 #include "editor-program/slider.h"
 #include "editor-program/status_bar.h"
 #include "editor-program/treex.h"
+#include "programs/program.h"
 #include "resources/builtin_catalogue_names.h"
 #include "tests/editor-program/support/bridge_fixture.h"
 
@@ -81,7 +82,7 @@ private slots:
         QTest::newRow("instrument 1 pan") << 1 << 1 << 23 << 0.5f;
         QTest::newRow("instrument 1 grain advance") << 1 << 21 << 43 << 0.82f;
         QTest::newRow("instrument 1 loop switch") << 1 << 5 << 27 << 1.0f;
-        QTest::newRow("delay feedback") << 2 << 1 << 513 << 0.0f;
+        QTest::newRow("delay feedback") << 2 << 1 << 513 << 0.2f;
         QTest::newRow("delay ping-pong switch") << 2 << 6 << 518 << 1.0f;
         QTest::newRow("pitch-bend range") << 3 << 3 << 579 << 0.5f;
     }
@@ -106,6 +107,27 @@ private slots:
         QCOMPARE(sent.back().opcode, fromUiParameter);
         QCOMPARE(sent.back().first, index);
         QCOMPARE(sent.back().value, value);
+    }
+
+    // A double-click takes the delay's knobs and the master values where a
+    // new program has them, whatever the delay or the plug-in started with.
+    void doubleClickGivesANewProgramsValues() {
+        const Program fresh;
+        const float masters[GlobalView::kCount] = {fresh.masterVolume, fresh.masterTune, fresh.velocitySensitivity,
+                                                   fresh.pitchBendRange};
+        std::vector<std::pair<Control*, float>> expected;
+        for (int i = 0; i < DelayView::kCount; i++)
+            if (!qobject_cast<Button*>(window->delayView()->control(i)))
+                expected.emplace_back(window->delayView()->control(i), fresh.delay.values[i]);
+        for (int i = 0; i < GlobalView::kCount; i++) expected.emplace_back(window->globalView()->slider(i), masters[i]);
+        QCOMPARE(expected.size(), size_t(9));  // five delay knobs, four sliders
+        for (const auto& [control, value] : expected) {
+            control->setValue(0.9f);
+            QTest::mouseDClick(control, Qt::LeftButton);
+            const auto sent = bridge->sent();
+            QVERIFY(!sent.empty());
+            QCOMPARE(sent.back().value, value);
+        }
     }
 
     void keyboardAndDropsSendTheirMessages() {

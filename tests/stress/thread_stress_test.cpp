@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "contract/parameter_map.h"
 #include "instruments/catalogue.h"
 #include "instruments/instrument.h"
 #include "resources/builtin_resources.h"
@@ -91,7 +92,7 @@ TEST(ThreadStress, EverythingAtOnceThenNoStuckNote) {
             case 3: editor.showWaveform(id); break;
             case 4: editor.refreshPeaks(); break;
             case 5:
-                editor.parameter(Quaxel2::kFirstSamplePositionParam + 4 * id + static_cast<int>(r() % 3),
+                editor.parameter(parameter_map::markerIndex(id, static_cast<int>(r() % 3)),
                                  static_cast<float>(r() % 1000) / 1000.0f);
                 break;
             case 6:

@@ -14,7 +14,7 @@ namespace bankgen {
 namespace {
 
 constexpr std::size_t kMaxProgramName = 24;  // what a host shows
-constexpr std::size_t kMaxInstruments = 16;  // what a rack holds
+constexpr std::size_t kMaxInstruments = parameter_map::kInstruments;  // what a rack holds
 
 std::string_view trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(" \t\r");

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "contract/parameter_map.h"
 #include "tools/bankgen/builtin_sounds.h"
 #include "tools/bankgen/diagnostics.h"
 
@@ -19,7 +20,7 @@ struct InstrumentSource {
     InstrumentType type = kCatalogue;
     std::string name;
     std::string path;  // empty: written as a null string
-    std::array<double, 22> values{};
+    std::array<double, parameter_map::kPerInstrument> values{};
     SampleMarkers markers;
 };
 
@@ -27,8 +28,8 @@ struct ProgramSource {
     int line = 0;
     std::string name;
     std::vector<InstrumentSource> instruments;
-    std::array<double, 8> delay{};
-    std::array<double, 4> master{};
+    std::array<double, parameter_map::kDelayCount> delay{};
+    std::array<double, parameter_map::kMasterCount> master{};
     int delayLine = 0;  // 0 when the program has no delay line
     int masterLine = 0;
 };

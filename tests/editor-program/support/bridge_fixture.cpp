@@ -8,9 +8,10 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "contract/parameter_tables.h"
+#include "contract/shared_layout.h"
 #include "editor/bridge_names.h"
 #include "editor/ui_decoder.h"
-#include "instruments/instrument_parameters.h"
 
 namespace {
 
@@ -64,9 +65,9 @@ private:
 
 BridgeFixture::BridgeFixture() : instance(testInstance()) {
     records = static_cast<InstrumentData*>(
-        createRegion(bridge::instrumentRegionName(instance), bridge::kInstrumentRegionSize));
-    for (int slot = 0; slot < bridge::kInstrumentSlots; slot++) records[slot].id = -1;
-    sample = static_cast<SampleData*>(createRegion(bridge::sampleRegionName(instance), bridge::kSampleRegionSize));
+        createRegion(bridge::instrumentRegionName(instance), shared_layout::kInstrumentRegionSize));
+    for (int slot = 0; slot < shared_layout::kInstrumentSlots; slot++) records[slot].id = -1;
+    sample = static_cast<SampleData*>(createRegion(bridge::sampleRegionName(instance), shared_layout::kSampleRegionSize));
     sample->columns = 407;
     sample->framesPerColumn = sample->fullFramesPerColumn = 1.0;
     uiFifo = createFifo(bridge::uiFifoPath(instance));
@@ -76,8 +77,8 @@ BridgeFixture::BridgeFixture() : instance(testInstance()) {
 
 BridgeFixture::~BridgeFixture() {
     communication.reset();
-    munmap(records, bridge::kInstrumentRegionSize);
-    munmap(sample, bridge::kSampleRegionSize);
+    munmap(records, shared_layout::kInstrumentRegionSize);
+    munmap(sample, shared_layout::kSampleRegionSize);
     close(uiFifo);
     close(pluginFifo);
     unlink(bridge::uiFifoPath(instance).c_str());
@@ -117,5 +118,5 @@ InstrumentData& BridgeFixture::fillSlot(int slot, int32_t id, const std::string&
 }
 
 ParameterRecord* BridgeFixture::delayBlock() {
-    return reinterpret_cast<ParameterRecord*>(reinterpret_cast<char*>(records) + bridge::kDelayBlockOffset);
+    return reinterpret_cast<ParameterRecord*>(reinterpret_cast<char*>(records) + shared_layout::kDelayBlockOffset);
 }

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "contract/instrument_data.h"
+#include "contract/sample_data.h"
 #include "editor-program/uicommunication.h"
-#include "instruments/instrument_data.h"
-#include "instruments/sample_data.h"
 
 struct SentMessage {
     FromUiOpcode opcode;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "contract/parameter_map.h"
 #include "editor/bridge_names.h"
 #include "editor/quaxel2_editor.h"
 #include "instruments/catalogue.h"
@@ -209,7 +210,7 @@ TEST(EditorRequests, APollDoesNotWaitForALoad) {
             Instrument* original = f.plugin->createInstrumentFromPath(path);
             ASSERT_NE(original, nullptr);
             f.plugin->setParameter(Instrument::kVolume, 0.25f);
-            f.plugin->setParameter(Quaxel2::kFirstSamplePositionParam + 2, 0.5f);  // its start marker
+            f.plugin->setParameter(parameter_map::markerIndex(0, parameter_map::marker::kStart), 0.5f);  // its start marker
         }
         HeldLoad::released = {};
         RegularFile::afterOpen = &HeldLoad::whileOpen;
@@ -243,7 +244,7 @@ TEST(EditorRequests, OnlyTheInstrumentOnShowWritesTheSampleRecord) {
     f.addInstrument(constant(5000, 0.5f));
     f.addInstrument(constant(3000, 0.25f));
     auto& record = *reinterpret_cast<SampleData*>(f.plugin->getSampleRegion());
-    const auto startOf = [](int id) { return Quaxel2::kFirstSamplePositionParam + 4 * id + 2; };
+    const auto startOf = [](int id) { return parameter_map::markerIndex(id, parameter_map::marker::kStart); };
 
     f.ask(fromUi::showWaveform(0));
     EXPECT_EQ(record.length, 5000);

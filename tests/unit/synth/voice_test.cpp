@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "contract/parameter_map.h"
 #include "plugin_fixture.h"
 
 namespace {
@@ -71,8 +72,8 @@ TEST(Voice, VelocityCurveAndPitchBend) {
     // The plug-in plays by the current program's values.
     PluginFixture f;
     f.addInstrument(constant(500, 0.5f));
-    f.plugin->setParameter(Quaxel2::kVelocitySensitivity, 0.0f);
-    f.plugin->setParameter(Quaxel2::kPitchBendRange, 1.0f);  // 24 semitones
+    f.plugin->setParameter(parameter_map::masterIndex(parameter_map::master::kVelocitySensitivity), 0.0f);
+    f.plugin->setParameter(parameter_map::masterIndex(parameter_map::master::kPitchBendRange), 1.0f);  // 24 semitones
     f.midi(0x90, 60, 1);
     f.midi(0xE0, 0, 0);
     EXPECT_FLOAT_EQ(f.plugin->getVoice(0)->velocityLevel, 1.0f);

@@ -1,28 +1,42 @@
-// The record of one instrument that the editor program reads and writes in
-// shared memory: identity, name, path, level meter, channel, parameters.
+// The record of one instrument in the instrument region, shared with the
+// editor program: identity, name, path, level meter, channel, parameters.
+// Both processes use native byte order. Who writes each field is said
+// beside it; the editor program reads every field from its GUI thread.
 #pragma once
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 
-#include "programs/parameter.h"
+#include "contract/parameter_map.h"
+#include "contract/parameter_record.h"
 
 struct InstrumentData {
     static constexpr int kNameSize = 256;
     static constexpr int kPathSize = 2048;
-    static constexpr int kParameterCount = 22;
+    static constexpr int kParameterCount = parameter_map::kPerInstrument;
     // Bits of `flags`.
     static constexpr int32_t kMarkersFixed = 1;  // the plug-in neither applies nor keeps marker changes
 
-    int32_t id;  // -1 marks a free record
-    char name[kNameSize];
-    char path[kPathSize];
-    uint8_t deleteRequest;  // set by the editor program; honoured after the next block
+    // The instrument's rack position; -1 marks a free record. The plug-in
+    // writes it under its engine lock: when an instrument takes the record
+    // (last, with release order), when a removal renumbers the rack, and -1
+    // when the instrument goes (the audio thread, for a removal).
+    int32_t id;
+    char name[kNameSize];  // the plug-in, when the record is taken
+    char path[kPathSize];  // the same
+    // The editor program's GUI thread sets it to 1 (the "remove" menu); the
+    // plug-in clears it when the record is taken and honours it on the
+    // audio thread after the next block.
+    uint8_t deleteRequest;
     uint8_t padding[3];
-    float peak;
-    int32_t flags;
-    int32_t parameterCount;
+    float peak;  // the audio thread, after each block
+    int32_t flags;           // the plug-in, when the record is taken
+    int32_t parameterCount;  // the same
+    // -1 omni, else 0 to 15. The plug-in writes it when the record is taken
+    // (the channel a program gave the instrument); the editor program's GUI
+    // thread writes it when the user picks a channel. The audio thread reads
+    // it for every note.
     int32_t midiChannel;
     ParameterRecord parameterRecord[kParameterCount];
 };
