@@ -1,11 +1,25 @@
+// The dispatcher: which way each stream of a block renders. Every way gives
+// the reference's bits (reference_render.h); the fast ones take several
+// streams at a time between events (stream_events.h).
 #include "dsp/layer_stream.h"
 
-#include <algorithm>
-#include <cmath>
-
+#include "dsp/reference_render.h"
+#include "dsp/stream_events.h"
 #include "dsp/stream_groups.h"
 
 namespace {
+
+// A stream with a per-frame stage that the fast paths do not reproduce
+// (say, a filter of its own, or a crossfaded loop) returns true here, and
+// renders by the reference alone, with the stage added there. Builds with
+// QUAXEL2_REFERENCE_RENDER send every stream there.
+bool needsReference(const LayerStream&) {
+#ifdef QUAXEL2_REFERENCE_RENDER
+    return true;
+#else
+    return false;
+#endif
+}
 
 // Streams that add nothing to any mix or meter: silenced ones, and those
 // already past the end of a sample without a loop (they only reset their
@@ -14,41 +28,26 @@ bool addsNothing(const LayerStream& s) {
     return s.silenced || (!s.looping && (s.forward ? s.pos >= s.length : s.pos <= 0.0));
 }
 
-// Streams with an event every few frames (a loop or a grain that comes
-// round within a few dozen frames, fades that overlap, a step too small or
-// a position too large to plan with) would hold a whole group to the
+// Streams with an event every few frames would hold a whole group to the
 // frame-by-frame steps: they render alone, frame by frame.
 bool eventful(const LayerStream& s) {
     constexpr double kFewFrames = 64.0;
-    const double step = s.steadyStep;
-    if (!(step >= kSmallestStep && step < kLargestPosition) || !(std::fabs(s.pos) < kLargestPosition) ||
-        !(std::fabs(s.grainCounter) < kLargestPosition))
-        return true;
-    if (s.looping && !(s.loopEnd - s.loopStart > kFewFrames * step)) return true;
-    return !(s.grainPeriod > kFewFrames * step) || (s.grain && !(s.grainPeriod > 2 * kGrainRamp));
+    return eventsRecurWithin(s, kFewFrames);
 }
 
-// The stream is copied into a local for the loop, so that its fields can
-// live in registers instead of being stored and reloaded every frame.
-template <bool Steady>
-void renderOneAs(LayerStream& a, int frames) {
-    LayerStream s = a;
-    for (int i = s.first; i < frames && s.renderFrame<Steady>(i); i++) {
-    }
-    a = s;
-}
-
-void renderLoaded(LayerStream& a, int frames) {
-    if (a.steady)
-        renderOneAs<true>(a, frames);
+// Frame by frame: by the reference, or, for a steady stream, by its
+// shortcut that skips the envelope steps (the same bits).
+void renderAlone(LayerStream& s, int frames) {
+    if (s.steady)
+        reference::renderFrames<true>(s, frames);
     else
-        renderOneAs<false>(a, frames);
+        renderByReference(s, frames);
 }
 
 // Audible streams waiting to render as a group, in order: as a steady
 // group when none of them has an envelope that moves.
 struct Group {
-    LayerStream* streams[kGroupLanes];
+    LayerStream* streams[kMovingGroupLanes];
     int count = 0;
     bool moving = false;
 
@@ -57,7 +56,7 @@ struct Group {
         streams[count++] = &s;
         moving = moving || !s.steady;
     }
-    bool full() const { return count == kGroupLanes; }
+    bool full() const { return count == kMovingGroupLanes; }
     void render(int frames) {
         if (count == 0)
             return;
@@ -77,14 +76,19 @@ void renderStreams(LayerStream* streams, int count, int frames) noexcept {
     Group group;
     for (int n = 0; n < count; n++) {
         LayerStream& s = streams[n];
+        if (needsReference(s)) {
+            group.render(frames);
+            renderByReference(s, frames);
+            continue;
+        }
         // Streams that add nothing may render at any point.
         if (addsNothing(s)) {
-            renderLoaded(s, frames);
+            renderAlone(s, frames);
             continue;
         }
         if (eventful(s)) {
             group.render(frames);
-            renderLoaded(s, frames);
+            renderAlone(s, frames);
             continue;
         }
         if (!group.takes(s)) group.render(frames);

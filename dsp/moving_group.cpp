@@ -1,13 +1,19 @@
 // Groups of up to eight audible streams, whose envelopes may move. The
 // first pass steps every lane's envelopes, position and grain counter in
 // the lanes of vectors, one frame after another: the envelopes' recursions
-// are serial within a stream, but eight streams' recursions overlap. A frame
-// in which any lane meets an event (the position leaves the sample or wraps,
-// an envelope's stage ends) goes lane by lane through the stream's own steps
-// instead, as renderFrame<false> takes it.
+// are serial within a stream, but eight streams' recursions overlap. Of the
+// reference's steps, the lanes reproduce the envelope steps (each stage's
+// arithmetic, from stageOf), fadeGrain (masks) and moveOn; endGrainIfDue
+// runs lane by lane where a grain ends. A frame in which any lane meets an
+// event of another kind (the position reaches sampleEdges, an envelope's
+// stage ends: stream_events.h, tested here in masks) goes lane by lane
+// through the reference's planFrame instead. A stage these lanes lack (a
+// per-layer filter, say) goes into the reference, and its streams go there
+// (stream_groups.h).
 #include <algorithm>
 #include <limits>
 
+#include "dsp/stream_events.h"
 #include "dsp/stream_groups.h"
 #include "dsp/vector_clones.h"
 
@@ -15,7 +21,7 @@ using namespace stream_vectors;
 
 namespace {
 
-constexpr int kLanes = kGroupLanes;
+constexpr int kLanes = kMovingGroupLanes;
 // Frames per span: a span's positions and gains (16 KB) stay in the first
 // level of cache between the passes.
 constexpr int kSpan = 128;
@@ -30,7 +36,6 @@ typedef float FloatLanes __attribute__((vector_size(32)));
 typedef int FloatMask __attribute__((vector_size(32)));
 
 constexpr double kEndless = std::numeric_limits<double>::infinity();
-constexpr float kEndlessFloat = std::numeric_limits<float>::infinity();
 constexpr long long kMagnitudeBits = 0x7fffffffffffffffLL;
 
 [[gnu::always_inline]] inline bool anyLane(const Mask& m) {
@@ -43,41 +48,21 @@ constexpr long long kMagnitudeBits = 0x7fffffffffffffffLL;
 // (Element by element, as stream_vectors' widen.)
 #define widened(v, h) (Doubles{(v)[4 * (h)], (v)[4 * (h) + 1], (v)[4 * (h) + 2], (v)[4 * (h) + 3]})
 
-// One envelope of each lane: its output and what a step of its current
-// stage does, output x coef + base, the stage ending where the result
-// reaches `rise` from below or `fall` from above, as ADSR::step has it.
-// Lanes whose envelope holds (idle or sustaining) keep their output.
+// One envelope of each lane: its output and its current stage (stageOf,
+// stream_events.h), in lanes. Lanes whose envelope holds (idle or
+// sustaining) keep their output.
 struct EnvelopeLanes {
     FloatLanes output, coef, base, rise, fall;
     FloatMask moves;
 
     void take(int k, const ADSR& envelope) {
+        const EnvelopeStage stage = stageOf(envelope);
         output[k] = envelope.output;
-        coef[k] = 1.0f;
-        base[k] = 0.0f;
-        rise[k] = kEndlessFloat;
-        fall[k] = -kEndlessFloat;
-        moves[k] = -1;
-        switch (envelope.state) {
-            case ADSR::envAttack:
-                coef[k] = envelope.attackCoef;
-                base[k] = envelope.attackBase;
-                rise[k] = 1.0f;
-                break;
-            case ADSR::envDecay:
-                coef[k] = envelope.decayCoef;
-                base[k] = envelope.decayBase;
-                fall[k] = envelope.sustainLevel;
-                break;
-            case ADSR::envRelease:
-                coef[k] = envelope.releaseCoef;
-                base[k] = envelope.releaseBase;
-                fall[k] = 0.0f;
-                break;
-            default:
-                moves[k] = 0;
-                break;
-        }
+        coef[k] = stage.coef;
+        base[k] = stage.base;
+        rise[k] = stage.rise;
+        fall[k] = stage.fall;
+        moves[k] = stage.moves ? -1 : 0;
     }
 
     // One step from `from` into `to`; `ended` gains the lanes whose stage
@@ -128,8 +113,9 @@ struct MovingPlan {
         lane(tune, k) = s.masterTune;
         lane(level, k) = s.level;
         lane(volume, k) = s.volume;
-        lane(upper, k) = s.forward ? (s.looping ? s.loopEnd : s.length) : kEndless;
-        lane(lower, k) = s.forward ? -kEndless : (s.looping ? s.loopStart : 0.0);
+        const SampleEdges edges = sampleEdges(s);
+        lane(upper, k) = edges.above;
+        lane(lower, k) = edges.below;
         lane(period, k) = s.grainPeriod;
         lane(fadeOutFrom, k) = s.grainPeriod - kGrainRamp;
         lane(grainLane, k) = s.grain ? -1 : 0;
@@ -185,6 +171,8 @@ struct MovingPlan {
             volumeEnvelope.step(r.volume, env, ended);
             pitchEnvelope.step(r.pitch, p1, ended);
             pitchEnvelope.step(p1, p2, ended);
+            // The events of stream_events.h, in masks: the position at its
+            // sampleEdges, a stage's end as stageOf gives it.
             Mask event = {};
 #pragma GCC unroll 2
             for (int h = 0; h < kHalves; h++)
@@ -192,7 +180,7 @@ struct MovingPlan {
                          __builtin_convertvector(halfOf(ended, h), Mask);
             if (anyLane(event)) break;
 
-            // The grain fade at the grain's two ends.
+            // The grain fade at the grain's two ends, as reference::fadeGrain.
             Mask fadeIn[kHalves], fadeOut[kHalves], fading = {};
 #pragma GCC unroll 2
             for (int h = 0; h < kHalves; h++) {
@@ -227,7 +215,7 @@ struct MovingPlan {
                     LayerStream& s = *stream[k];
                     s.pos = lane(r.pos, k);
                     s.grainCounter = lane(r.counter, k);
-                    s.endGrainIfDue();
+                    reference::endGrainIfDue(s);
                     lane(r.pos, k) = s.pos;
                     lane(r.counter, k) = s.grainCounter;
                 }
@@ -244,12 +232,12 @@ struct MovingPlan {
         return n;
     }
 
-    // Frame n lane by lane, through the streams' own steps.
+    // Frame n lane by lane, through the reference's steps.
     void scalarFrame(int n, double (*at)[kLanes], double (*gains)[kLanes]) {
         for (int k = 0; k < count; k++) {
             if (!playing[k]) continue;
             give(k);
-            if (!stream[k]->planFrame(at[n][k], gains[n][k])) {
+            if (!reference::planFrame(*stream[k], at[n][k], gains[n][k])) {
                 // The stream keeps the state it stopped in.
                 planned[k] = n;
                 stopLane(k);

@@ -1,8 +1,16 @@
 // Groups of up to four steady, audible streams (envelopes idle or
-// sustaining), whose every step is fixed.
+// sustaining), whose every step is fixed. Of the reference's steps they
+// reproduce, between events, stayInSample (no wrap, no end: nothing),
+// fadeGrain (the fade's formula, lane by lane), the fixed gain and step of
+// renderFrame<true> (additions in the same order) and endGrainIfDue
+// (nothing: no grain ends in a run); at and near events each lane goes
+// through the reference's own steps. Events are found by quietFrames
+// (stream_events.h). A stage these lanes lack (a per-layer filter, say)
+// goes into the reference, and its streams go there (stream_groups.h).
 #include <algorithm>
 #include <cmath>
 
+#include "dsp/stream_events.h"
 #include "dsp/stream_groups.h"
 #include "dsp/vector_clones.h"
 
@@ -13,13 +21,13 @@ namespace {
 // Frames of a span per pass: the positions and gains of four streams
 // (16 KB) stay in the first level of cache between the passes.
 constexpr int kSpan = 256;
-constexpr int kGroup = 4;
+constexpr int kGroup = kSteadyGroupLanes;
 
 // A group's first pass: up to four streams in the lanes of vectors. Between
 // events (a loop's end, a sample's end, a grain's end or its fades) a run of
 // frames needs no test at all: each frame stores the positions and adds the
 // steps, the same additions as frame by frame. Frames near an event go lane
-// by lane through exactly the steps of LayerStream::renderFrame<true>.
+// by lane through exactly the steps of reference::renderFrame<true>.
 struct GroupPlan {
     LayerStream* stream[kGroup];
     int count;
@@ -70,58 +78,28 @@ struct GroupPlan {
         }
     }
 
-    // How a lane's grain fade moves during a run.
-    enum Fade { fadeHolds, fadeIn, fadeOut };
     // The frame of the span up to which the lane surely meets no event, and
     // how its fade moves until then. A lane's run stays quiet whatever the
     // other lanes meet: only a lane whose run has ended is looked at again.
     int quietUntil[kGroup];
-    Fade fadeHow[kGroup];
+    FadeMove fadeHow[kGroup];
     static constexpr int kLongestRun = 1 << 20;
 
-    // Frames from the lane's state on that surely hold no event (no loop or
-    // sample end, no grain end, no fade starting or ending), and how its
-    // fade moves meanwhile. One frame less than the arithmetic says, against
-    // rounding; 0 near an event and when the numbers are out of the ordinary.
-    int quietFrames(int k, int limit, Fade& how) const {
-        how = fadeHolds;
+    // Frames from the lane's state on that surely hold no event.
+    int quietFrames(int k, int limit, FadeMove& how) const {
+        how = FadeMove::holds;
         if (!playing[k]) return limit;
-        const LayerStream& s = *stream[k];
-        const double p = pos[k], c = counter[k], d = dirStep[k], e = step[k], g = period[k];
-        // Fades that overlap are left to the frame-by-frame steps.
-        if (!(e >= kSmallestStep && e < kLargestPosition) || !(std::fabs(d) >= kSmallestStep) ||
-            !(std::fabs(p) < kLargestPosition) || !(std::fabs(c) < kLargestPosition) ||
-            (s.grain && !(g > 2 * kGrainRamp)))
-            return 0;
-        double room;
-        if (s.forward)
-            room = ((s.looping ? s.loopEnd : s.length) - p) / d;
-        else
-            room = (p - (s.looping ? s.loopStart : 0.0)) / -d;
-        double untilChange = (g - c) / e;  // the grain's end
-        if (s.grain) {
-            if (c <= kGrainRamp) {
-                how = fadeIn;
-                untilChange = (kGrainRamp - c) / e;
-            } else if (c < g - kGrainRamp) {
-                untilChange = (g - kGrainRamp - c) / e;
-            } else {
-                how = fadeOut;
-            }
-        }
-        room = std::min(room, untilChange);
-        if (!(room > 1.0)) return 0;
-        return room - 1.0 >= limit ? limit : static_cast<int>(room - 1.0);
+        return ::quietFrames(*stream[k], pos[k], counter[k], dirStep[k], step[k], limit, how);
     }
 
     // The fade of a lane whose fade moves in its run, at grain counter c,
-    // as LayerStream::fadeGrain computes it.
+    // as reference::fadeGrain computes it.
     double fadeOf(int k, double c) const {
-        return fadeHow[k] == fadeIn ? c / kGrainRamp : std::fabs(c - period[k]) / kGrainRamp;
+        return fadeHow[k] == FadeMove::in ? c / kGrainRamp : std::fabs(c - period[k]) / kGrainRamp;
     }
 
     // One frame, lane by lane. A lane near an event moves as
-    // LayerStream::renderFrame<true> moves it, through the stream's own
+    // reference::renderFrame<true> moves it, through the reference's own
     // steps; one still in its quiet run takes the run's step.
     void planOneFrame(int n, double (*at)[kSpan], double (*gains)[kSpan]) {
         for (int k = 0; k < count; k++) {
@@ -130,7 +108,7 @@ struct GroupPlan {
             if (quietUntil[k] > n) {
                 at[k][n] = pos[k];
                 if (s.grain) {
-                    if (fadeHow[k] != fadeHolds) fade[k] = fadeOf(k, counter[k]);
+                    if (fadeHow[k] != FadeMove::holds) fade[k] = fadeOf(k, counter[k]);
                     gains[k][n] = level[k] * fade[k] * volume[k] * env[k];
                 }
                 pos[k] += dirStep[k];
@@ -140,7 +118,7 @@ struct GroupPlan {
             s.pos = pos[k];
             s.grainCounter = counter[k];
             s.grainFade = fade[k];
-            if (!s.stayInSample()) {
+            if (!reference::stayInSample(s)) {
                 // The stream keeps the state it stopped in.
                 planned[k] = n;
                 stopLane(k);
@@ -148,12 +126,12 @@ struct GroupPlan {
             }
             at[k][n] = s.pos;
             if (s.grain) {
-                s.fadeGrain();
-                gains[k][n] = s.gainWith(s.steadyEnv);
+                reference::fadeGrain(s);
+                gains[k][n] = reference::gainWith(s, s.steadyEnv);
             }
             s.pos += s.direction * s.steadyStep;
             s.grainCounter += s.steadyStep;
-            s.endGrainIfDue();
+            reference::endGrainIfDue(s);
             pos[k] = s.pos;
             counter[k] = s.grainCounter;
             fade[k] = s.grainFade;
@@ -183,7 +161,7 @@ struct GroupPlan {
             checked = 1;
             const int end = n + quiet;
             bool fading = false;
-            for (int k = 0; k < count; k++) fading = fading || fadeHow[k] != fadeHolds;
+            for (int k = 0; k < count; k++) fading = fading || fadeHow[k] != FadeMove::holds;
             if (!anyGrain)
                 runFrames<false, false>(n, end, fadeHow, at, gains);
             else if (!fading)
@@ -197,14 +175,14 @@ struct GroupPlan {
 
     // One frame of a quiet run: the lanes' positions, and their gains when
     // a fade moves (the lanes whose fade moves divide their own counter, as
-    // renderFrame does), then the steps.
+    // reference::fadeGrain does), then the steps.
     template <bool Fading>
     [[gnu::always_inline]] void runFrame(Doubles& p, Doubles& c, Doubles& f, Doubles& atFrame, Doubles& gainFrame,
-                                         const Fade* how) const {
+                                         const FadeMove* how) const {
         atFrame = p;
         if (Fading) {
             for (int k = 0; k < count; k++)
-                if (how[k] != fadeHolds) f[k] = fadeOf(k, c[k]);
+                if (how[k] != FadeMove::holds) f[k] = fadeOf(k, c[k]);
             gainFrame = level * f * volume * env;
         }
         p += dirStep;
@@ -215,7 +193,7 @@ struct GroupPlan {
     // four frames are turned lane by lane as they are stored, so that the
     // second pass finds each stream's frames side by side.
     template <bool Gains, bool Fading>
-    [[gnu::always_inline]] void runFrames(int n, int end, const Fade* how, double (*at)[kSpan],
+    [[gnu::always_inline]] void runFrames(int n, int end, const FadeMove* how, double (*at)[kSpan],
                                           double (*gains)[kSpan]) {
         Doubles p = pos, c = counter, f = fade;
         const Doubles g = level * f * volume * env;

@@ -1,9 +1,17 @@
-// Audible streams that start at the same frame render in groups, span by
-// span, in two passes: the first moves every stream of the group frame by
-// frame, exactly as LayerStream::renderFrame moves it, and notes where each
-// frame reads and with what gain; the second reads, interpolates and mixes
-// each stream's frames several at a time, in the streams' order, so that
-// every mix and meter frame receives the same additions in the same order.
+// The fast paths. Audible streams that start at the same frame render in
+// groups, span by span, in two passes: the first moves every stream of the
+// group frame by frame through the reference's steps up to the mixing
+// (stayInSample, the envelope steps, fadeGrain, moveOn, endGrainIfDue: see
+// reference_render.h), or through arithmetic that gives their results to
+// the last bit between events (stream_events.h), and notes where each frame
+// reads and with what gain; the second does the reference's mixFrame, that
+// is reads, interpolates and mixes each stream's frames several at a time,
+// in the streams' order, so that every mix and meter frame receives the
+// same additions in the same order.
+//
+// A new per-frame stage (a per-layer filter, a crossfaded loop) goes into
+// the reference; until the groups reproduce it, the dispatcher's
+// needsReference (layer_stream.cpp) sends the streams that have it there.
 //
 // Only what the render files share lives here: the vector types, the
 // second pass, and the loop over the spans.
@@ -12,13 +20,15 @@
 #include <algorithm>
 #include <cmath>
 
-#include "dsp/layer_stream.h"
+#include "dsp/reference_render.h"
 
 // Streams per group. Steady streams (envelopes idle or sustaining) render
 // four at a time, with no per-frame test between events (steady_group.cpp);
 // a group in which an envelope moves steps its envelopes in the lanes of
-// vectors, eight at a time (moving_group.cpp).
-inline constexpr int kGroupLanes = 8;
+// vectors, eight at a time (moving_group.cpp). The dispatcher gathers up to
+// eight streams of either kind; steady ones are then split into fours.
+inline constexpr int kSteadyGroupLanes = 4;
+inline constexpr int kMovingGroupLanes = 8;
 void renderSteadyGroup(LayerStream* const* streams, int count, int frames) noexcept;
 void renderMovingGroup(LayerStream* const* streams, int count, int frames) noexcept;
 
@@ -75,12 +85,12 @@ template <bool Given, int Stride, bool Whole>
     const float* right = s.right;
     float* mixLeft = s.mixLeft + first;
     float* mixRight = s.mixRight + first;
-    float* meter = s.meter + first;
+    float* meterLeft = s.meterLeft + first;
     const Doubles interp = splat(s.interp);
     const Doubles gainLeft = splat(s.gainLeft);
     const Doubles gainRight = splat(s.gainRight);
     // A steady gain is fixed, and so are its products with the pans (the
-    // products renderFrame computes, frame after frame).
+    // products the reference's mixFrame computes, frame after frame).
     const Doubles steadyLeft = splat(s.steadyGain) * gainLeft;
     const Doubles steadyRight = splat(s.steadyGain) * gainRight;
     const bool mono = right == left;
@@ -99,7 +109,7 @@ template <bool Given, int Stride, bool Whole>
             static_cast<unsigned>(j[2]) >= static_cast<unsigned>(length) ||
             static_cast<unsigned>(j[3]) >= static_cast<unsigned>(length)) {
             for (int k = n; k < n + 4; k++)
-                s.mixFrame(first + k, at[k * Stride], Given ? gains[k * Stride] : s.steadyGain);
+                reference::mixFrame(s, first + k, at[k * Stride], Given ? gains[k * Stride] : s.steadyGain);
             continue;
         }
         const Doubles frac = position - widen(j);
@@ -128,9 +138,10 @@ template <bool Given, int Stride, bool Whole>
         const Floats outRight = twin ? outLeft : __builtin_convertvector(toRight * s1, Floats);
         addTo(mixLeft + n, outLeft);
         addTo(mixRight + n, outRight);
-        addTo(meter + n, outLeft);
+        addTo(meterLeft + n, outLeft);
     }
-    for (; n < count; n++) s.mixFrame(first + n, at[n * Stride], Given ? gains[n * Stride] : s.steadyGain);
+    for (; n < count; n++)
+        reference::mixFrame(s, first + n, at[n * Stride], Given ? gains[n * Stride] : s.steadyGain);
 }
 
 template <bool Given, int Stride>
@@ -151,7 +162,7 @@ template <int Span, typename Plan, typename Rows>
     plan.take(streams, count);
     for (int i = streams[0]->first; i < frames; i += Span) {
         const int span = std::min(Span, frames - i);
-        bool wasPlaying[kGroupLanes];
+        bool wasPlaying[kMovingGroupLanes];
         for (int k = 0; k < count; k++) wasPlaying[k] = plan.playing[k];
         plan.planSpan(span, at, gains);
         for (int k = 0; k < count; k++)

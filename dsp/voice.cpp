@@ -155,7 +155,7 @@ int Voice::prepare(int frames, const VoiceBlock& block, LayerStream* streams) no
         stream.first = startOffset;
         stream.left = layer.left;
         stream.right = layer.right;
-        stream.meter = layer.meter;
+        stream.meterLeft = layer.meterLeft;
         stream.length = layer.length;
         stream.loopStart = layer.loopStart;
         stream.loopEnd = layer.loopEnd;

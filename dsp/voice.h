@@ -14,7 +14,9 @@
 
 struct LayerStream;
 
-// Where a voice is in one layer.
+// Lasting state: where a voice is in one layer, kept from block to block
+// (the render loads it into a LayerStream, the block's scratch, and stores
+// it back).
 struct LayerPlayback {
     std::uint64_t owner = 0;
     double position = 0.0;

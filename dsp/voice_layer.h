@@ -1,12 +1,16 @@
 // What a voice plays of one instrument during one block, and the block's
-// other inputs. The engine gathers them from the rack and the current
-// program, so that voices need to know nothing of instruments or programs.
+// other inputs. The engine gathers them from the rack's instruments (the
+// owned input) and the current program, so that voices need to know nothing
+// of instruments or programs.
 #pragma once
 
 #include <cstdint>
 
 #include "dsp/adsr.h"
 
+// Input, read only: one instrument as every voice sees it for this block.
+// (Per voice, the lasting state is LayerPlayback, dsp/voice.h, and the
+// block's scratch LayerStream, dsp/layer_stream.h.)
 struct VoiceLayer {
     std::uint64_t owner;  // serial of the instrument: the layer's identity across rack changes
     const float* left;    // first channel; null: nothing to play
@@ -30,7 +34,7 @@ struct VoiceLayer {
     int channel;        // MIDI channel 0..15 it answers, -1 for all
     const ADSR* volumeShape;  // rates and levels of the layer's envelopes
     const ADSR* pitchShape;
-    float* meter;       // the instrument's left contribution, for its level meter
+    float* meterLeft;   // the instrument's left contribution, for its level meter
 };
 
 struct VoiceBlock {

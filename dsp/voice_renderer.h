@@ -1,8 +1,9 @@
 // Renders all the voices of a block at once: every voice readies its
 // streams, all the streams render together (so that streams of different
 // voices share the work of a group), then every voice adds its mix to the
-// outputs, in slot order. The result is bit for bit that of each voice's
-// process in turn.
+// outputs, in slot order. Each voice's mix and each meter receive their
+// streams' frames in the order of the voices and layers, to the last bit as
+// the reference (reference_render.h) renders them one after another.
 #pragma once
 
 #include <memory>

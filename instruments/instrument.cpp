@@ -24,7 +24,7 @@ void copyField(char* area, int size, const std::string& text) {
 }  // namespace
 
 Instrument::Instrument(int blockSize, int sampleRate) : serial(nextSerial.fetch_add(1) + 1) {
-    meterBuffer.assign(static_cast<std::size_t>(std::max(blockSize, 0)), 0.0f);
+    meterLeft.assign(static_cast<std::size_t>(std::max(blockSize, 0)), 0.0f);
     pitchShape.setSustainLevel(0.0f);
     defaultSample.loadFromHeader(coin, coinFrames, 0);
     createParameters(kParameterCount);

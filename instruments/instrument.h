@@ -1,7 +1,9 @@
 // One playable layer: a sample, volume, pan, tuning, the shapes of its
 // volume and pitch envelopes, playback switches and a MIDI channel, driven
-// by normalised parameters (contract/parameter_tables.h). Where each voice
-// is in it, the voice keeps.
+// by normalised parameters (contract/parameter_tables.h). These fields are
+// the render's input, owned by the rack; the engine gathers them into each
+// block's VoiceLayer (dsp/voice_layer.h). Where each voice is in it, the
+// voice keeps (LayerPlayback, dsp/voice.h).
 #pragma once
 
 #include <array>
@@ -55,7 +57,7 @@ public:
     void createParameters(int count) REQUIRES(instrumentAccess);
     // Takes a new meter buffer for a new block size, handing back the old
     // one for the caller to free.
-    void adjustBufferSize(std::vector<float>& meter) REQUIRES(instrumentAccess) { meterBuffer.swap(meter); }
+    void adjustBufferSize(std::vector<float>& meter) REQUIRES(instrumentAccess) { meterLeft.swap(meter); }
     void setId(int newId) REQUIRES(instrumentAccess);
     void initData(InstrumentData* record) REQUIRES(instrumentAccess);
     // Fill the instrument from the built-in catalogue, by number or by name.
@@ -83,7 +85,9 @@ public:
     int cent GUARDED_BY(instrumentAccess) = 0;
     double tuneRatio GUARDED_BY(instrumentAccess) = 1.0;
     float volume GUARDED_BY(instrumentAccess) = 1.0f;
-    std::vector<float> meterBuffer GUARDED_BY(instrumentAccess);
+    // The sound of the instrument's left channel in the block, summed over
+    // the voices, for its level meter (the right channel is not metered).
+    std::vector<float> meterLeft GUARDED_BY(instrumentAccess);
     // Rates and levels of the envelopes every voice runs on this layer.
     ADSR volumeShape GUARDED_BY(instrumentAccess);
     ADSR pitchShape GUARDED_BY(instrumentAccess);

@@ -256,7 +256,7 @@ void Engine::gatherLayers() noexcept {
         layer.channel = instrument.answeredChannel();
         layer.volumeShape = &instrument.volumeShape;
         layer.pitchShape = &instrument.pitchShape;
-        layer.meter = instrument.meterBuffer.data();
+        layer.meterLeft = instrument.meterLeft.data();
     }
     block.layerCount = count;
     block.masterVolume = masters ? normalised(masters->masterVolume) : 1.0f;  // NaN plays as silence
@@ -318,8 +318,8 @@ void Engine::renderBlock(float** outputs, int frames, const double* hostTempo) n
 void Engine::resetInstruBuffer() noexcept {
     for (int r = 0; r < rackCount; r++)
         for (int i = 0; i < racks[r]->getCount(); i++) {
-            std::vector<float>& meter = racks[r]->getInstrumentAt(i)->meterBuffer;
-            std::fill(meter.begin(), meter.end(), 0.0f);
+            std::vector<float>& meterLeft = racks[r]->getInstrumentAt(i)->meterLeft;
+            std::fill(meterLeft.begin(), meterLeft.end(), 0.0f);
         }
 }
 
@@ -330,8 +330,8 @@ void Engine::meterInstruments(int frames) noexcept {
             if (!instrument->data) continue;
             float max = 0.0f, min = -0.0f;
             for (int f = 0; f < frames; f++) {
-                max = std::max(max, instrument->meterBuffer[f]);
-                min = std::min(min, instrument->meterBuffer[f]);
+                max = std::max(max, instrument->meterLeft[f]);
+                min = std::min(min, instrument->meterLeft[f]);
             }
             instrument->data->peak = std::max(max, -min);
         }

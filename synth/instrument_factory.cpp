@@ -72,7 +72,7 @@ Instrument* Quaxel2::addLoadedInstrument(std::unique_ptr<Instrument> instrument)
     // adjusted as the engine adjusts the rack's instruments for a change.
     const InstrumentFormat format = instrumentFormat();
     UnpublishedInstruments unpublished;
-    if (instrument->meterBuffer.size() != static_cast<std::size_t>(format.blockSize)) {
+    if (instrument->meterLeft.size() != static_cast<std::size_t>(format.blockSize)) {
         std::vector<float> meter(static_cast<std::size_t>(format.blockSize), 0.0f);
         instrument->adjustBufferSize(meter);
     }

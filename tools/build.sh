@@ -2,7 +2,8 @@
 # Installs what it needs, then configures and builds one of the named builds
 # of CMakePresets.json into its folder: plain (the default; everything, with
 # the tests and benchmarks, in build/), demo (the plug-in, its editor program
-# and quaxel2-render, in build/), sanitize, tsan or fuzz (build-<name>/).
+# and quaxel2-render, in build/), sanitize, reference, clang, tsan or fuzz
+# (build-<name>/).
 # Further arguments go to the configure step.
 #   bash tools/build.sh [preset] [-DNAME=VALUE...]
 set -euo pipefail

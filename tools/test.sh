@@ -2,7 +2,8 @@
 # Builds everything and runs the whole test suite (in parallel), then runs it
 # again in a build with AddressSanitizer and UndefinedBehaviorSanitizer and
 # in a build by clang (whose thread-safety analysis checks the locks against
-# the data they guard), the many-threads stress test under ThreadSanitizer,
+# the data they guard); runs the golden renders in a build that renders by
+# the reference alone, the many-threads stress test under ThreadSanitizer,
 # and the fuzzers. Each build is a preset of CMakePresets.json.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,6 +16,11 @@ ctest --preset plain -j"$jobs"
 # renders this one checks that path bit for bit, where the first build ran AVX2.
 bash tools/build.sh sanitize
 ctest --preset sanitize -j"$jobs"
+
+# Every stream rendered frame by frame by the reference render: the golden
+# renders, which the fast paths matched above, come out of it too.
+bash tools/build.sh reference
+ctest --preset reference -j"$jobs"
 
 # A second compiler; its thread-safety analysis stops the build on a lock
 # not held where the data it guards is touched.

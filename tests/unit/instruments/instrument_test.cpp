@@ -23,7 +23,7 @@ TEST_F(InstrumentTest, ConstructionDefaults) {
     EXPECT_EQ(instrument.getParameterCount(), 22);
     EXPECT_EQ(instrument.pitchEgDepth, 0.0);
     EXPECT_FLOAT_EQ(instrument.grainAdvanceF, 91.64f);
-    EXPECT_EQ(instrument.meterBuffer.size(), 64u);
+    EXPECT_EQ(instrument.meterLeft.size(), 64u);
     const ADSR& volume = instrument.volumeShape;
     EXPECT_EQ(volume.attackRate, 0.0f);
     EXPECT_EQ(volume.decayRate, 0.0f);

@@ -199,7 +199,7 @@ TEST(AudioCallback, BlockSizeChangeCutsVoicesAndForgetsTheirNotes) {
     f.plugin->setBlockSize(128);
     EXPECT_EQ(f.activeVoices(), 0);
     EXPECT_EQ(f.entry(60, 0), nullptr);
-    EXPECT_EQ(f.plugin->getRack(0)->getInstrumentAt(0)->meterBuffer.size(), 128u);
+    EXPECT_EQ(f.plugin->getRack(0)->getInstrumentAt(0)->meterLeft.size(), 128u);
     auto left = f.render(128).first;
     EXPECT_EQ(left[100], 0.0f);
 }
