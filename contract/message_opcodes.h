@@ -14,6 +14,9 @@ enum ToUiOpcode : uint8_t {
     toUiReattach = 6,  // window handle in decimal
     toUiQuit = 7,      // one zero byte
     toUiWaveformReady = 16,
+    toUiProgramName = 20,     // program index, name
+    toUiCurrentProgram = 21,  // program index
+    toUiOutputLevel = 22,     // left peak, right peak
 };
 
 // Editor program to plug-in, on the UI FIFO. Every other opcode is invalid.
@@ -27,4 +30,7 @@ enum FromUiOpcode : uint8_t {
     fromUiClone = 12,
     fromUiShowWaveform = 16,
     fromUiRefreshPeaks = 17,
+    fromUiSelectProgram = 20,   // program index
+    fromUiRenameProgram = 21,   // program index, name
+    fromUiProgramsWanted = 22,  // answered with every name and the current program
 };

@@ -25,6 +25,11 @@ public:
     virtual void reload(InstrumentData* records) = 0;
     // The waveform view redraws from the record; null without region.
     virtual void waveformReady(SampleData* record) = 0;
+    // The plug-in's current program, a program's name (single-byte
+    // characters), and the largest output samples since the last level.
+    virtual void showProgram(int32_t program) = 0;
+    virtual void setProgramName(int32_t program, std::string_view name) = 0;
+    virtual void setOutputLevel(float left, float right) = 0;
     // Ends the program with status 0.
     virtual void quit() = 0;
 };

@@ -13,6 +13,7 @@
 namespace {
 
 constexpr int kFirst = layout::kKeyboardLowestNote;
+static_assert(kFirst % 12 == 0, "the octave labels go on the keys of C");
 constexpr int kWhiteKeys = layout::kKeyboardWhiteKeys;
 
 // Per pitch class: the white key's index within the octave, or for a black
@@ -93,6 +94,17 @@ void Keyboard::paintEvent(QPaintEvent* event) {
         if (!key.intersects(dirty)) continue;
         // One dark pixel between neighbours and at the bottom.
         painter.fillRect(key.adjusted(0, 0, -1, -1), isLit(note) ? style::kAccent : kWhiteKey);
+    }
+    // Each C named with its octave, middle C (60) being C4; above where a
+    // key is pressed, below the black keys.
+    QFont font = painter.font();
+    font.setPixelSize(9);
+    painter.setFont(font);
+    painter.setPen(style::kBackground);
+    for (int note = kFirst; note < kFirst + kNotes; note += 12) {
+        const QRect label(keyRect(note).left(), kBlackKeyHeight + 1, keyRect(note).width() - 1, 11);
+        if (label.intersects(dirty))
+            painter.drawText(label, Qt::AlignCenter, QStringLiteral("C%1").arg(note / 12 - 1));
     }
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);

@@ -1,6 +1,6 @@
 // The on-screen keyboard: 820 x 65, five octaves from
-// layout::kKeyboardLowestNote (35 white keys). It lights the host's notes and
-// plays notes of its own with the mouse.
+// layout::kKeyboardLowestNote (35 white keys), each C labelled with its
+// octave. It lights the host's notes and plays notes of its own with the mouse.
 #pragma once
 
 #include <QWidget>

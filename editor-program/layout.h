@@ -16,9 +16,19 @@ constexpr QRect kLogo{0, 0, 140, 52};
 constexpr QRect kGlobalView{140, 0, 200, 52};
 constexpr QRect kDelayView{340, 0, 480, 52};
 
+// Under it, the program line: the current program, its neighbours, the
+// menu of all programs, and the output meter.
+constexpr QRect kProgramStrip{0, 52, 820, 24};
+// Inside it (relative to it): the two steps, the name, the menu, the meter.
+constexpr QRect kProgramPrevious{6, 2, 20, 20};
+constexpr QRect kProgramNext{28, 2, 20, 20};
+constexpr QRect kProgramName{52, 2, 240, 20};
+constexpr QRect kProgramMenu{292, 2, 20, 20};
+constexpr QRect kOutputMeter{620, 4, 194, 16};  // left above right
+
 // Middle: the browser on the left, the instruments (a drop area) beside it.
-constexpr QRect kBrowser{0, 52, 170, 293};
-constexpr QRect kInstrumentArea{170, 52, 650, 293};
+constexpr QRect kBrowser{0, 76, 170, 269};
+constexpr QRect kInstrumentArea{170, 76, 650, 269};
 constexpr int kInstrumentRowHeight = 58;
 
 // Lower strip: waveform with its scroll bar, envelope picture, status texts.

@@ -20,6 +20,7 @@
 #include "editor-program/layout.h"
 #include "editor-program/logo_widget.h"
 #include "editor-program/plugin_link.h"
+#include "editor-program/program_strip.h"
 #include "editor-program/status_bar.h"
 #include "editor-program/style.h"
 #include "editor-program/treex.h"
@@ -42,6 +43,8 @@ MainWidget::MainWidget(PluginLink& link, QWidget* parent) : QWidget(parent), lin
     global->setGeometry(layout::kGlobalView);
     delay = new DelayView(link, this);
     delay->setGeometry(layout::kDelayView);
+    programs = new ProgramStrip(link, this);
+    programs->setGeometry(layout::kProgramStrip);
 
     treex = new Treex(this);
     treex->setGeometry(layout::kBrowser);
@@ -76,9 +79,20 @@ void MainWidget::paintEvent(QPaintEvent*) {
     }
 }
 
+// A program that starts or comes back knows nothing of the programs, or
+// missed their changes while the editor was closed: it asks.
 void MainWidget::embedInto(uint64_t window) {
     if (embedder) embedder(window);
+    link.askForPrograms();
 }
+
+void MainWidget::showProgram(int32_t program) { programs->showProgram(program); }
+
+void MainWidget::setProgramName(int32_t program, std::string_view name) {
+    programs->setProgramName(program, QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+}
+
+void MainWidget::setOutputLevel(float left, float right) { programs->setOutputLevel(left, right); }
 
 void MainWidget::quit() {
     if (quitter) quitter();

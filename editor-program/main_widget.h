@@ -1,4 +1,5 @@
 // The editor's window: the master values and the delay along the top, the
+// program line with the output meter under them, the
 // browser and the instruments in the middle, the waveform, the envelope
 // picture and the status texts below them, and the keyboard at the bottom.
 // It turns the plug-in's messages into what is shown; its widgets turn the
@@ -22,6 +23,7 @@ class InstrumentView;
 class Keyboard;
 class LogoWidget;
 class PluginLink;
+class ProgramStrip;
 class StatusBar;
 class Treex;
 class Visualizer;
@@ -46,6 +48,9 @@ public:
     void showNote(uint8_t status, uint8_t note, uint8_t velocity) override;
     void reload(InstrumentData* records) override { updateAndCreateView(records); }
     void waveformReady(SampleData* record) override;
+    void showProgram(int32_t program) override;
+    void setProgramName(int32_t program, std::string_view name) override;
+    void setOutputLevel(float left, float right) override;
     void quit() override;
     // Rebuilds every view from the 16 slots, the delay's block and the
     // masters after a program change or a chunk: the instruments are new.
@@ -62,6 +67,7 @@ public:
     const std::vector<InstrumentView*>& instrumentViews() const { return views; }
     InstrumentView* instrumentView(int32_t id) const;
     GlobalView* globalView() const { return global; }
+    ProgramStrip* programStrip() const { return programs; }
     DelayView* delayView() const { return delay; }
     Treex* browser() const { return treex; }
     DropWidget* instrumentArea() const { return dropArea; }
@@ -95,6 +101,7 @@ private:
     LogoWidget* logo = nullptr;
     GlobalView* global = nullptr;
     DelayView* delay = nullptr;
+    ProgramStrip* programs = nullptr;
     Treex* treex = nullptr;
     DropWidget* dropArea = nullptr;
     WaveformDisplay* waveform = nullptr;

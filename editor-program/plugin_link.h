@@ -37,6 +37,13 @@ public:
     // sample record holds; the plug-in answers each with toUiWaveformReady.
     bool showWaveform(int32_t id) { return send(fromUi::showWaveform(id)); }
     bool refreshPeaks() { return send(fromUi::refreshPeaks()); }
+    // Makes a program current, as a host's program change does; renames the
+    // current one (single-byte characters). The plug-in answers with the
+    // program it made current and the name it stored.
+    bool selectProgram(int32_t program) { return send(fromUi::selectProgram(program)); }
+    bool renameProgram(int32_t program, const std::string& name) { return send(fromUi::renameProgram(program, name)); }
+    // Asks for every program's name and the current program.
+    bool askForPrograms() { return send(fromUi::programsWanted()); }
     // Writes into the instrument's record (see contract/instrument_data.h):
     // the channel it answers (-1 omni, 0 to 15; anything else is omni), and
     // the request that the plug-in remove it.

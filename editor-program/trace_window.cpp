@@ -56,3 +56,13 @@ void TraceWindow::waveformReady(SampleData* record) {
     if (tracing) std::printf("Quaxel2UI > waveform ready\n");
     window.waveformReady(record);
 }
+
+void TraceWindow::showProgram(int32_t program) {
+    if (tracing) std::printf("Quaxel2UI > program %d\n", program);
+    window.showProgram(program);
+}
+
+void TraceWindow::setProgramName(int32_t program, std::string_view name) {
+    if (tracing) std::printf("Quaxel2UI > program %d named %s\n", program, printable(name).c_str());
+    window.setProgramName(program, name);
+}

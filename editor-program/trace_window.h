@@ -15,6 +15,10 @@ public:
     void showNote(uint8_t status, uint8_t note, uint8_t velocity) override;
     void reload(InstrumentData* records) override;
     void waveformReady(SampleData* record) override;
+    void showProgram(int32_t program) override;
+    void setProgramName(int32_t program, std::string_view name) override;
+    // Not logged: it comes every few milliseconds while sound plays.
+    void setOutputLevel(float left, float right) override { window.setOutputLevel(left, right); }
     void quit() override { window.quit(); }
 
 private:

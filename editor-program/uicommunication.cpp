@@ -114,4 +114,16 @@ void UICommunication::waveformReady() {
     if (window) window->waveformReady(sample);
 }
 
+void UICommunication::programName(int32_t program, std::string_view name) {
+    if (window) window->setProgramName(program, name);
+}
+
+void UICommunication::currentProgram(int32_t program) {
+    if (window) window->showProgram(program);
+}
+
+void UICommunication::outputLevel(float left, float right) {
+    if (window) window->setOutputLevel(left, right);
+}
+
 void UICommunication::unhandled(uint8_t) { std::printf("Quaxel2UI > processMessageFromPlugin : unhandled opcode\n"); }

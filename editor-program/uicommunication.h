@@ -41,6 +41,9 @@ private:
     void reattach(std::string_view window) override;
     void quit() override;
     void waveformReady() override;
+    void programName(int32_t program, std::string_view name) override;
+    void currentProgram(int32_t program) override;
+    void outputLevel(float left, float right) override;
     void unhandled(uint8_t opcode) override;
 
     EditorWindow* window = nullptr;

@@ -18,7 +18,7 @@ float positionOf(float peak) {
 
 }  // namespace
 
-Vumeter::Vumeter(QWidget* parent) : QWidget(parent) {
+Vumeter::Vumeter(Qt::Orientation orientation, QWidget* parent) : QWidget(parent), orientation_(orientation) {
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     clock_.start();
@@ -49,12 +49,13 @@ void Vumeter::setLevel(float peak) {
 float Vumeter::level() const { return level_; }
 
 int Vumeter::barPixels(float position) const {
-    const int inner = std::max(0, height() - 2);
+    const int inner = std::max(0, length() - 2);
     return static_cast<int>(std::lround(position * static_cast<float>(inner)));
 }
 
 void Vumeter::resizeEvent(QResizeEvent*) {
-    QLinearGradient ramp(0, height() - 1, 0, 1);
+    QLinearGradient ramp = orientation_ == Qt::Vertical ? QLinearGradient(0, height() - 1, 0, 1)
+                                                        : QLinearGradient(1, 0, width() - 1, 0);
     ramp.setColorAt(0.0, style::kMeterLow);
     ramp.setColorAt(0.7, style::kMeterLow);
     ramp.setColorAt(1.0, style::kMeterHigh);
@@ -65,5 +66,7 @@ void Vumeter::resizeEvent(QResizeEvent*) {
 void Vumeter::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     style::paintPanel(painter, rect(), style::kBackground);
-    if (pixels_ > 0) painter.fillRect(QRect(1, height() - 1 - pixels_, width() - 2, pixels_), gradient_);
+    if (pixels_ <= 0) return;
+    if (orientation_ == Qt::Vertical) painter.fillRect(QRect(1, height() - 1 - pixels_, width() - 2, pixels_), gradient_);
+    else painter.fillRect(QRect(1, 1, pixels_, height() - 2), gradient_);
 }

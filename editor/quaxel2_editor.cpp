@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -148,6 +149,7 @@ void Quaxel2Editor::openUI(void* window) {
     unsigned char discard[4096];
     while (outgoing.pop(discard, sizeof discard) > 0) {
     }
+    levelTold = {-1.0f, -1.0f};  // the poll is stopped: a program that comes back hears the level anew
     // A program that has died is started again rather than told of a window.
     if (!firstOpen && !launcher.running()) firstOpen = true;
     if (firstOpen) {
@@ -228,6 +230,26 @@ void Quaxel2Editor::hostAllNotesOff() {
     });
 }
 
+void Quaxel2Editor::meterOutput(const float* left, const float* right, int frames) {
+    if (!isEditorOpen()) return;
+    const float* channels[2] = {left, right};
+    for (int c = 0; c < 2; c++) {
+        float loudest = 0.0f;
+        for (int f = 0; f < frames; f++) loudest = std::max(loudest, std::fabs(channels[c][f]));
+        // NaN fails the comparison and leaves the kept peak alone.
+        float kept = outputPeak[c].load(std::memory_order_relaxed);
+        while (loudest > kept && !outputPeak[c].compare_exchange_weak(kept, loudest, std::memory_order_relaxed)) {
+        }
+    }
+}
+
+void Quaxel2Editor::sendOutputLevel() {
+    const std::array<float, 2> level = {outputPeak[0].exchange(0.0f, std::memory_order_relaxed),
+                                        outputPeak[1].exchange(0.0f, std::memory_order_relaxed)};
+    if (level == levelTold) return;  // silence is told once
+    if (outgoing.push(toUi::outputLevel(level[0], level[1]))) levelTold = level;
+}
+
 bool Quaxel2Editor::getRect(ERect** rect) {
     *rect = &rectangle;
     return true;
@@ -254,6 +276,7 @@ void Quaxel2Editor::processMessageFromUI() {
     if (readSize <= 0 || !decoder) return;
     const ssize_t count = read(fromProgramFifo, readBuffer.data(), readBuffer.size());
     if (count > 0) decoder->feed(readBuffer.data(), static_cast<std::size_t>(count));
+    if (isEditorOpen()) sendOutputLevel();
     outgoing.writeTo(toProgramFifo);
     launcher.running();  // reaps a program that has ended
 }

@@ -15,6 +15,7 @@
 // then); each open tells the program every key's state anew.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <memory>
 #include <string>
@@ -76,6 +77,12 @@ public:
     void hostNoteOff(int channel, int note, int velocity);
     void hostAllNotesOff();
 
+    // ---- the output level (audio thread) ----
+    // Keeps the largest absolute sample of each output until the next poll,
+    // which tells the program when the level has changed; while the editor
+    // is open. Two relaxed atomics: no lock, no system call.
+    void meterOutput(const float* left, const float* right, int frames);
+
     // The poll: reads and executes what the program wrote, then writes the
     // queued messages.
     void processMessageFromUI();
@@ -101,6 +108,9 @@ private:
     // Written past the queue: whatever the program has not read yet makes
     // way for it when the FIFO is full.
     void tellProgramToQuit();
+    // The poll: the peaks kept since the last one, when they differ from
+    // what the program was told last.
+    void sendOutputLevel();
 
     ERect rectangle{0, 0, kHeight, kWidth};
     std::atomic<bool> editorOpen{false};
@@ -123,6 +133,8 @@ private:
     std::vector<unsigned char> readBuffer;
     OutgoingQueue outgoing;
     HeldNotes heldNotes;
+    std::array<std::atomic<float>, 2> outputPeak{};
+    std::array<float, 2> levelTold{-1.0f, -1.0f};  // poll thread; -1: nothing told since the open
     EditorLauncher launcher;
 };
 

@@ -28,6 +28,9 @@ constexpr LayoutTable toUiLayouts = layoutsOf({
     {toUiReattach, {6, 1}},
     {toUiQuit, {2, 0}},
     {toUiWaveformReady, {1, 0}},
+    {toUiProgramName, {10, 5}},
+    {toUiCurrentProgram, {5, 0}},
+    {toUiOutputLevel, {9, 0}},
 });
 
 constexpr LayoutTable fromUiLayouts = layoutsOf({
@@ -40,6 +43,9 @@ constexpr LayoutTable fromUiLayouts = layoutsOf({
     {fromUiClone, {5, 0}},
     {fromUiShowWaveform, {5, 0}},
     {fromUiRefreshPeaks, {1, 0}},
+    {fromUiSelectProgram, {5, 0}},
+    {fromUiRenameProgram, {10, 5}},
+    {fromUiProgramsWanted, {1, 0}},
 });
 
 // The longest part of any message that comes before its text, terminator included.
@@ -152,6 +158,9 @@ bool ToUiDecoder::deliver(const unsigned char* m) {
         handler.quit();
         return false;
     case toUiWaveformReady: handler.waveformReady(); break;
+    case toUiProgramName: handler.programName(int32At(m + 1), textAt(m, 5)); break;
+    case toUiCurrentProgram: handler.currentProgram(int32At(m + 1)); break;
+    case toUiOutputLevel: handler.outputLevel(float32At(m + 1), float32At(m + 5)); break;
     }
     return true;
 }
@@ -170,6 +179,9 @@ bool FromUiDecoder::deliver(const unsigned char* m) {
     case fromUiClone: handler.clone(int32At(m + 1)); break;
     case fromUiShowWaveform: handler.showWaveform(int32At(m + 1)); break;
     case fromUiRefreshPeaks: handler.refreshPeaks(); break;
+    case fromUiSelectProgram: handler.selectProgram(int32At(m + 1)); break;
+    case fromUiRenameProgram: handler.renameProgram(int32At(m + 1), textAt(m, 5)); break;
+    case fromUiProgramsWanted: handler.programsWanted(); break;
     }
     return true;
 }

@@ -24,6 +24,9 @@ public:
     virtual void reattach(std::string_view window) = 0;
     virtual void quit() = 0;
     virtual void waveformReady() = 0;
+    virtual void programName(int32_t program, std::string_view name) = 0;
+    virtual void currentProgram(int32_t program) = 0;
+    virtual void outputLevel(float left, float right) = 0;
     virtual void unhandled(uint8_t opcode) = 0;
 };
 
@@ -40,6 +43,9 @@ public:
     virtual void clone(int32_t id) = 0;
     virtual void showWaveform(int32_t id) = 0;
     virtual void refreshPeaks() = 0;
+    virtual void selectProgram(int32_t program) = 0;
+    virtual void renameProgram(int32_t program, std::string_view name) = 0;
+    virtual void programsWanted() = 0;
     virtual void unhandled(uint8_t opcode) = 0;
 };
 

@@ -90,6 +90,17 @@ UiMessage quit() {
     return m;
 }
 UiMessage waveformReady() { return opcodeOnly(toUiWaveformReady); }
+UiMessage programName(int32_t program, std::string_view name) {
+    UiMessage m;
+    MessageWriter(m, toUiProgramName).int32(program).text(name);
+    return m;
+}
+UiMessage currentProgram(int32_t program) { return withId(toUiCurrentProgram, program); }
+UiMessage outputLevel(float left, float right) {
+    UiMessage m;
+    MessageWriter(m, toUiOutputLevel).float32(left).float32(right);
+    return m;
+}
 }  // namespace toUi
 
 namespace fromUi {
@@ -106,4 +117,11 @@ UiMessage copyParameters(int32_t source, int32_t destination) {
 UiMessage clone(int32_t id) { return withId(fromUiClone, id); }
 UiMessage showWaveform(int32_t id) { return withId(fromUiShowWaveform, id); }
 UiMessage refreshPeaks() { return opcodeOnly(fromUiRefreshPeaks); }
+UiMessage selectProgram(int32_t program) { return withId(fromUiSelectProgram, program); }
+UiMessage renameProgram(int32_t program, std::string_view name) {
+    UiMessage m;
+    MessageWriter(m, fromUiRenameProgram).int32(program).text(name);
+    return m;
+}
+UiMessage programsWanted() { return opcodeOnly(fromUiProgramsWanted); }
 }  // namespace fromUi

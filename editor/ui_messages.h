@@ -30,6 +30,10 @@ UiMessage reload();
 UiMessage reattach(std::string_view window);
 UiMessage quit();
 UiMessage waveformReady();
+UiMessage programName(int32_t program, std::string_view name);
+UiMessage currentProgram(int32_t program);
+// The largest absolute sample of each output since the last one.
+UiMessage outputLevel(float left, float right);
 }  // namespace toUi
 
 namespace fromUi {
@@ -42,4 +46,7 @@ UiMessage copyParameters(int32_t source, int32_t destination);
 UiMessage clone(int32_t id);
 UiMessage showWaveform(int32_t id);
 UiMessage refreshPeaks();
+UiMessage selectProgram(int32_t program);
+UiMessage renameProgram(int32_t program, std::string_view name);
+UiMessage programsWanted();
 }  // namespace fromUi

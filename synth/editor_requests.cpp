@@ -90,6 +90,20 @@ void EditorRequests::refreshPeaks() {
     editor->send(toUi::waveformReady());
 }
 
+// No lock is held when the host hears of it: a host may answer by asking
+// for the program and its name at once, which takes the structure lock.
+void EditorRequests::selectProgram(int32_t program) {
+    if (program < 0 || program >= Quaxel2::kNumPrograms) return;
+    plugin.setProgram(program);
+    plugin.updateDisplay();
+}
+
+void EditorRequests::renameProgram(int32_t program, std::string_view name) {
+    if (plugin.renameProgram(program, name)) plugin.updateDisplay();
+}
+
+void EditorRequests::programsWanted() { plugin.tellEditorPrograms(true); }
+
 void EditorRequests::unhandled(uint8_t opcode) {
     std::printf("Quaxel2VST > processMessageFromUI : unhandled opcode %x\n", static_cast<int>(static_cast<signed char>(opcode)));
     std::fflush(stdout);

@@ -1,8 +1,8 @@
 // What the editor program asks of the plug-in, carried out on the poll
 // thread: parameters set as if automated, notes of its keyboard, new,
-// reset, copied and cloned instruments, and the waveform on show. Loads of
-// files and sounds go to a thread of their own. Replies go back through the
-// editor's queue.
+// reset, copied and cloned instruments, the waveform on show, and programs
+// picked and renamed. Loads of files and sounds go to a thread of their
+// own. Replies go back through the editor's queue.
 #pragma once
 
 #include "editor/ui_decoder.h"
@@ -24,6 +24,11 @@ public:
     void clone(int32_t id) override;
     void showWaveform(int32_t id) override;
     void refreshPeaks() override;
+    // A pick or a rename as a host's own would do it, then the host is told
+    // to read the program's name again.
+    void selectProgram(int32_t program) override;
+    void renameProgram(int32_t program, std::string_view name) override;
+    void programsWanted() override;
     void unhandled(uint8_t opcode) override;
 
     // Waits for the loads asked for so far.

@@ -14,13 +14,14 @@
 #include <cstddef>
 #include <vector>
 
+#include "contract/program_list.h"
 #include "host/vst2.h"
 #include "programs/program.h"
 #include "synth/engine_mutex.h"
 
 class ProgramStore {
 public:
-    static constexpr int kNumPrograms = 128;
+    static constexpr int kNumPrograms = program_list::kPrograms;
 
     // Every operation below runs on a thread other than the audio thread
     // with this lock held (the compiler checks it).

@@ -44,6 +44,7 @@ void Quaxel2::setProgram(VstInt32 program) {
         old = publishRack(std::move(built), programs.at(program));
     }
     reloadEditor();
+    tellEditorPrograms(false);
 }
 
 void Quaxel2::copyStateToProgram(Program* program) {

@@ -113,6 +113,7 @@ void Quaxel2::processReplacing(float** /*inputs*/, float** outputs, VstInt32 sam
     const VstTimeInfo* time = getTimeInfo(kVstTempoValid);
     const double tempo = time ? time->tempo : 0.0;
     engine.render(outputs, sampleFrames, time ? &tempo : nullptr);
+    if (uiEditor) uiEditor->meterOutput(outputs[0], outputs[1], sampleFrames);
 }
 
 void Quaxel2::setBlockSize(VstInt32 size) {
@@ -143,11 +144,38 @@ void Quaxel2::setGrainSize(int size) {
 
 // ---- programs ----------------------------------------------------------------
 
+static_assert(kMaxProgramNameLength == program_list::kMaxNameLength);
+
 void Quaxel2::setProgramName(char* name) {
     Locked<StructureMutex> structure(programs.lock());
+    renameProgram(curProgram, name ? std::string_view(name, strnlen(name, kMaxProgramNameLength)) : "");
+}
+
+bool Quaxel2::renameProgram(int program, std::string_view name) {
+    Locked<StructureMutex> structure(programs.lock());
+    if (program != curProgram) return false;
+    const std::string text(name);  // copied up to its first zero, as a host's text ends there
     char bounded[kMaxProgramNameLength + 1];
-    copyText(bounded, name, kMaxProgramNameLength);
+    copyText(bounded, text.c_str(), kMaxProgramNameLength);
     programs.at(curProgram).name = bounded;
+    if (uiEditor) uiEditor->send(toUi::programName(curProgram, bounded));
+    return true;
+}
+
+void Quaxel2::tellEditorPrograms(bool allNames) {
+    if (!uiEditor) return;
+    Locked<StructureMutex> structure(programs.lock());
+    // The names as a host reads them.
+    auto tellName = [&](int program) {
+        char bounded[kMaxProgramNameLength + 1];
+        copyText(bounded, programs.at(program).name.c_str(), kMaxProgramNameLength);
+        uiEditor->send(toUi::programName(program, bounded));
+    };
+    if (allNames)
+        for (int program = 0; program < kNumPrograms; program++) tellName(program);
+    else
+        tellName(curProgram);
+    uiEditor->send(toUi::currentProgram(curProgram));
 }
 
 void Quaxel2::getProgramName(char* name) {

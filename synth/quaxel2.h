@@ -21,6 +21,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "contract/parameter_map.h"
 #include "editor/instance_claim.h"
@@ -144,6 +145,13 @@ public:
 
     // ---- the editor bridge ----
     Quaxel2Editor* getEditorBridge() const { return uiEditor; }
+    // Tells the editor program the current program and its name, and every
+    // program's name too when `allNames` (a chunk replaced them, or the
+    // program asked). Structure lock.
+    void tellEditorPrograms(bool allNames);
+    // Renames `program` if it is still the current one (a host may have
+    // changed it since the editor asked); false otherwise. Structure lock.
+    bool renameProgram(int program, std::string_view name);
     EditorRequests& editorRequests() { return requests; }
     // An instrument's rack position, which the audio thread changes when it
     // takes an instrument out; read under the engine lock.
@@ -230,6 +238,7 @@ private:
 
     // Tells the editor program to rebuild what it shows.
     void reloadEditor();
+    void tellEditorOfLoadedPrograms(bool isPreset);
 
     InstanceClaim claim;  // holds the instance number while the object lives
     const int instanceNumber;

@@ -29,6 +29,7 @@ VstInt32 Quaxel2::setChunk(void* data, VstInt32 byteSize, bool isPreset) {
     }
     rebuildCurrentProgram();
     reloadEditor();
+    tellEditorOfLoadedPrograms(isPreset);
     return 1;
 }
 
@@ -40,7 +41,15 @@ VstInt32 Quaxel2::setChunk2(void* data, VstInt32 byteSize, bool isPreset) {
     if (!last) return 0;
     rebuildCurrentProgram();
     reloadEditor();
+    tellEditorOfLoadedPrograms(isPreset);
     return 1;
+}
+
+// A bank renamed every program, a program chunk the current one. The
+// names of a bank are told only to an editor that is open: each open asks
+// for them anew, and what is queued while closed is dropped at the open.
+void Quaxel2::tellEditorOfLoadedPrograms(bool isPreset) {
+    tellEditorPrograms(!isPreset && uiEditor && uiEditor->isEditorOpen());
 }
 
 void Quaxel2::rebuildCurrentProgram() {

@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/prctl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -35,8 +36,9 @@ TEST(EditorProgram, HandlesThePluginsMessagesUntilQuit) {
     ASSERT_EQ(editor.nextLine(), "Quaxel2UI > trying to create embed X11 widget");
     ASSERT_EQ(editor.nextLine(), "Quaxel2UI > embed into window 255");
     settle(100);
-    // At start-up the window only asks for its first instrument's waveform.
-    EXPECT_EQ(plugin.received(), (std::vector<unsigned char>{0x10, 7, 0, 0, 0}));
+    // At start-up the window asks for its first instrument's waveform and
+    // for the programs.
+    EXPECT_EQ(plugin.received(), (std::vector<unsigned char>{0x10, 7, 0, 0, 0, 0x16}));
 
     plugin.send({0x05,                                                  // reload
                  0x01, 0x03, 0, 0, 0, 0, 0, 0, 0x3F,                    // parameter 3 = 0.5
@@ -44,11 +46,19 @@ TEST(EditorProgram, HandlesThePluginsMessagesUntilQuit) {
                  0x02, 8, 0, 0, 0, 2, 0, 0, 0, 'z', 'z', 0,             // instrument 8, in no slot
                  0x04, 0x90, 0x3C, 0x64,                                // note on 60, velocity 100
                  0x10,                                                  // waveform ready
+                 0x14, 5, 0, 0, 0, 3, 0, 0, 0, 'P', 'a', 'd', 0,        // program 5 is named Pad
+                 0x15, 5, 0, 0, 0,                                      // program 5 is current
+                 0x16, 0, 0, 0, 0, 0, 0, 0x80, 0x3F,                    // output level 0, 1
                  0x06, 4, 0, 0, 0, '4', '2', '4', '2', 0});             // re-attach to window 4242
     for (const char* line : {"reload", "parameter 3 = 0.5", "instrument 7 added: abc",
                              "instrument 8 added: zz (no record)", "midi 144 60 100", "waveform ready",
-                             "embed into window 4242"})
+                             "program 5 named Pad", "program 5", "embed into window 4242"})
         EXPECT_EQ(editor.nextLine(), std::string("Quaxel2UI > ") + line);
+    settle(100);
+    // Besides waveform requests (0x10 and an id below 0x16), the re-attached
+    // window asks for the programs again.
+    const Bytes asked = plugin.received();
+    EXPECT_EQ(std::count(asked.begin(), asked.end(), 0x16), 1);
 
     // A message cut between two polls.
     plugin.send({0x01, 0xBC, 0x02});

@@ -44,6 +44,9 @@ struct Recorder : FromUiHandler, Log {
     void clone(int32_t id) override { add("clone", id); }
     void showWaveform(int32_t id) override { add("show", id); }
     void refreshPeaks() override { add("refresh"); }
+    void selectProgram(int32_t program) override { add("select", program); }
+    void renameProgram(int32_t program, std::string_view name) override { add("rename", program, 0, name); }
+    void programsWanted() override { add("programs wanted"); }
     void unhandled(uint8_t opcode) override { Log::unhandled(opcode); }
 };
 using Decoder = FromUiDecoder;
@@ -56,6 +59,9 @@ struct Recorder : ToUiHandler, Log {
     void reattach(std::string_view window) override { add("reattach", 0, 0, window); }
     void quit() override { add("quit"); }
     void waveformReady() override { add("waveform"); }
+    void programName(int32_t program, std::string_view name) override { add("name", program, 0, name); }
+    void currentProgram(int32_t program) override { add("program", program); }
+    void outputLevel(float left, float right) override { add("level", bitsOf(left), bitsOf(right)); }
     void unhandled(uint8_t opcode) override { Log::unhandled(opcode); }
 };
 using Decoder = ToUiDecoder;

@@ -3,9 +3,11 @@
 // Loads a VST 2.4 instrument, renders its audio in real time (to nowhere: the
 // peak is kept), and opens its editor in a window of its own. Closing the
 // window ends the program. Lines on standard input drive it:
-//   close | open | param <index> | peak | note <n> <vel> | off <n> | program <n> | quit
+//   close | open | param <index> | peak | note <n> <vel> | off <n> | program <n> | current | name <n> | quit
 // and it answers on standard output with lines of the same words:
 //   window <id>, param <index> <value>, peak <value>, automate <index> <value>,
+//   current <program> <name>, name <program> <name>, update display (the plug-in asked the host to
+//   read its program and names again),
 // and error <line> for a line it does not understand. With standard input
 // at its end, only the window closing ends it.
 #include <X11/Xlib.h>
@@ -73,6 +75,8 @@ struct Session {
         else if (verb == "note" && words >> a >> b) plugin.queueMidi(0x90, a & 127, b & 127);
         else if (verb == "off" && words >> a) plugin.queueMidi(0x80, a & 127, 0);
         else if (verb == "program" && words >> a) plugin.setProgram(a);
+        else if (verb == "current") printLine("current %d %s", plugin.program(), plugin.programName().c_str());
+        else if (verb == "name" && words >> a) printLine("name %d %s", a, plugin.programName(a).c_str());
         else printLine("error %s", line.c_str());
     }
 };

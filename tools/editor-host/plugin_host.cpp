@@ -59,8 +59,8 @@ VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, voi
         case audioMasterGetVendorVersion: return 1;
         case audioMasterCanDo: return canDo(static_cast<const char*>(ptr)) ? 1 : 0;
         case audioMasterBeginEdit:
-        case audioMasterEndEdit:
-        case audioMasterUpdateDisplay: return 1;
+        case audioMasterEndEdit: return 1;
+        case audioMasterUpdateDisplay: printLine("update display"); return 1;
         default: return 0;
     }
 }
@@ -138,6 +138,20 @@ float PluginHost::parameter(int index) const {
 
 void PluginHost::setProgram(int program) {
     if (program >= 0 && program < effect->numPrograms) effect->dispatcher(effect, effSetProgram, 0, program, nullptr, 0.0f);
+}
+
+int PluginHost::program() const { return static_cast<int>(effect->dispatcher(effect, effGetProgram, 0, 0, nullptr, 0.0f)); }
+
+std::string PluginHost::programName() const {
+    char name[256] = {};  // as large as hosts give
+    effect->dispatcher(effect, effGetProgramName, 0, 0, name, 0.0f);
+    return name;
+}
+
+std::string PluginHost::programName(int program) const {
+    char name[256] = {};
+    effect->dispatcher(effect, effGetProgramNameIndexed, program, 0, name, 0.0f);
+    return name;
 }
 
 void PluginHost::queueMidi(int status, int data1, int data2) {

@@ -33,6 +33,10 @@ public:
     float parameter(int index) const;
     // effSetProgram, as a host's preset menu does.
     void setProgram(int program);
+    // effGetProgram and effGetProgramName; effGetProgramNameIndexed.
+    int program() const;
+    std::string programName() const;
+    std::string programName(int program) const;
     // Sent through effProcessEvents before the next block.
     void queueMidi(int status, int data1, int data2);
     // The largest absolute output sample since the last call.

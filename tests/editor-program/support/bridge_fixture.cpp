@@ -55,6 +55,11 @@ public:
     void clone(int32_t id) override { add({fromUiClone, id, 0, 0, 0, {}}); }
     void showWaveform(int32_t id) override { add({fromUiShowWaveform, id, 0, 0, 0, {}}); }
     void refreshPeaks() override { add({fromUiRefreshPeaks, 0, 0, 0, 0, {}}); }
+    void selectProgram(int32_t program) override { add({fromUiSelectProgram, program, 0, 0, 0, {}}); }
+    void renameProgram(int32_t program, std::string_view name) override {
+        add({fromUiRenameProgram, program, 0, 0, 0, std::string(name)});
+    }
+    void programsWanted() override { add({fromUiProgramsWanted, 0, 0, 0, 0, {}}); }
     void unhandled(uint8_t opcode) override { add({static_cast<FromUiOpcode>(opcode), -1, 0, 0, 0, {}}); }
 
 private:

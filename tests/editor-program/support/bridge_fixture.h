@@ -15,11 +15,11 @@
 
 struct SentMessage {
     FromUiOpcode opcode;
-    int32_t first = 0;   // parameter index, id, copy source, or MIDI status
+    int32_t first = 0;   // parameter index, id, copy source, program, or MIDI status
     int32_t second = 0;  // copy destination, or MIDI note
     int32_t third = 0;   // MIDI velocity
     float value = 0;     // parameter value
-    std::string text;    // load string or path
+    std::string text;    // load string, path, or program name
 
     bool operator==(const SentMessage&) const = default;
 };

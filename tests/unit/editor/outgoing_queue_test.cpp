@@ -43,6 +43,9 @@ struct ParameterLog : ToUiHandler {
     void reattach(std::string_view) override { others++; }
     void quit() override { others++; }
     void waveformReady() override { others++; }
+    void programName(int32_t, std::string_view) override { others++; }
+    void currentProgram(int32_t) override { others++; }
+    void outputLevel(float, float) override { others++; }
     void unhandled(uint8_t) override { others++; }
 };
 

@@ -37,6 +37,13 @@ struct ToUiRecorder : ToUiHandler {
     void reattach(std::string_view window) override { events.push_back("reattach " + text(window)); }
     void quit() override { events.push_back("quit"); }
     void waveformReady() override { events.push_back("waveform ready"); }
+    void programName(int32_t program, std::string_view name) override {
+        events.push_back("program " + std::to_string(program) + " named " + text(name));
+    }
+    void currentProgram(int32_t program) override { events.push_back("program " + std::to_string(program)); }
+    void outputLevel(float left, float right) override {
+        events.push_back("level " + std::to_string(left) + " " + std::to_string(right));
+    }
     void unhandled(uint8_t opcode) override { events.push_back("unhandled " + std::to_string(opcode)); }
 };
 
@@ -57,6 +64,11 @@ struct FromUiRecorder : FromUiHandler {
     void clone(int32_t id) override { events.push_back("clone " + std::to_string(id)); }
     void showWaveform(int32_t id) override { events.push_back("show " + std::to_string(id)); }
     void refreshPeaks() override { events.push_back("refresh"); }
+    void selectProgram(int32_t program) override { events.push_back("select " + std::to_string(program)); }
+    void renameProgram(int32_t program, std::string_view name) override {
+        events.push_back("rename " + std::to_string(program) + " " + text(name));
+    }
+    void programsWanted() override { events.push_back("programs wanted"); }
     void unhandled(uint8_t opcode) override { events.push_back("unhandled " + std::to_string(opcode)); }
 };
 
@@ -115,6 +127,13 @@ TEST(UiMessages, BytesOfEveryMessage) {
         {"clone", fromUi::clone(7), {0x0C, 7, 0, 0, 0}},
         {"show waveform", fromUi::showWaveform(-1), {0x10, 0xFF, 0xFF, 0xFF, 0xFF}},
         {"refresh peaks", fromUi::refreshPeaks(), {0x11}},
+        // Programs and the output level.
+        {"program 5 named Pad", toUi::programName(5, "Pad"), {0x14, 5, 0, 0, 0, 3, 0, 0, 0, 'P', 'a', 'd', 0}},
+        {"current program 127", toUi::currentProgram(127), {0x15, 0x7F, 0, 0, 0}},
+        {"output level 0.5, 1", toUi::outputLevel(0.5f, 1.0f), {0x16, 0, 0, 0, 0x3F, 0, 0, 0x80, 0x3F}},
+        {"select program 2", fromUi::selectProgram(2), {0x14, 2, 0, 0, 0}},
+        {"rename program 1 to Hi", fromUi::renameProgram(1, "Hi"), {0x15, 1, 0, 0, 0, 2, 0, 0, 0, 'H', 'i', 0}},
+        {"programs wanted", fromUi::programsWanted(), {0x16}},
     };
     for (const Case& c : cases) EXPECT_EQ(bytesOf(c.message), c.expected) << c.what;
 }
@@ -140,16 +159,21 @@ TEST(UiDecoder, EveryMessageSurvivesAnyCutBetweenReads) {
                                    bytesOf(fromUi::loadPath(longest)), bytesOf(fromUi::midi(128, 60, 0)),
                                    bytesOf(fromUi::resetParameters(7)), bytesOf(fromUi::copyParameters(1, 2)),
                                    bytesOf(fromUi::clone(3)), bytesOf(fromUi::showWaveform(4)),
-                                   bytesOf(fromUi::refreshPeaks()), bytesOf(fromUi::loadString(""))});
+                                   bytesOf(fromUi::refreshPeaks()), bytesOf(fromUi::loadString("")),
+                                   bytesOf(fromUi::selectProgram(9)), bytesOf(fromUi::renameProgram(3, longest)),
+                                   bytesOf(fromUi::programsWanted())});
     const std::vector<std::string> fromEvents = {
         "parameter 3 0.500000", "load string abc", "load path " + longest, "midi 128 60 0", "reset 7",
-        "copy 1 2",             "clone 3",         "show 4",               "refresh",       "load string "};
+        "copy 1 2",             "clone 3",         "show 4",               "refresh",       "load string ",
+        "select 9",             "rename 3 " + longest, "programs wanted"};
     const Bytes toStream = join({bytesOf(toUi::parameter(600, 0.25f)), bytesOf(toUi::instrumentAdded(9, longest)),
                                  bytesOf(toUi::midi(144, 61, 1)), bytesOf(toUi::reload()),
                                  bytesOf(toUi::reattach("4242")), bytesOf(toUi::waveformReady()),
-                                 bytesOf(toUi::quit())});
+                                 bytesOf(toUi::programName(127, longest)), bytesOf(toUi::currentProgram(4)),
+                                 bytesOf(toUi::outputLevel(0.25f, 0.5f)), bytesOf(toUi::quit())});
     const std::vector<std::string> toEvents = {"parameter 600 0.250000", "added 9 " + longest, "midi 144 61 1", "reload",
-                                               "reattach 4242",          "waveform ready",     "quit"};
+                                               "reattach 4242",          "waveform ready",     "program 127 named " + longest,
+                                               "program 4",              "level 0.250000 0.500000", "quit"};
     for (std::size_t size = 1; size <= fromStream.size(); size++)
         ASSERT_EQ(decodeFromUi(inReadsOf(fromStream, size)), fromEvents) << "reads of " << size;
     for (std::size_t size = 1; size <= toStream.size(); size++)
@@ -165,14 +189,15 @@ TEST(UiDecoder, TextsAreTakenByTheirLengthAlone) {
 TEST(UiDecoder, AnInvalidOpcodeDropsTheRestOfItsReadOnly) {
     // Every opcode the editor program may not send.
     for (int opcode = 0; opcode < 256; opcode++) {
-        const bool valid = opcode <= 4 || (opcode >= 10 && opcode <= 12) || opcode == 16 || opcode == 17;
+        const bool valid = opcode <= 4 || (opcode >= 10 && opcode <= 12) || (opcode >= 16 && opcode <= 17) ||
+                           (opcode >= 20 && opcode <= 22);
         if (valid) continue;
         const auto events = decodeFromUi({{0x11, static_cast<unsigned char>(opcode), 0x11, 0x04, 0x90, 0x3C, 0x64}, {0x11}});
         EXPECT_EQ(events, (std::vector<std::string>{"refresh", "unhandled " + std::to_string(opcode), "refresh"}))
             << opcode;
     }
-    // The plug-in's side: 3 and 8 to 15 are not among its messages.
-    for (int opcode : {0, 3, 8, 15, 17, 255})
+    // The plug-in's side: 3, 8 to 15 and 17 to 19 are not among its messages.
+    for (int opcode : {0, 3, 8, 15, 17, 19, 23, 255})
         EXPECT_EQ(decodeToUi({{static_cast<unsigned char>(opcode), 0x05}, {0x05}}),
                   (std::vector<std::string>{"unhandled " + std::to_string(opcode), "reload"}))
             << opcode;

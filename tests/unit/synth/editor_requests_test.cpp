@@ -8,6 +8,7 @@
 #include <chrono>
 #include <fstream>
 #include <future>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -25,13 +26,24 @@ using Bytes = std::vector<unsigned char>;
 
 Bytes bytesOf(const UiMessage& m) { return Bytes(m.bytes, m.bytes + m.size); }
 
+Bytes join(std::initializer_list<UiMessage> messages) {
+    Bytes all;
+    for (const UiMessage& m : messages) all.insert(all.end(), m.bytes, m.bytes + m.size);
+    return all;
+}
+
+// What the plug-in tells of a program made current: rebuild, name, number.
+Bytes programShown(int program, const std::string& name) {
+    return join({toUi::reload(), toUi::programName(program, name), toUi::currentProgram(program)});
+}
+
 // The editor's FIFOs connected, with the test in the editor program's place.
 struct EditorFixture : PluginFixture {
     EditorFixture() {
         editor().connect();
         toPlugin = open(bridge::uiFifoPath(plugin->getInstanceNumber()).c_str(), O_WRONLY | O_NONBLOCK);
         fromPlugin = open(bridge::pluginFifoPath(plugin->getInstanceNumber()).c_str(), O_RDONLY | O_NONBLOCK);
-        EXPECT_EQ(ask(Bytes{}), bytesOf(toUi::reload()));  // the fixture's bank was loaded
+        EXPECT_EQ(ask(Bytes{}), programShown(0, "Default"));  // the fixture's bank was loaded
     }
     ~EditorFixture() {
         close(toPlugin);
@@ -96,6 +108,67 @@ TEST(EditorRequests, EachRequestReachesThePlugin) {
     EXPECT_EQ(f.ask(fromUi::resetParameters(99)), Bytes{});
     EXPECT_EQ(f.ask(fromUi::clone(-4)), Bytes{});
     EXPECT_EQ(f.plugin->getRack(0)->getCount(), 4);
+}
+
+// A pick and a rename from the window act as a host's would, and the host
+// is told to read the names again; the window hears of every change of
+// program or name, whoever made it.
+TEST(EditorRequests, ProgramsPickedRenamedAndListed) {
+    EditorFixture f;
+    Quaxel2& plugin = *f.plugin;
+    const int updates = PluginFixture::displayUpdates;
+    EXPECT_EQ(f.ask(fromUi::selectProgram(3)), programShown(3, "Default"));
+    EXPECT_EQ(plugin.getProgram(), 3);
+    EXPECT_EQ(PluginFixture::displayUpdates, updates + 1);
+    for (int outside : {-1, 128}) EXPECT_EQ(f.ask(fromUi::selectProgram(outside)), Bytes{}) << outside;
+
+    struct Rename {
+        int program;
+        std::string name;
+        std::string stored;  // "" when refused
+    };
+    const Rename renames[] = {
+        {3, "Warm Strings", "Warm Strings"},
+        {3, std::string(30, 'x'), std::string(24, 'x')},  // a host's buffer holds 24
+        {3, std::string("Cut\0here", 8), "Cut"},
+        {5, "Not current", ""},  // the host changed the program meanwhile
+    };
+    for (const Rename& r : renames) {
+        const int before = PluginFixture::displayUpdates;
+        EXPECT_EQ(f.ask(fromUi::renameProgram(r.program, r.name)),
+                  r.stored.empty() ? Bytes{} : bytesOf(toUi::programName(r.program, r.stored)))
+            << r.name;
+        EXPECT_EQ(PluginFixture::displayUpdates, before + (r.stored.empty() ? 0 : 1)) << r.name;
+    }
+    char name[64] = {};
+    plugin.getProgramName(name);
+    EXPECT_STREQ(name, "Cut");
+    plugin.getProgramNameIndexed(0, 5, name);
+    EXPECT_STREQ(name, "Default");
+
+    // The host's program change, rename and program chunk.
+    plugin.setProgram(7);
+    EXPECT_EQ(f.ask(Bytes{}), programShown(7, "Default"));
+    char hostName[] = "Host Named";
+    plugin.setProgramName(hostName);
+    EXPECT_EQ(f.ask(Bytes{}), bytesOf(toUi::programName(7, "Host Named")));
+    void* chunk = nullptr;
+    const VstInt32 size = plugin.getChunk(&chunk, true);
+    const std::vector<unsigned char> preset(static_cast<unsigned char*>(chunk), static_cast<unsigned char*>(chunk) + size);
+    ASSERT_EQ(plugin.setChunk(const_cast<unsigned char*>(preset.data()), size, true), 1);
+    EXPECT_EQ(f.ask(Bytes{}), programShown(7, "Host Named"));
+
+    // Asked for, every name and the current program.
+    Bytes all;
+    for (int program = 0; program < Quaxel2::kNumPrograms; program++) {
+        char indexed[64] = {};
+        plugin.getProgramNameIndexed(0, program, indexed);
+        const Bytes one = bytesOf(toUi::programName(program, indexed));
+        all.insert(all.end(), one.begin(), one.end());
+    }
+    const Bytes current = bytesOf(toUi::currentProgram(7));
+    all.insert(all.end(), current.begin(), current.end());
+    EXPECT_EQ(f.ask(fromUi::programsWanted()), all);
 }
 
 // The worked examples: a note and a peak refresh in one read; a note off;
@@ -178,7 +251,7 @@ TEST(EditorRequests, LoadingAFileLetsTheHostSaveAndChangePrograms) {
     EXPECT_TRUE(LoadInProgress::hostWasServed) << "getChunk and setProgram waited for the file to decode";
     ASSERT_EQ(f.plugin->getRack(0)->getCount(), 3);
     EXPECT_EQ(f.at(2)->path, path);
-    Bytes expected = bytesOf(toUi::reload());
+    Bytes expected = programShown(0, "Default");
     const Bytes added = bytesOf(toUi::instrumentAdded(2, f.at(2)->name));
     expected.insert(expected.end(), added.begin(), added.end());
     EXPECT_EQ(answer, expected);

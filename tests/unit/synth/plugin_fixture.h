@@ -2,6 +2,7 @@
 // small in-memory samples.
 #pragma once
 
+#include <atomic>
 #include <deque>
 #include <memory>
 #include <vector>
@@ -14,10 +15,13 @@
 struct PluginFixture {
     static inline double hostTempo = 120.0;
     static inline bool hostGivesTime = true;
+    // How often the plug-in asked the host to read its programs' names again.
+    static inline std::atomic<int> displayUpdates{0};
 
     static VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
         static VstTimeInfo info;
         if (opcode == audioMasterVersion) return 2400;
+        if (opcode == audioMasterUpdateDisplay) displayUpdates++;
         if (opcode == audioMasterGetTime && hostGivesTime) {
             info = VstTimeInfo{};
             info.tempo = hostTempo;
