@@ -4,9 +4,10 @@
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
-#include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "editor-program/dark_look.h"
 #include "editor-program/settings.h"
@@ -24,11 +25,48 @@ QLabel* explanationLabel(const QString& text) {
     return label;
 }
 
+// The dark look, with check boxes drawn light (their box is filled with
+// Base, their tick drawn with Text) so that they stand out on the dark window.
+QPalette dialogPalette() {
+    QPalette palette = darkPalette();
+    palette.setColor(QPalette::Active, QPalette::Base, style::kText);
+    palette.setColor(QPalette::Inactive, QPalette::Base, style::kText);
+    palette.setColor(QPalette::Active, QPalette::Text, style::kBackground);
+    palette.setColor(QPalette::Inactive, QPalette::Text, style::kBackground);
+    palette.setColor(QPalette::Disabled, QPalette::Base, style::kPanelEdge);
+    return palette;
+}
+
+QPointer<ConfigDialog> openDialog;
+
 }  // namespace
 
+ConfigDialog* ConfigDialog::open(QWidget* editor) {
+    if (openDialog) {
+        openDialog->raise();
+        openDialog->activateWindow();
+        return openDialog;
+    }
+    // While embedded, the editor's window is the carrier inside the host's
+    // window; it goes when the host closes the editor.
+    QWidget* frame = editor->window();
+    auto* dialog = new ConfigDialog;
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(frame, &QObject::destroyed, dialog, &QWidget::close);
+    // The carrier is no top-level window on the X server: the dialog is
+    // transient for the host's window it sits in (or for the editor's own
+    // window when it is not embedded).
+    dialog->winId();
+    if (QWindow* carrier = frame->windowHandle())
+        dialog->windowHandle()->setTransientParent(carrier->parent() ? carrier->parent() : carrier);
+    dialog->show();
+    openDialog = dialog;
+    return dialog;
+}
+
 ConfigDialog::ConfigDialog(QWidget* parent) : QDialog(parent) {
-    setWindowTitle("UIQuaxel2VST configuration");
-    setPalette(darkPalette());
+    setWindowTitle(kTitle);
+    setPalette(dialogPalette());
     setAutoFillBackground(true);
 
     auto* grid = new QGridLayout;
@@ -46,13 +84,13 @@ ConfigDialog::ConfigDialog(QWidget* parent) : QDialog(parent) {
            "zoom is centered after mouse position");
     addRow(grid, "Try to load as raw : ", nullptr, "not implemented yet !");
 
+    // The grain size is fixed: a figure, not a field.
     const int row = grid->rowCount();
-    grid->addWidget(new QLabel("Grain size for AKAIZE effect : "), row, 0);
-    auto* grain = new QLineEdit(QString::number(kGrainFrames));
+    auto* grainLabel = new QLabel("Grain size for AKAIZE effect : ");
+    auto* grain = new QLabel(QString::number(kGrainFrames));
     grain->setObjectName("grainSize");
-    grain->setReadOnly(true);
-    grain->setFocusPolicy(Qt::NoFocus);
-    grain->setMaximumWidth(60);
+    for (QLabel* label : {grainLabel, grain}) label->setEnabled(false);
+    grid->addWidget(grainLabel, row, 0);
     grid->addWidget(grain, row, 1, Qt::AlignLeft);
     grid->addWidget(explanationLabel("frames per grain; the plug-in uses this fixed size."), row + 1, 0, 1, 2);
 
@@ -68,7 +106,8 @@ ConfigDialog::ConfigDialog(QWidget* parent) : QDialog(parent) {
 
 void ConfigDialog::addRow(QGridLayout* grid, const QString& label, const char* key, const QString& explanation) {
     const int row = grid->rowCount();
-    grid->addWidget(new QLabel(label), row, 0);
+    auto* text = new QLabel(label);
+    grid->addWidget(text, row, 0);
     auto* box = new QCheckBox;
     box->setFocusPolicy(Qt::NoFocus);
     if (key) {
@@ -76,6 +115,7 @@ void ConfigDialog::addRow(QGridLayout* grid, const QString& label, const char* k
         box->setChecked(Settings::flag(key));
         connect(box, &QCheckBox::toggled, this, [key](bool on) { Settings::setFlag(key, on); });
     } else {
+        text->setEnabled(false);
         box->setEnabled(false);
     }
     grid->addWidget(box, row, 1, Qt::AlignLeft);

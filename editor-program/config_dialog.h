@@ -1,5 +1,6 @@
 // The program's options: each a label, a checkbox saved at once, and a line
-// of explanation below it.
+// of explanation below it. Rows for options the program does not have are
+// shown disabled.
 #pragma once
 
 #include <QDialog>
@@ -8,9 +9,16 @@ class QGridLayout;
 
 class ConfigDialog : public QDialog {
 public:
+    static constexpr const char* kTitle = "Quaxel2 settings";
+
     explicit ConfigDialog(QWidget* parent = nullptr);
 
+    // Opens the dialog for the editor window `editor`, or raises the one
+    // open. It stays above the host's window (transient for it) and closes
+    // when the editor leaves that window.
+    static ConfigDialog* open(QWidget* editor);
+
 private:
-    // Adds a row; a null key makes a disabled checkbox that saves nothing.
+    // Adds a row; a null key makes a disabled row that saves nothing.
     void addRow(QGridLayout* grid, const QString& label, const char* key, const QString& explanation);
 };

@@ -29,7 +29,7 @@ Control::Control(const QString& label, QWidget* parent) : QWidget(parent), label
     wheelShow_.setSingleShot(true);
     wheelShow_.setInterval(kWheelShowMs);
     connect(&wheelShow_, &QTimer::timeout, this, [this] {
-        if (!dragging_) setShowingValue(false);
+        if (!dragging_ && !hovered_) setShowingValue(false);
     });
     refreshText();
 }
@@ -69,6 +69,11 @@ QString Control::valueText() const {
 
 QString Control::label() const { return label_; }
 
+void Control::setDescription(const QString& description) {
+    description_ = description;
+    refreshText();
+}
+
 void Control::changeByUser(float value) {
     if (std::isnan(value)) return;
     value = clampValue(value);
@@ -104,7 +109,12 @@ void Control::dragBy(double pixels, double span, Qt::KeyboardModifiers modifiers
 
 void Control::endDrag() {
     dragging_ = false;
-    setShowingValue(false);
+    setShowingValue(hovered_);
+}
+
+void Control::setHovered(bool hovered) {
+    hovered_ = hovered;
+    if (!dragging_ && !wheelShow_.isActive()) setShowingValue(hovered);
 }
 
 void Control::wheelBy(QWheelEvent* event) {
@@ -143,7 +153,8 @@ float Control::markPosition() const {
 
 void Control::refreshText() {
     valueText_ = valueText();
-    setToolTip(label_ + QStringLiteral(": ") + valueText_);
+    const QString now = label_ + QStringLiteral(": ") + valueText_;
+    setToolTip(description_.isEmpty() ? now : description_ + QStringLiteral("\n") + now);
 }
 
 void DragControl::mousePressEvent(QMouseEvent* event) {
@@ -168,6 +179,14 @@ void DragControl::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void DragControl::wheelEvent(QWheelEvent* event) {
+    if (!dragging() && !(event->modifiers() & kWheelModifier)) {
+        event->ignore();
+        return;
+    }
     wheelBy(event);
     event->accept();
 }
+
+void DragControl::enterEvent(QEnterEvent*) { setHovered(true); }
+
+void DragControl::leaveEvent(QEvent*) { setHovered(false); }

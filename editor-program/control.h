@@ -1,7 +1,8 @@
 // The base of every control: a normalised value 0..1 that the plug-in sets
 // (setValue, silent) and the user changes (valueChanged), with the display
 // hints of the plug-in's parameter record. The knob and the slider share the
-// gestures of DragControl: drag, wheel, double-click to the default.
+// gestures of DragControl: drag, Ctrl + wheel, double-click to the default;
+// they show their value while the pointer is over them.
 #pragma once
 
 #include <QFont>
@@ -10,6 +11,7 @@
 #include <QWidget>
 #include <functional>
 
+class QEnterEvent;
 class QMouseEvent;
 class QWheelEvent;
 
@@ -35,6 +37,12 @@ public:
     // The formatter's text for the current value.
     QString valueText() const;
     QString label() const;
+    // What the control does, in a sentence; the tooltip leads with it.
+    void setDescription(const QString& description);
+
+    // The modifier that lets the wheel turn a control: without it the wheel
+    // goes on to what holds the control (the instrument list scrolls).
+    static constexpr Qt::KeyboardModifier kWheelModifier = Qt::ControlModifier;
 
 signals:
     // User changes only, never for setValue.
@@ -54,6 +62,9 @@ protected:
     void beginDrag();
     void dragBy(double pixels, double span, Qt::KeyboardModifiers modifiers);
     void endDrag();
+    bool dragging() const { return dragging_; }
+    // The pointer came or went: the value shows while it is over the control.
+    void setHovered(bool hovered);
     // The double-click: back to the default value.
     void returnToDefault() { changeByUser(default_); }
     // One notch = one step, or 1/100 when steps is 0 or above 100 (Shift: 1/1000).
@@ -76,6 +87,7 @@ private:
     QString label_;
     QString shownLabel_;
     QString valueText_;
+    QString description_;
     Formatter formatter_;
     QFont font_;
     QTimer wheelShow_;
@@ -88,6 +100,7 @@ private:
     int mark_ = 0;
     bool showing_ = false;
     bool dragging_ = false;
+    bool hovered_ = false;
 };
 
 // A control the user drags: the mouse events of the drag, the double-click
@@ -108,7 +121,11 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // Turns the control with the modifier held or during a drag; otherwise
+    // leaves the wheel to the widgets around it.
     void wheelEvent(QWheelEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     QPointF lastPosition_;

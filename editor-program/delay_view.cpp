@@ -16,6 +16,15 @@ using namespace parameter_map;
 constexpr const char* kLabels[DelayView::kCount] = {"time",   "feedback", "volume",   "spread",
                                                     "active", "sync",     "pingpong", "default"};
 
+// What the switches and the spare value do, for their tooltips; the other
+// knobs show their values.
+constexpr const char* kDescriptions[DelayView::kCount] = {
+    nullptr, nullptr, nullptr, nullptr,
+    "Turns the echo on; turning it off clears what it holds.",
+    "Counts the time in beats of the host's tempo; when off, in seconds.",
+    "Sends each echo to the other side, left and right in turn.",
+    "A spare value kept with the program; the delay does not use it."};
+
 bool isSwitch(int which) { return kDelayParameters[which].unit.unit == Unit::onOff; }
 
 }  // namespace
@@ -38,6 +47,7 @@ DelayView::DelayView(PluginLink& link, QWidget* parent) : QWidget(parent) {
         control->setHints(kDelayParameters[i].steps, 0, 0);
         control->setDefaultValue(defaults::delayDoubleClick(i));
         control->setFormatter([this, i](float value) { return delayValueText(i, value, synced); });
+        if (kDescriptions[i]) control->setDescription(kDescriptions[i]);
         connect(control, &Control::valueChanged, this, [this, &link, i](float value) {
             if (i == delay::kSync) followSync(value >= 0.5f);
             link.sendParameter(delayIndex(i), value);

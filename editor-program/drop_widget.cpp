@@ -16,6 +16,7 @@
 #include <iterator>
 
 #include "contract/shared_layout.h"
+#include "editor-program/instrument_view.h"
 #include "editor-program/plugin_link.h"
 #include "editor-program/status_bar.h"
 #include "editor-program/style.h"
@@ -45,7 +46,17 @@ DropWidget::DropWidget(PluginLink& link, QWidget* parent) : QWidget(parent), lin
     fill->addWidget(scroll);
 }
 
-void DropWidget::addRow(QWidget* row) { rows->insertWidget(rows->count() - 1, row); }
+void DropWidget::addRow(InstrumentView* row) {
+    // The row counts the rows above it of the same name; only the screen
+    // shows the number, the plug-in keeps the name (a built-in sound is
+    // made again from it).
+    int alike = 1;
+    for (int i = 0; i < rows->count() - 1; i++)
+        if (auto* above = qobject_cast<InstrumentView*>(rows->itemAt(i)->widget()))
+            if (above->name() == row->name()) alike++;
+    row->setShownName(alike == 1 ? row->name() : row->name() + " " + QString::number(alike));
+    rows->insertWidget(rows->count() - 1, row);
+}
 
 void DropWidget::scrollTo(QWidget* row) {
     // A new row has its place once the layouts have run and it shows.

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 
+class InstrumentView;
 class PluginLink;
 class QMimeData;
 class QScrollArea;
@@ -24,8 +25,9 @@ public:
     // Optional; where refusals are said.
     void setStatusBar(StatusBar* bar) { status = bar; }
 
-    // The rows: added at the end, all removed (and deleted) at once.
-    void addRow(QWidget* row);
+    // The rows: added at the end, all removed (and deleted) at once. Rows
+    // that share a name are told apart on screen: "bass", "bass 2", ...
+    void addRow(InstrumentView* row);
     void clearRows();
     // Scrolls the column so that `row` shows whole.
     void scrollTo(QWidget* row);

@@ -27,6 +27,24 @@ constexpr const char* kLabels[InstrumentView::kParameters] = {
     "vol",  "pan",   "tune", "fine",   "wave",  "loop",  "global", "vol eg", "pit eg", "spcl",    "A",
     "D",    "S",     "R",    "p.A",    "p.D",   "p.R",   "depth",  "rev",    "interp", "grain",   "adv"};
 
+// What each switch does, for its tooltip; the knobs show their values.
+constexpr const char* kDescriptions[InstrumentView::kParameters] = {
+    nullptr, nullptr, nullptr, nullptr,
+    "Shows this instrument's waveform in the panel below when turned on. Kept with the instrument; the sound "
+    "does not change.",
+    "Plays the loop between the loop markers again and again while the note is held.",
+    "Kept with the instrument in the program, and left as it is by a reset; the sound does not change.",
+    "Kept with the instrument; the volume envelope (A, D, S, R) shapes every note whether it is on or off.",
+    "Kept with the instrument; the pitch envelope (p.A, p.D, p.R) bends every note by its depth whether it is on "
+    "or off.",
+    "Kept with the instrument in the program, and left as it is by a reset; the sound does not change.",
+    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    "Plays the sound backwards.",
+    "Smooths the sound between its sample frames (linear interpolation).",
+    "Plays the sound in short grains, so that its pitch changes without changing its length; adv sets how far "
+    "each grain moves on.",
+    nullptr};
+
 float sharedValue(const InstrumentData* record, int p) {
     return record ? readShared(record->parameterRecord[p].value) : kInstrumentParameters[p].value;
 }
@@ -35,14 +53,26 @@ float sharedValue(const InstrumentData* record, int p) {
 
 InstrumentView::InstrumentView(PluginLink& link, ShownInstrument& shown, int32_t id, const QString& name,
                                InstrumentData* record, QWidget* parent)
-    : QWidget(parent), link(link), shown(shown), instrumentId(id), instrumentName(name), shared(record) {
+    : QWidget(parent),
+      link(link),
+      shown(shown),
+      instrumentId(id),
+      instrumentName(name),
+      shared(record),
+      // A row made afresh for the instrument on show is highlighted at once.
+      selected(record && shown.record() == record) {
     setFixedSize(layout::kInstrumentArea.width() - 14, layout::kInstrumentRowHeight);
-    auto* title = new QLabel(this);
+    // Clicks and the context menu pass through the label to the row; the
+    // label keeps its tooltip.
+    title = new QLabel(this);
     title->setGeometry(6, 4, layout::kRowNameWidth - 22, 16);
-    title->setText(title->fontMetrics().elidedText(name, Qt::ElideRight, title->width()));
-    title->setToolTip(record && record->path[0] ? QString::fromUtf8(record->path) : name);
-    title->setStyleSheet(QString("color: %1; font-weight: bold;").arg(style::kText.name()));
-    title->setAttribute(Qt::WA_TransparentForMouseEvents);
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    QPalette colours = title->palette();
+    colours.setColor(QPalette::WindowText, style::kText);
+    title->setPalette(colours);
+    setShownName(name);
     channelLabel = new QLabel(this);
     channelLabel->setGeometry(6, 24, layout::kRowNameWidth - 22, 14);
     channelLabel->setStyleSheet(QString("color: %1;").arg(style::kDimText.name()));
@@ -61,6 +91,7 @@ InstrumentView::InstrumentView(PluginLink& link, ShownInstrument& shown, int32_t
         control->setHints(hints.steps, hints.offset, hints.mark);
         control->setDefaultValue(defaults::instrumentDoubleClick(p));
         control->setFormatter([p](float value) { return instrumentValueText(p, value); });
+        if (kDescriptions[p]) control->setDescription(kDescriptions[p]);
         control->setValue(sharedValue(record, p));
         connect(control, &Control::valueChanged, this, [this, p](float value) {
             this->link.sendParameter(parameter_map::instrumentIndex(instrumentId, p), value);
@@ -69,6 +100,17 @@ InstrumentView::InstrumentView(PluginLink& link, ShownInstrument& shown, int32_t
         controls[p] = control;
     }
     poll();
+}
+
+void InstrumentView::setShownName(const QString& shownName) {
+    shownTitle = shownName;
+    // Elided in the font it is drawn in, so that no glyph is cut.
+    title->setText(QFontMetrics(title->font()).elidedText(shownName, Qt::ElideRight, title->width()));
+    // The whole name on hover, and the file it came from.
+    QString tip = shownName;
+    if (shared && shared->path[0])
+        tip += "\n" + QString::fromUtf8(shared->path, static_cast<int>(strnlen(shared->path, sizeof shared->path)));
+    title->setToolTip(tip);
 }
 
 void InstrumentView::showWaveform() { shown.show(link.findInstrument(instrumentId)); }

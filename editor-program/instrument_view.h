@@ -31,7 +31,11 @@ public:
                    InstrumentData* record, QWidget* parent = nullptr);
 
     int32_t id() const { return instrumentId; }
+    // The name the plug-in keeps, and the one the row shows: the same, or
+    // followed by " 2", " 3" ... where rows above share it.
     QString name() const { return instrumentName; }
+    QString shownName() const { return shownTitle; }
+    void setShownName(const QString& shown);
     InstrumentData* record() const { return shared; }
     Control* control(int parameter) const { return controls[parameter]; }
     Vumeter* meter() const { return vumeter; }
@@ -40,6 +44,7 @@ public:
     void setParameter(int parameter, float value);
     // Marks the instrument whose waveform is on show.
     void setSelected(bool selected);
+    bool isSelected() const { return selected; }
     // The 20 ms poll: meter level and MIDI channel from the record.
     void poll();
     // The context menu that a right click opens, built afresh each time
@@ -59,6 +64,8 @@ private:
     ShownInstrument& shown;
     const int32_t instrumentId;
     const QString instrumentName;
+    QString shownTitle;
+    QLabel* title = nullptr;
     InstrumentData* shared;
     std::array<Control*, kParameters> controls{};
     Vumeter* vumeter = nullptr;

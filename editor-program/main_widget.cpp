@@ -33,12 +33,7 @@ MainWidget::MainWidget(PluginLink& link, QWidget* parent) : QWidget(parent), lin
 
     logo = new LogoWidget(this);
     logo->setGeometry(layout::kLogo);
-    connect(logo, &LogoWidget::clicked, this, [] {
-        // A real dialog needs a top-level parent, which the embedded window is not.
-        auto* dialog = new ConfigDialog(nullptr);
-        dialog->setAttribute(Qt::WA_DeleteOnClose);
-        dialog->show();
-    });
+    connect(logo, &LogoWidget::clicked, this, [this] { ConfigDialog::open(this); });
     global = new GlobalView(link, this);
     global->setGeometry(layout::kGlobalView);
     delay = new DelayView(link, this);

@@ -12,7 +12,7 @@ inline const QColor kBackground{0x1e, 0x20, 0x24};
 inline const QColor kPanel{0x2a, 0x2d, 0x33};
 inline const QColor kPanelEdge{0x3a, 0x3e, 0x46};
 inline const QColor kText{0xdd, 0xe1, 0xe6};
-inline const QColor kDimText{0x8a, 0x91, 0x9c};
+inline const QColor kDimText{0x9a, 0xa1, 0xab};  // labels: at least 4.5:1 on kPanel and kBackground
 inline const QColor kAccent{0xf0, 0xa0, 0x30};     // values, lit keys, the waveform
 inline const QColor kAccentDim{0x80, 0x58, 0x20};
 inline const QColor kMeterLow{0x4c, 0xc0, 0x5a};

@@ -46,6 +46,9 @@ Treex::Treex(QWidget* parent) : QTreeWidget(parent) {
         std::unique_ptr<QMimeData> data(dragData({item}));
         if (data) emit entryActivated(*data);
     });
+    connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
+        if (item == userItem) listUserFolder();
+    });
     showUserPath(Settings::userPath());
 }
 
@@ -74,13 +77,28 @@ QMimeData* Treex::dragData(const QList<QTreeWidgetItem*>& items) const {
 }
 
 void Treex::showUserPath(const QString& path) {
-    delete userItem;
-    userItem = nullptr;
-    if (path.isEmpty()) return;
+    userPath = path;
+    if (path.isEmpty()) {
+        delete userItem;
+        userItem = nullptr;
+        return;
+    }
+    if (!userItem) {
+        userItem = new QTreeWidgetItem(this);
+        userItem->setFlags(Qt::ItemIsEnabled);
+        // Openable before it is read: it is read when opened.
+        userItem->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    }
     const QDir folder(path);
-    userItem = new QTreeWidgetItem(this, {folder.dirName().isEmpty() ? path : folder.dirName()});
+    userItem->setText(0, folder.dirName().isEmpty() ? path : folder.dirName());
     userItem->setToolTip(0, path);
-    userItem->setFlags(Qt::ItemIsEnabled);
+    listUserFolder();
+}
+
+void Treex::listUserFolder() {
+    if (!userItem) return;
+    qDeleteAll(userItem->takeChildren());
+    const QDir folder(userPath);
     for (const QFileInfo& file : folder.entryInfoList(kSampleFilters, QDir::Files | QDir::Readable, QDir::Name)) {
         auto* item = new QTreeWidgetItem(userItem, {file.fileName()});
         item->setData(0, kPathRole, file.absoluteFilePath());
@@ -93,11 +111,12 @@ QMenu* Treex::browserMenu() {
     if (!menu) {
         menu = new QMenu(this);
         menu->addAction("set user path", this, &Treex::chooseUserPath);
-        menu->addAction("remove user path", this, [this] {
+        removeAction = menu->addAction("remove user path", this, [this] {
             Settings::setUserPath({});
             showUserPath({});
         });
     }
+    removeAction->setEnabled(!userPath.isEmpty());
     return menu;
 }
 

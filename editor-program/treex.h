@@ -17,9 +17,12 @@ public:
     explicit Treex(QWidget* parent = nullptr);
     // What a drag of these items carries; also used by double-click loading.
     QMimeData* dragData(const QList<QTreeWidgetItem*>& items) const;
-    // Lists the user's folder (empty path: none) under its own top entry.
+    // Lists the user's folder (empty path: none) under its own top entry,
+    // which keeps its place and whether it is open. The folder is read
+    // again each time the entry is opened.
     void showUserPath(const QString& path);
-    // The browser's menu: "set user path", "remove user path".
+    // The browser's menu: "set user path", "remove user path" (enabled
+    // while a path is set).
     QMenu* browserMenu();
 
 signals:
@@ -33,7 +36,11 @@ protected:
 
 private:
     void chooseUserPath();
+    // The entries of the user's folder under its top entry, read afresh.
+    void listUserFolder();
 
     QTreeWidgetItem* userItem = nullptr;
+    QString userPath;
     QMenu* menu = nullptr;
+    QAction* removeAction = nullptr;
 };

@@ -1,7 +1,7 @@
 // The settings store, the dialog that edits it, and the status lines.
 #include <QCheckBox>
 #include <QLabel>
-#include <QLineEdit>
+#include <QPointer>
 #include <QtTest>
 
 #include "editor-program/config_dialog.h"
@@ -63,12 +63,46 @@ private slots:
                                  "check this to enable host automation for loop start, loop end & "
                                  "start play."})
             QVERIFY2(labels.contains(text), text);
-        int disabled = 0;
-        for (QCheckBox* box : dialog.findChildren<QCheckBox*>()) disabled += box->isEnabled() ? 0 : 1;
-        QCOMPARE(disabled, 1);  // loading as raw
-        auto* grain = dialog.findChild<QLineEdit*>("grainSize");
-        QVERIFY(grain && grain->isReadOnly());
-        QCOMPARE(grain->text(), QString("1000"));
+        QCOMPARE(dialog.windowTitle(), QString("Quaxel2 settings"));
+        // The two rows that do nothing are drawn disabled, the grain size
+        // as a figure and not as a field.
+        QStringList disabled;
+        for (QWidget* widget : dialog.findChildren<QWidget*>())
+            if (!widget->isEnabled())
+                disabled << (qobject_cast<QLabel*>(widget) ? static_cast<QLabel*>(widget)->text() : widget->metaObject()->className());
+        disabled.sort();
+        QCOMPARE(disabled, (QStringList{"1000", "Grain size for AKAIZE effect : ", "QCheckBox", "Try to load as raw : "}));
+        QCOMPARE(dialog.findChild<QLabel*>("grainSize")->text(), QString("1000"));
+    }
+
+    // The check boxes are filled light with a dark tick on the dark window.
+    void checkBoxesStandOut() {
+        ConfigDialog dialog;
+        auto* box = dialog.findChild<QCheckBox*>(Settings::kZoomCentered);
+        const QPalette& palette = box->palette();
+        auto luminance = [](const QColor& c) {
+            auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+            return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+        };
+        auto contrast = [&](const QColor& a, const QColor& b) {
+            const double x = luminance(a), y = luminance(b);
+            return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+        };
+        QVERIFY(contrast(palette.color(QPalette::Base), palette.color(QPalette::Window)) >= 4.5);
+        QVERIFY(contrast(palette.color(QPalette::Text), palette.color(QPalette::Base)) >= 4.5);
+        QVERIFY(contrast(palette.color(QPalette::WindowText), palette.color(QPalette::Window)) >= 4.5);
+    }
+
+    // One dialog at a time, closed when the editor's window goes.
+    void dialogClosesWithTheEditor() {
+        auto frame = std::make_unique<QWidget>();
+        auto* editor = new QWidget(frame.get());
+        frame->show();
+        QPointer<ConfigDialog> dialog = ConfigDialog::open(editor);
+        QVERIFY(dialog && dialog->isVisible());
+        QCOMPARE(ConfigDialog::open(editor), dialog.data());
+        frame.reset();
+        QTRY_VERIFY(!dialog);
     }
 
     void statusBarTexts() {

@@ -11,9 +11,11 @@
 
 #include "editor-program/button.h"
 #include "editor-program/button_group.h"
+#include "editor-program/dark_look.h"
 #include "editor-program/knob.h"
 #include "editor-program/logo_widget.h"
 #include "editor-program/slider.h"
+#include "editor-program/style.h"
 #include "editor-program/value_text.h"
 #include "editor-program/vumeter.h"
 #include "programs/parameter.h"
@@ -63,11 +65,21 @@ void drag(Control* control, double pixels, Qt::KeyboardModifiers modifiers = Qt:
     mouse(control, QEvent::MouseButtonRelease, start, Qt::NoButton, modifiers);
 }
 
-void wheel(QWidget* widget, int angle, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+void wheel(QWidget* widget, int angle, Qt::KeyboardModifiers modifiers = Control::kWheelModifier) {
     const QPointF position(19, 14);
     QWheelEvent event(position, widget->mapToGlobal(position), QPoint(), QPoint(0, angle), Qt::NoButton, modifiers,
                       Qt::NoScrollPhase, false);
     QApplication::sendEvent(widget, &event);
+}
+
+// Contrast ratio of two colours by their relative luminance (sRGB), 1 to 21.
+double contrast(const QColor& a, const QColor& b) {
+    auto luminance = [](const QColor& c) {
+        auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double x = luminance(a), y = luminance(b);
+    return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
 }
 
 QList<float> emitted(const QSignalSpy& spy) {
@@ -148,10 +160,57 @@ private slots:
         control->setHints(steps, 0, 0);
         control->setValue(start);
         QSignalSpy spy(control.get(), &Control::valueChanged);
-        wheel(control.get(), angle, fine ? Qt::ShiftModifier : Qt::NoModifier);
+        wheel(control.get(), angle, Control::kWheelModifier | (fine ? Qt::ShiftModifier : Qt::NoModifier));
         QVERIFY(std::abs(control->value() - expected) < 1e-5);
         QCOMPARE(spy.size(), expected == start ? 0 : 1);
         QVERIFY(showing(control.get()) == (expected != start));
+    }
+
+    // The wheel turns a control only with the modifier held or during a
+    // drag; otherwise it is left to what holds the control.
+    void wheelTurnsOnlyWithTheModifierOrInADrag_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("modifier");
+        QTest::addColumn<bool>("dragging");
+        QTest::addColumn<bool>("turns");
+        for (const QString kind : {"knob", "slider"}) {
+            QTest::newRow(qPrintable(kind + " plain")) << kind << false << false << false;
+            QTest::newRow(qPrintable(kind + " with the modifier")) << kind << true << false << true;
+            QTest::newRow(qPrintable(kind + " in a drag")) << kind << false << true << true;
+        }
+    }
+    void wheelTurnsOnlyWithTheModifierOrInADrag() {
+        QFETCH(QString, kind);
+        QFETCH(bool, modifier);
+        QFETCH(bool, dragging);
+        QFETCH(bool, turns);
+        auto control = makeControl(kind);
+        control->setValue(0.5f);
+        if (dragging) mouse(control.get(), QEvent::MouseButtonPress, QPointF(19, 14), Qt::LeftButton);
+        const QPointF at(19, 14);
+        QWheelEvent event(at, control->mapToGlobal(at), QPoint(), QPoint(0, 120),
+                          dragging ? Qt::LeftButton : Qt::NoButton,
+                          modifier ? Control::kWheelModifier : Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(control.get(), &event);
+        QCOMPARE(event.isAccepted(), turns);
+        QCOMPARE(control->value() != 0.5f, turns);
+    }
+
+    // The value shows in place of the label as soon as the pointer is over
+    // the control, and until it leaves (a drag ended meanwhile included).
+    void hoverShowsTheValueAtOnce_data() { kinds_data(); }
+    void hoverShowsTheValueAtOnce() {
+        QFETCH(QString, kind);
+        auto control = makeControl(kind);
+        QVERIFY(!showing(control.get()));
+        QEnterEvent enter(QPointF(19, 14), QPointF(19, 14), control->mapToGlobal(QPointF(19, 14)));
+        QApplication::sendEvent(control.get(), &enter);
+        QVERIFY(showing(control.get()));
+        drag(control.get(), 10);
+        QVERIFY(showing(control.get()));
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(control.get(), &leave);
+        QVERIFY(!showing(control.get()));
     }
 
     void doubleClickReturnsToTheDefault_data() { kinds_data(); }
@@ -299,7 +358,7 @@ private slots:
         control->setValue(0.0f);
         QSignalSpy spy(control.get(), &Control::valueChanged);
         for (int k = 1; k <= steps; k++) {
-            wheel(control.get(), 120, steps > 100 ? Qt::ShiftModifier : Qt::NoModifier);
+            wheel(control.get(), 120, Control::kWheelModifier | (steps > 100 ? Qt::ShiftModifier : Qt::NoModifier));
             QCOMPARE(spy.size(), k);
             const float sent = spy.last().at(0).toFloat();
             QCOMPARE(playedStep(sent, steps), k);
@@ -358,6 +417,32 @@ private slots:
         QCOMPARE(emitted(first), exclusive ? (QList<float>{1.0f, 0.0f}) : QList<float>{1.0f});
         QCOMPARE(emitted(second), QList<float>{1.0f});
         QCOMPARE(group.button(2)->value(), 0.0f);
+    }
+
+    // Every text against what it is drawn on: at least 4.5 to 1.
+    void textsAreLegible() {
+        const QPalette palette = darkPalette();
+        const struct {
+            const char* what;
+            QColor text, background;
+        } pairs[] = {
+            {"control label in a row", style::kDimText, style::kPanel},
+            {"control label in the top strip", style::kDimText, style::kBackground},
+            {"value in a row", style::kAccent, style::kPanel},
+            {"value in the top strip", style::kAccent, style::kBackground},
+            {"switch off", style::kDimText, style::kPanel},
+            {"switch on", style::kText, style::kAccentDim},
+            {"instrument name", style::kText, style::kPanel},
+            {"window text", palette.color(QPalette::WindowText), palette.color(QPalette::Window)},
+            {"browser entry", palette.color(QPalette::Text), palette.color(QPalette::Base)},
+            {"button", palette.color(QPalette::ButtonText), palette.color(QPalette::Button)},
+            {"tooltip", palette.color(QPalette::ToolTipText), palette.color(QPalette::ToolTipBase)},
+            {"selected entry", palette.color(QPalette::HighlightedText), palette.color(QPalette::Highlight)},
+            {"disabled text", palette.color(QPalette::Disabled, QPalette::WindowText), palette.color(QPalette::Window)},
+        };
+        for (const auto& pair : pairs)
+            QVERIFY2(contrast(pair.text, pair.background) >= 4.5,
+                     qPrintable(QString("%1: %2").arg(pair.what).arg(contrast(pair.text, pair.background))));
     }
 
     void noWidgetTakesFocus() {

@@ -1,12 +1,18 @@
 // The window as the plug-in and the user drive it, through real FIFOs and
 // shared memory: what each control and menu sends, and what each of the
 // plug-in's messages changes on screen.
+#include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidgetItem>
+#include <QWheelEvent>
+#include <QtTest/qtestspontaneevent.h>
 
 #include "editor-program/button.h"
 #include "editor-program/control.h"
@@ -35,6 +41,17 @@ QAction* findAction(QMenu& menu, const QString& text) {
             if (QAction* inner = findAction(*action->menu(), text)) return inner;
     }
     return nullptr;
+}
+
+// A wheel notch down over `widget`, as the window system delivers it: it
+// goes on to the widgets around it while none takes it.
+bool wheelDown(QWidget* widget, Qt::KeyboardModifiers modifiers) {
+    const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
+    QWheelEvent event(at, widget->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, modifiers,
+                      Qt::NoScrollPhase, false);
+    // sendEvent would mark it as the program's own, which stays where it is sent.
+    QSpontaneKeyEvent::setSpontaneous(&event);
+    return QApplication::instance()->notify(widget, &event);
 }
 
 }  // namespace
@@ -312,17 +329,85 @@ private slots:
         QCOMPARE(bridge->sent(), wantSent);
     }
 
-    // A new instrument below the visible rows is scrolled into view.
-    void aNewInstrumentIsScrolledIntoView() {
+    // Each new instrument is shown, highlighted alone and scrolled into
+    // view, also when a poll rebuilt the rows before its announcement came.
+    void aNewInstrumentIsSelectedAndScrolledIntoView() {
         for (int id = 0; id < 8; id++) {
             bridge->fillSlot(id, id, "row " + std::to_string(id));
+            if (id % 2) {
+                window->poll();  // rebuilds the rows: the one on show stays highlighted
+                QVERIFY(window->instrumentView(id - 1)->isSelected());
+            }
             deliver(toUi::instrumentAdded(id, "row " + std::to_string(id)));
+            QTest::qWait(20);
+            for (InstrumentView* row : window->instrumentViews())
+                QVERIFY2(row->isSelected() == (row->id() == id), qPrintable(row->name()));
+            InstrumentView* added = window->instrumentView(id);
+            QVERIFY(added);
+            QCOMPARE(added->visibleRegion().boundingRect(), added->rect());
+            QCOMPARE(window->shownInstrument().id(), id);
         }
-        QTest::qWait(50);
-        InstrumentView* last = window->instrumentView(7);
-        QVERIFY(last);
-        QVERIFY(!last->visibleRegion().isEmpty());
-        QCOMPARE(window->shownInstrument().id(), 7);
+    }
+
+    // Over the list the wheel scrolls it, over a knob too; with the
+    // modifier held it turns the knob under the pointer and the list stays.
+    void theWheelScrollsTheListAndTheModifierTurnsAKnob() {
+        for (int id = 0; id < 8; id++) bridge->fillSlot(id, id, "row " + std::to_string(id));
+        window->updateAndCreateView(bridge->records);
+        QTest::qWait(20);
+        bridge->sent();
+        QScrollBar* list = window->instrumentArea()->findChild<QScrollArea*>()->verticalScrollBar();
+        QCOMPARE(list->value(), 0);
+        Control* fine = window->instrumentView(0)->control(3);
+        const float before = fine->value();
+
+        wheelDown(fine, Qt::NoModifier);
+        QVERIFY(list->value() > 0);
+        QCOMPARE(fine->value(), before);
+        QVERIFY(bridge->sent().empty());
+
+        const int scrolled = list->value();
+        Control* tune = window->instrumentView(3)->control(2);
+        QVERIFY(!tune->visibleRegion().isEmpty());
+        wheelDown(tune, Control::kWheelModifier);
+        QCOMPARE(list->value(), scrolled);
+        QVERIFY(tune->value() < 0.5f);
+        QCOMPARE(bridge->sent(), (std::vector<SentMessage>{{fromUiParameter, 3 * 22 + 2, 0, 0, tune->value(), {}}}));
+    }
+
+    // Rows that share a name are numbered on screen only; a name too long
+    // for the row ends in an ellipsis and shows whole on hover.
+    void rowsShowNamesApart() {
+        const std::string longName = "pluck stereo 4.2 with a very long tail";
+        const std::string names[] = {"saw bass A2", "kick", "saw bass A2", longName, "saw bass A2"};
+        for (int id = 0; id < 5; id++) bridge->fillSlot(id, id, names[id]);
+        window->updateAndCreateView(bridge->records);
+        const QStringList shown = {"saw bass A2", "kick", "saw bass A2 2", QString::fromStdString(longName),
+                                   "saw bass A2 3"};
+        for (int id = 0; id < 5; id++) {
+            InstrumentView* row = window->instrumentView(id);
+            QCOMPARE(row->shownName(), shown[id]);
+            QCOMPARE(row->name(), QString::fromStdString(names[id]));
+            QCOMPARE(QString(bridge->records[id].name), QString::fromStdString(names[id]));
+        }
+        QLabel* title = window->instrumentView(3)->findChild<QLabel*>();
+        QVERIFY(title->text().endsWith(QChar(0x2026)));
+        QVERIFY(QFontMetrics(title->font()).horizontalAdvance(title->text()) <= title->width());
+        QCOMPARE(title->toolTip(), QString::fromStdString(longName));
+        QVERIFY(!title->testAttribute(Qt::WA_TransparentForMouseEvents));
+    }
+
+    // The switches and the delay's spare value say what they do.
+    void switchesSayWhatTheyDo() {
+        showTwoInstruments();
+        std::vector<Control*> controls;
+        for (int p : {4, 5, 6, 7, 8, 9, 18, 19, 20}) controls.push_back(window->instrumentView(0)->control(p));
+        for (int d : {4, 5, 6, 7}) controls.push_back(window->delayView()->control(d));
+        for (Control* control : controls) {
+            const QString sentence = control->toolTip().section('\n', 0, 0);
+            QVERIFY2(sentence.size() > 20 && sentence.endsWith('.'), qPrintable(control->label() + ": " + sentence));
+            QVERIFY2(!sentence.startsWith(control->label() + ":"), qPrintable(sentence));
+        }
     }
 };
 
