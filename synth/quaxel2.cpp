@@ -166,15 +166,13 @@ void Quaxel2::tellEditorPrograms(bool allNames) {
     if (!uiEditor) return;
     Locked<StructureMutex> structure(programs.lock());
     // The names as a host reads them.
-    auto tellName = [&](int program) {
+    const int first = allNames ? 0 : curProgram;
+    const int end = allNames ? kNumPrograms : curProgram + 1;
+    for (int program = first; program < end; program++) {
         char bounded[kMaxProgramNameLength + 1];
         copyText(bounded, programs.at(program).name.c_str(), kMaxProgramNameLength);
         uiEditor->send(toUi::programName(program, bounded));
-    };
-    if (allNames)
-        for (int program = 0; program < kNumPrograms; program++) tellName(program);
-    else
-        tellName(curProgram);
+    }
     uiEditor->send(toUi::currentProgram(curProgram));
 }
 
