@@ -29,6 +29,7 @@
 #include "programs/program.h"
 #include "resources/builtin_catalogue_names.h"
 #include "tests/editor-program/support/bridge_fixture.h"
+#include "tests/editor-program/support/shown_window.h"
 
 Q_DECLARE_METATYPE(SentMessage)
 
@@ -56,11 +57,9 @@ bool wheelDown(QWidget* widget, Qt::KeyboardModifiers modifiers) {
 
 }  // namespace
 
-class MainWidgetTest : public QObject {
+class MainWidgetTest : public QObject, ShownWindow {
     Q_OBJECT
 
-    std::unique_ptr<BridgeFixture> bridge;
-    std::unique_ptr<MainWidget> window;
 
     // Two instruments, ids 0 and 1, in slots 3 and 5 (slots are not ids).
     // The window shows the first one's waveform and asks the plug-in for it.
@@ -77,17 +76,8 @@ class MainWidgetTest : public QObject {
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-    void init() {
-        bridge = std::make_unique<BridgeFixture>();
-        window = std::make_unique<MainWidget>(bridge->link());
-        bridge->link().setWindow(window.get());
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    }
-    void cleanup() {
-        window.reset();
-        bridge.reset();
-    }
+    void init() { QVERIFY(openWindow()); }
+    void cleanup() { closeWindow(); }
 
     void controlsSendTheirGlobalIndex_data() {
         QTest::addColumn<int>("view");  // 0, 1: instrument id; 2: delay; 3: masters

@@ -12,6 +12,7 @@
 #include "editor-program/program_strip.h"
 #include "editor-program/vumeter.h"
 #include "tests/editor-program/support/bridge_fixture.h"
+#include "tests/editor-program/support/shown_window.h"
 
 Q_DECLARE_METATYPE(SentMessage)
 
@@ -21,11 +22,9 @@ SentMessage select(int32_t program) { return {fromUiSelectProgram, program, 0, 0
 
 }  // namespace
 
-class ProgramStripTest : public QObject {
+class ProgramStripTest : public QObject, ShownWindow {
     Q_OBJECT
 
-    std::unique_ptr<BridgeFixture> bridge;
-    std::unique_ptr<MainWidget> window;
 
     ProgramStrip& strip() { return *window->programStrip(); }
     // A click on whatever child of the strip lies at `at`.
@@ -41,17 +40,8 @@ class ProgramStripTest : public QObject {
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-    void init() {
-        bridge = std::make_unique<BridgeFixture>();
-        window = std::make_unique<MainWidget>(bridge->link());
-        bridge->link().setWindow(window.get());
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    }
-    void cleanup() {
-        window.reset();
-        bridge.reset();
-    }
+    void init() { QVERIFY(openWindow()); }
+    void cleanup() { closeWindow(); }
 
     // Each start and re-attach asks for the names and the current program.
     void embeddingAsksForThePrograms() {
