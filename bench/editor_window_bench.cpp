@@ -1,12 +1,17 @@
 // The editor window as a user meets it, on a private X server (Xvfb): from
 // the program's start to its first complete picture inside the host's
-// window, cold (page cache dropped first, when allowed) and warm, and the
+// window, cold (page cache dropped first, when allowed) and warm, at 100 and
+// 200 %, against a minimal Qt program's start; from an open of the editor
+// with the program running to its picture in the new window; and the
 // program's CPU with the editor open, idle and while 16 voices move the
 // meters.
 #include <X11/Xlib.h>
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -25,42 +30,62 @@
 #include "synth/quaxel2.h"
 #include "tests/e2e-x11/x11_harness.h"
 
+extern char** environ;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// One X server and one host window for all the benchmarks here.
+// One X server, a host window and a settings folder for all the
+// benchmarks here.
 struct Desk {
     x11_test::XServer server;
     Display* display = nullptr;
     Window window = 0;
     std::string paintFifo = "/tmp/quaxel2-bench-paint-" + std::to_string(getpid());
+    std::string configHome;
     int paintReader = -1;
 
     Desk() {
         if (!server.running()) return;
         display = XOpenDisplay(server.display.c_str());
         if (!display) return;
-        window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 820, 505, 0, 0, 0);
-        XMapWindow(display, window);
-        XSync(display, False);
+        window = newWindow();
         unlink(paintFifo.c_str());
         mkfifo(paintFifo.c_str(), 0600);
         paintReader = open(paintFifo.c_str(), O_RDWR | O_NONBLOCK);
+        char folder[] = "/tmp/quaxel2-bench-config-XXXXXX";
+        if (mkdtemp(folder)) configHome = folder;
         // What the plug-in's editor program inherits.
         setenv("DISPLAY", server.display.c_str(), 1);
         setenv("QT_QPA_PLATFORM", "xcb", 1);
         setenv("QUAXEL2_UI_TIMING", paintFifo.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
+        setWindowScale(100);
     }
     ~Desk() {
         if (paintReader >= 0) close(paintReader);
         unlink(paintFifo.c_str());
+        if (!configHome.empty()) x11_test::run("rm -rf '" + configHome + "'");
         if (display) XCloseDisplay(display);
     }
-    bool ready() const { return display && paintReader >= 0; }
+    bool ready() const { return display && paintReader >= 0 && !configHome.empty(); }
     void* hostWindow() const { return reinterpret_cast<void*>(static_cast<uintptr_t>(window)); }
 
-    // Waits for the program's word that its first picture is complete.
+    // A host's window for the editor, mapped.
+    Window newWindow() {
+        const Window made = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 820, 505, 0, 0, 0);
+        XMapWindow(display, made);
+        XSync(display, False);
+        return made;
+    }
+    // The size the editor program starts at from now on.
+    void setWindowScale(int percent) {
+        mkdir((configHome + "/Quaxel2").c_str(), 0700);
+        std::ofstream(configHome + "/Quaxel2/UIQuaxel2VST.conf") << "[editor]\nwindowScale=" << percent << "\n";
+    }
+
+    // Waits for the program's word that its first picture in a window is complete.
     bool waitForPaint(int ms) {
         char word[64];
         const auto end = Clock::now() + std::chrono::milliseconds(ms);
@@ -104,12 +129,14 @@ void dropPageCache() {
 
 // Start to first paint: the plug-in writes the program out and starts it
 // with the host's window; the clock stops at the program's first picture.
+// The argument is the window size in percent.
 void firstPaint(benchmark::State& state, bool cold) {
     Desk& d = desk();
     if (!d.ready()) {
         state.SkipWithError("no X server (Xvfb) to draw on");
         return;
     }
+    d.setWindowScale(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
         auto plugin = std::make_unique<Quaxel2>(benchHost);
@@ -126,14 +153,78 @@ void firstPaint(benchmark::State& state, bool cold) {
         plugin.reset();
         state.ResumeTiming();
     }
+    d.setWindowScale(100);
 }
 
 void BM_WindowFirstPaintCold(benchmark::State& state) { firstPaint(state, true); }
-BENCHMARK(BM_WindowFirstPaintCold)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WindowFirstPaintCold)->Arg(100)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 void BM_WindowFirstPaintWarm(benchmark::State& state) { firstPaint(state, false); }
-BENCHMARK(BM_WindowFirstPaintWarm)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WindowFirstPaintWarm)->Arg(100)->Arg(200)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-// The editor program's CPU over three seconds with the editor open: idle,
+// The reference for the start: the least Qt program with a window of the
+// same size, started and timed the same way.
+void BM_QtReferenceFirstPaint(benchmark::State& state) {
+    Desk& d = desk();
+    if (!d.ready()) {
+        state.SkipWithError("no X server (Xvfb) to draw on");
+        return;
+    }
+    for (auto _ : state) {
+        const auto started = Clock::now();
+        pid_t program = -1;
+        char* argv[] = {const_cast<char*>(QT_REFERENCE_WINDOW), nullptr};
+        if (posix_spawn(&program, QT_REFERENCE_WINDOW, nullptr, nullptr, argv, environ) != 0 ||
+            !d.waitForPaint(10000)) {
+            state.SkipWithError("the reference program never painted");
+            return;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - started).count());
+        state.PauseTiming();
+        kill(program, SIGTERM);
+        waitpid(program, nullptr, 0);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_QtReferenceFirstPaint)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The open a user makes most: the program runs (the editor was open
+// before and closed), and the host opens the editor in a new window of its
+// own; the clock stops at the first complete picture there.
+void BM_WindowReopenPaint(benchmark::State& state) {
+    Desk& d = desk();
+    if (!d.ready()) {
+        state.SkipWithError("no X server (Xvfb) to draw on");
+        return;
+    }
+    d.setWindowScale(static_cast<int>(state.range(0)));
+    Quaxel2 plugin(benchHost);
+    Quaxel2Editor& editor = *plugin.getEditorBridge();
+    editor.open(d.hostWindow());
+    if (!d.waitForPaint(10000)) {
+        state.SkipWithError("the editor program never painted");
+        return;
+    }
+    std::vector<Window> windows;
+    for (auto _ : state) {
+        state.PauseTiming();
+        editor.close();
+        windows.push_back(d.newWindow());
+        state.ResumeTiming();
+        const auto started = Clock::now();
+        editor.open(reinterpret_cast<void*>(static_cast<uintptr_t>(windows.back())));
+        if (!d.waitForPaint(10000)) {
+            state.SkipWithError("the editor never painted in its new window");
+            break;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - started).count());
+    }
+    for (Window window : windows) XDestroyWindow(d.display, window);
+    XSync(d.display, False);
+    d.setWindowScale(100);
+}
+BENCHMARK(BM_WindowReopenPaint)->Arg(100)->Arg(200)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The editor program's CPU over ten seconds with the editor open: idle,
 // or while 16 held notes render (the meters and keys move).
 void windowCpu(benchmark::State& state, bool playing) {
     Desk& d = desk();
@@ -175,12 +266,14 @@ void windowCpu(benchmark::State& state, bool playing) {
         }
         std::free(events);
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    // Past the second after which a quiet window polls at its idle pace.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     double percent = 0.0;
     for (auto _ : state) {
         const double cpu = cpuSeconds(program);
         const auto wall = Clock::now();
-        std::this_thread::sleep_for(std::chrono::seconds(3));
+        // Long enough that one clock tick of CPU (10 ms) is 0.1 %.
+        std::this_thread::sleep_for(std::chrono::seconds(10));
         percent = 100.0 * (cpuSeconds(program) - cpu) / std::chrono::duration<double>(Clock::now() - wall).count();
     }
     running = false;

@@ -33,4 +33,5 @@ enum FromUiOpcode : uint8_t {
     fromUiSelectProgram = 20,   // program index
     fromUiRenameProgram = 21,   // program index, name
     fromUiProgramsWanted = 22,  // answered with every name and the current program
+    fromUiWindowScale = 23,     // the window's size in percent (contract/window_size.h)
 };

@@ -1,6 +1,7 @@
 #include "editor-program/config_dialog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -8,6 +9,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QWindow>
+
+#include <cmath>
+
+#include "contract/window_size.h"
 
 #include "editor-program/dark_look.h"
 #include "editor-program/settings.h"
@@ -41,7 +46,7 @@ QPointer<ConfigDialog> openDialog;
 
 }  // namespace
 
-ConfigDialog* ConfigDialog::open(QWidget* editor) {
+ConfigDialog* ConfigDialog::open(QWidget* editor, std::function<void(int)> resize) {
     if (openDialog) {
         openDialog->raise();
         openDialog->activateWindow();
@@ -50,7 +55,7 @@ ConfigDialog* ConfigDialog::open(QWidget* editor) {
     // While embedded, the editor's window is the carrier inside the host's
     // window; it goes when the host closes the editor.
     QWidget* frame = editor->window();
-    auto* dialog = new ConfigDialog;
+    auto* dialog = new ConfigDialog(std::move(resize));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(frame, &QObject::destroyed, dialog, &QWidget::close);
     // The carrier is no top-level window on the X server: the dialog is
@@ -64,7 +69,8 @@ ConfigDialog* ConfigDialog::open(QWidget* editor) {
     return dialog;
 }
 
-ConfigDialog::ConfigDialog(QWidget* parent) : QDialog(parent) {
+ConfigDialog::ConfigDialog(std::function<void(int)> resize, QWidget* parent)
+    : QDialog(parent), resize(std::move(resize)) {
     setWindowTitle(kTitle);
     setPalette(dialogPalette());
     setAutoFillBackground(true);
@@ -93,6 +99,7 @@ ConfigDialog::ConfigDialog(QWidget* parent) : QDialog(parent) {
     grid->addWidget(grainLabel, row, 0);
     grid->addWidget(grain, row, 1, Qt::AlignLeft);
     grid->addWidget(explanationLabel("frames per grain; the plug-in uses this fixed size."), row + 1, 0, 1, 2);
+    addSizeRow(grid);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
     for (QAbstractButton* button : buttons->buttons()) button->setFocusPolicy(Qt::NoFocus);
@@ -120,4 +127,28 @@ void ConfigDialog::addRow(QGridLayout* grid, const QString& label, const char* k
     }
     grid->addWidget(box, row, 1, Qt::AlignLeft);
     grid->addWidget(explanationLabel(explanation), row + 1, 0, 1, 2);
+}
+
+void ConfigDialog::addSizeRow(QGridLayout* grid) {
+    const int row = grid->rowCount();
+    grid->addWidget(new QLabel("Window size : "), row, 0);
+    auto* sizes = new QComboBox;
+    sizes->setObjectName(Settings::kWindowScale);
+    // The one field that takes the keyboard: the arrow keys pick a size.
+    sizes->setFocusPolicy(Qt::StrongFocus);
+    // The size in use, which the whole program is drawn at: the one set,
+    // or the desktop's when none is.
+    const long inUse = std::lround(100.0 * devicePixelRatioF());
+    for (int percent : window_size::kPercents) {
+        sizes->addItem(QString("%1 %").arg(percent), percent);
+        if (percent == inUse) sizes->setCurrentIndex(sizes->count() - 1);
+    }
+    connect(sizes, &QComboBox::activated, this, [this, sizes](int index) {
+        const int percent = sizes->itemData(index).toInt();
+        Settings::setWindowScale(percent);
+        if (resize) resize(percent);
+    });
+    grid->addWidget(sizes, row, 1, Qt::AlignLeft);
+    grid->addWidget(explanationLabel("the size of the editor window; it opens again at the new size."), row + 1, 0, 1,
+                    2);
 }

@@ -50,6 +50,7 @@ void Embedder::embedInto(uint64_t host) {
     // a carrier of its own.
     if (carrier) dropCarrier();
     makeCarrier();
+    hostId = host;
     if (onX11 && host != 0) {
         hostWindow = QWindow::fromWinId(static_cast<WId>(host));
         if (hostWindow) carrier->windowHandle()->setParent(hostWindow);
@@ -79,6 +80,7 @@ void Embedder::carrierDestroyed() {
     carrier->deleteLater();
     carrier = nullptr;
     carrierId = 0;
+    hostId = 0;
     g_embedWidget = nullptr;
     if (hostWindow) hostWindow->deleteLater();
     hostWindow = nullptr;

@@ -33,6 +33,9 @@ public:
     // previous embedding is left first.
     void embedInto(uint64_t host);
 
+    // The host's window the UI is in now; 0 for none.
+    uint64_t host() const { return hostId; }
+
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr* result) override;
 
 private:
@@ -48,6 +51,7 @@ private:
     QPointer<QWidget> carrier;
     QPointer<QWindow> hostWindow;  // Qt's stand-in for the foreign window
     uint32_t carrierId = 0;
+    uint64_t hostId = 0;
     bool carrierGone = false;  // X destroyed it; the clean-up is queued
     bool onX11 = false;
 };

@@ -5,11 +5,13 @@
 #include <QRect>
 
 #include "contract/parameter_map.h"
+#include "contract/window_size.h"
 
 namespace layout {
 
-constexpr int kWidth = 820;
-constexpr int kHeight = 505;
+// At 100 %; the program draws everything larger at the larger sizes.
+constexpr int kWidth = window_size::kWidth;
+constexpr int kHeight = window_size::kHeight;
 
 // Top strip: logo, the four master values, the delay's eight parameters.
 constexpr QRect kLogo{0, 0, 140, 52};

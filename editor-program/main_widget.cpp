@@ -33,7 +33,7 @@ MainWidget::MainWidget(PluginLink& link, QWidget* parent) : QWidget(parent), lin
 
     logo = new LogoWidget(this);
     logo->setGeometry(layout::kLogo);
-    connect(logo, &LogoWidget::clicked, this, [this] { ConfigDialog::open(this); });
+    connect(logo, &LogoWidget::clicked, this, [this] { ConfigDialog::open(this, resizer); });
     global = new GlobalView(link, this);
     global->setGeometry(layout::kGlobalView);
     delay = new DelayView(link, this);
@@ -67,16 +67,18 @@ MainWidget::~MainWidget() = default;
 void MainWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), style::kBackground);
-    if (firstPaint) {
+    if (paintAwaited && paintReport) {
         // The children paint in the same pass, after this: the picture is
         // whole once the event loop is back.
-        QTimer::singleShot(0, this, std::exchange(firstPaint, nullptr));
+        paintAwaited = false;
+        QTimer::singleShot(0, this, paintReport);
     }
 }
 
 // A program that starts or comes back knows nothing of the programs, or
 // missed their changes while the editor was closed: it asks.
 void MainWidget::embedInto(uint64_t window) {
+    paintAwaited = true;
     if (embedder) embedder(window);
     link.askForPrograms();
 }

@@ -38,8 +38,11 @@ public:
     // What embedding and quitting do; the program sets them.
     void setEmbedder(std::function<void(uint64_t)> embed) { embedder = std::move(embed); }
     void setQuitter(std::function<void()> quit) { quitter = std::move(quit); }
-    // Runs once, when the first complete picture of the window has been painted.
-    void setFirstPaint(std::function<void()> painted) { firstPaint = std::move(painted); }
+    // What choosing another window size in the settings does (in percent).
+    void setResizer(std::function<void(int)> resize) { resizer = std::move(resize); }
+    // Runs when the first complete picture in each window the editor is
+    // put into has been painted.
+    void setPaintReport(std::function<void()> painted) { paintReport = std::move(painted); }
 
     // The plug-in's messages.
     void embedInto(uint64_t window) override;
@@ -96,8 +99,10 @@ private:
     PluginLink& link;
     ShownInstrument shown;
     std::function<void(uint64_t)> embedder;
+    std::function<void(int)> resizer;
     std::function<void()> quitter;
-    std::function<void()> firstPaint;
+    std::function<void()> paintReport;
+    bool paintAwaited = false;  // in a new window, not painted there yet
     LogoWidget* logo = nullptr;
     GlobalView* global = nullptr;
     DelayView* delay = nullptr;

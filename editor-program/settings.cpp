@@ -2,6 +2,8 @@
 
 #include <QSettings>
 
+#include "contract/window_size.h"
+
 namespace {
 
 QSettings store() { return QSettings("Quaxel2", "UIQuaxel2VST"); }
@@ -21,3 +23,11 @@ void Settings::setUserPath(const QString& path) {
     else
         settings.setValue(kUserPath, path);
 }
+
+int Settings::windowScale() {
+    bool number = false;
+    const int percent = store().value(kWindowScale).toInt(&number);
+    return number && window_size::allowed(percent) ? percent : 0;
+}
+
+void Settings::setWindowScale(int percent) { store().setValue(kWindowScale, percent); }

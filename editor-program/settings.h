@@ -12,10 +12,15 @@ public:
     static constexpr const char* kSetDragScroll = "editor/setDragScroll";
     static constexpr const char* kZoomCentered = "editor/zoomCentered";
     static constexpr const char* kUserPath = "editor/userpath";
+    static constexpr const char* kWindowScale = "editor/windowScale";  // a percentage
 
     static bool flag(const char* key, bool fallback = false);
     static void setFlag(const char* key, bool on);
     // The user's sample folder; empty when none is set.
     static QString userPath();
     static void setUserPath(const QString& path);
+    // The window's size in percent (contract/window_size.h); 0 when none
+    // is set, or what is set is no size of the window.
+    static int windowScale();
+    static void setWindowScale(int percent);
 };

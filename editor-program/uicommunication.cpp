@@ -78,11 +78,16 @@ UICommunication::~UICommunication() {
 void UICommunication::processMessageFromPlugin() {
     if (pluginFifo < 0 || readSize <= 0) return;
     const ssize_t count = read(pluginFifo, readBuffer.data(), readBuffer.size());
-    if (count > 0) decoder.feed(readBuffer.data(), static_cast<std::size_t>(count));
+    if (count <= 0) return;
+    messages++;
+    decoder.feed(readBuffer.data(), static_cast<std::size_t>(count));
 }
 
 bool UICommunication::send(const UiMessage& message) {
-    return !message.empty() && write(uiFifo, message.bytes, static_cast<std::size_t>(message.size)) == message.size;
+    const bool sent =
+        !message.empty() && write(uiFifo, message.bytes, static_cast<std::size_t>(message.size)) == message.size;
+    messages += sent ? 1 : 0;
+    return sent;
 }
 
 void UICommunication::parameter(int32_t index, float value) {

@@ -24,8 +24,12 @@ public:
     UICommunication(const UICommunication&) = delete;
     UICommunication& operator=(const UICommunication&) = delete;
 
-    // The 20 ms poll: one read of at most the pipe's capacity.
+    // The poll: one read of at most the pipe's capacity.
     void processMessageFromPlugin();
+    // Messages sent, and reads that brought any, so far.
+    uint64_t traffic() const { return messages; }
+    // The descriptor the plug-in's messages arrive on; -1 when it did not open.
+    int incoming() const { return pluginFifo; }
     // Where the plug-in's messages go; until it is set they are read and dropped.
     void setWindow(EditorWindow* target) { window = target; }
 
@@ -50,6 +54,7 @@ private:
     int uiFifo = -1;      // we write
     int pluginFifo = -1;  // we read
     int readSize = 0;
+    uint64_t messages = 0;
     InstrumentData* instruments = nullptr;
     SampleData* sample = nullptr;
     std::vector<unsigned char> readBuffer;

@@ -10,13 +10,27 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "editor/bridge_names.h"
+#include "contract/window_size.h"
 #include "host/audioeffect.h"
+#include "host/audioeffectx.h"
 
 namespace {
+
+constexpr ERect rectangleAt(int32_t percent) {
+    return ERect{0, 0, static_cast<int16_t>(window_size::scaled(window_size::kHeight, percent)),
+                 static_cast<int16_t>(window_size::scaled(window_size::kWidth, percent))};
+}
+
+// One rectangle per size, never written: hosts may ask from more than one
+// thread, and keep the pointer.
+ERect windowRectangles[] = {rectangleAt(window_size::kPercents[0]), rectangleAt(window_size::kPercents[1]),
+                            rectangleAt(window_size::kPercents[2])};
+static_assert(std::size(windowRectangles) == std::size(window_size::kPercents));
 
 // What the creation of a FIFO failed on, as the line after the failure line.
 const char* fifoFailure(int error) {
@@ -251,8 +265,25 @@ void Quaxel2Editor::sendOutputLevel() {
 }
 
 bool Quaxel2Editor::getRect(ERect** rect) {
-    *rect = &rectangle;
+    const int32_t percent = scalePercent.load();
+    std::size_t size = 0;
+    while (size + 1 < std::size(windowRectangles) && window_size::kPercents[size] != percent) size++;
+    *rect = &windowRectangles[size];
     return true;
+}
+
+void Quaxel2Editor::setWindowScale(int32_t percent) {
+    if (!window_size::allowed(percent) || scalePercent.exchange(percent) == percent) return;
+    resizeWanted.store(true);
+}
+
+void Quaxel2Editor::idle() {
+    if (!resizeWanted.exchange(false)) return;
+    auto* host = dynamic_cast<AudioEffectX*>(effect);
+    const int32_t percent = scalePercent.load();
+    if (host)
+        host->sizeWindow(window_size::scaled(window_size::kWidth, percent),
+                         window_size::scaled(window_size::kHeight, percent));
 }
 
 void Quaxel2Editor::dispatcher(int opcode, int index, int value, float opt, const std::string& text, void* /*ptr*/) {

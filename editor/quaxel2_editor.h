@@ -38,8 +38,6 @@ extern "C" const int32_t uifile_size;
 
 class Quaxel2Editor : public AEffEditor {
 public:
-    static constexpr int kWidth = 820;
-    static constexpr int kHeight = 505;
     static constexpr int kPollMilliseconds = 10;
 
     // Registers itself as the effect's editor and makes the two FIFOs;
@@ -50,6 +48,7 @@ public:
     // program to quit and reaps it.
     ~Quaxel2Editor() override;
 
+    // The window's size at the scale the editor program last told.
     bool getRect(ERect** rect) override;
     // The first open writes the program's image and starts it; later ones
     // tell it the new window (or start it again if it has died). Either way
@@ -57,7 +56,9 @@ public:
     bool open(void* window) override;
     // Disarms the poll; the program keeps running.
     void close() override;
-    void idle() override {}
+    // On the host's editor thread: asks the host to resize its window when
+    // the program's size changed since (audioMasterSizeWindow).
+    void idle() override;
     void resize(int /*width*/, int /*height*/) {}
     int clearView() { return 0; }
 
@@ -69,6 +70,13 @@ public:
     void setParameter(int index, float value);
     void sendMidiMessage(int status, int data1, int data2);
     void send(const UiMessage& message) { outgoing.push(message); }
+
+    // ---- the window's size (poll thread) ----
+    // The program draws at `percent` (100, 150 or 200; anything else is
+    // ignored): the rectangle follows at once, the host's window at the next
+    // idle call, on the thread the host runs its editor on.
+    void setWindowScale(int32_t percent);
+    int32_t windowScale() const { return scalePercent.load(); }
 
     // ---- the host's notes (audio thread) ----
     // Kept track of always, told to the program while the editor is open.
@@ -112,7 +120,8 @@ private:
     // what the program was told last.
     void sendOutputLevel();
 
-    ERect rectangle{0, 0, kHeight, kWidth};
+    std::atomic<int32_t> scalePercent{100};
+    std::atomic<bool> resizeWanted{false};
     std::atomic<bool> editorOpen{false};
     const int instanceNumber;
     bool firstOpen = true;

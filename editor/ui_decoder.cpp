@@ -46,6 +46,7 @@ constexpr LayoutTable fromUiLayouts = layoutsOf({
     {fromUiSelectProgram, {5, 0}},
     {fromUiRenameProgram, {10, 5}},
     {fromUiProgramsWanted, {1, 0}},
+    {fromUiWindowScale, {5, 0}},
 });
 
 // The longest part of any message that comes before its text, terminator included.
@@ -182,6 +183,7 @@ bool FromUiDecoder::deliver(const unsigned char* m) {
     case fromUiSelectProgram: handler.selectProgram(int32At(m + 1)); break;
     case fromUiRenameProgram: handler.renameProgram(int32At(m + 1), textAt(m, 5)); break;
     case fromUiProgramsWanted: handler.programsWanted(); break;
+    case fromUiWindowScale: handler.windowScale(int32At(m + 1)); break;
     }
     return true;
 }

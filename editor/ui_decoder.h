@@ -46,6 +46,7 @@ public:
     virtual void selectProgram(int32_t program) = 0;
     virtual void renameProgram(int32_t program, std::string_view name) = 0;
     virtual void programsWanted() = 0;
+    virtual void windowScale(int32_t percent) = 0;
     virtual void unhandled(uint8_t opcode) = 0;
 };
 

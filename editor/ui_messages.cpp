@@ -124,4 +124,5 @@ UiMessage renameProgram(int32_t program, std::string_view name) {
     return m;
 }
 UiMessage programsWanted() { return opcodeOnly(fromUiProgramsWanted); }
+UiMessage windowScale(int32_t percent) { return withId(fromUiWindowScale, percent); }
 }  // namespace fromUi

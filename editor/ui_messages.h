@@ -49,4 +49,5 @@ UiMessage refreshPeaks();
 UiMessage selectProgram(int32_t program);
 UiMessage renameProgram(int32_t program, std::string_view name);
 UiMessage programsWanted();
+UiMessage windowScale(int32_t percent);
 }  // namespace fromUi

@@ -104,6 +104,10 @@ void EditorRequests::renameProgram(int32_t program, std::string_view name) {
 
 void EditorRequests::programsWanted() { plugin.tellEditorPrograms(true); }
 
+void EditorRequests::windowScale(int32_t percent) {
+    if (Quaxel2Editor* editor = plugin.getEditorBridge()) editor->setWindowScale(percent);
+}
+
 void EditorRequests::unhandled(uint8_t opcode) {
     std::printf("Quaxel2VST > processMessageFromUI : unhandled opcode %x\n", static_cast<int>(static_cast<signed char>(opcode)));
     std::fflush(stdout);

@@ -29,6 +29,8 @@ public:
     void selectProgram(int32_t program) override;
     void renameProgram(int32_t program, std::string_view name) override;
     void programsWanted() override;
+    // The editor program's window size, which the host is asked to follow.
+    void windowScale(int32_t percent) override;
     void unhandled(uint8_t opcode) override;
 
     // Waits for the loads asked for so far.

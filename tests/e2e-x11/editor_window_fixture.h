@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <algorithm>
 #include <chrono>
 #include <memory>
@@ -30,17 +32,31 @@ protected:
     void SetUp() override {
         if (!server) GTEST_SKIP() << "needs Xvfb, xdotool and xwininfo (packages xvfb, xdotool, x11-utils)";
         ASSERT_TRUE(server->running()) << "Xvfb did not start on any display from :90 on";
-        host = std::make_unique<HostProcess>(server->display);
+        // Settings of the test's own: not the user's, nor another test's.
+        char folder[] = "/tmp/quaxel2-x11-config-XXXXXX";
+        ASSERT_NE(mkdtemp(folder), nullptr);
+        configHome = folder;
+        prepare(configHome + "/Quaxel2/UIQuaxel2VST.conf");
+        host = std::make_unique<HostProcess>(server->display, configHome);
         const std::string line = host->take("window", 15000);
         ASSERT_FALSE(line.empty()) << "the host printed no window";
         window = windowOf(line);
     }
 
-    // Whether the editor shows in `id` at full size within ten seconds.
-    bool editorEmbeddedIn(const std::string& id) {
+    void TearDown() override {
+        host.reset();
+        if (!configHome.empty()) run("rm -rf '" + configHome + "'");
+    }
+
+    // Before the host starts: the editor program's settings file may be
+    // written (there is none by default), the test's X server set up.
+    virtual void prepare(const std::string& /*settingsFile*/) {}
+
+    // Whether the editor shows in `id` at `geometry` within ten seconds.
+    bool editorEmbeddedIn(const std::string& id, const std::string& geometry = "820x505+0+0") {
         for (int tries = 0; tries < 100; tries++) {
             const std::vector<std::string> children = childGeometries(server->display, id);
-            if (std::find(children.begin(), children.end(), "820x505+0+0") != children.end()) return true;
+            if (std::find(children.begin(), children.end(), geometry) != children.end()) return true;
             sleepMs(100);
         }
         return false;
@@ -57,6 +73,7 @@ protected:
     static inline std::unique_ptr<XServer> server;
     std::unique_ptr<HostProcess> host;
     std::string window;
+    std::string configHome;
 };
 
 }  // namespace x11_test

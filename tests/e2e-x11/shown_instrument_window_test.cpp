@@ -28,6 +28,7 @@ class ShownInstrumentWindow : public EditorWindow {
 protected:
     void TearDown() override {
         for (const std::string& image : images) unlink(image.c_str());
+        EditorWindow::TearDown();
     }
 
     // The whole window, as a file that lives as long as the test.

@@ -45,15 +45,18 @@ bool processState(pid_t pid, std::string& name, char& state, pid_t& parent) {
 
 // The environment the host (and so the editor program) starts with: this
 // display, Qt on X11 at one device pixel per pixel.
-std::vector<std::string> hostEnvironment(const std::string& display) {
+std::vector<std::string> hostEnvironment(const std::string& display, const std::string& configHome) {
     std::vector<std::string> variables;
     for (char** entry = environ; *entry; entry++) {
         const std::string variable = *entry;
         const std::string name = variable.substr(0, variable.find('='));
-        if (name != "DISPLAY" && name.rfind("QT_", 0) != 0 && name != "WAYLAND_DISPLAY") variables.push_back(variable);
+        const bool replaced = name == "XDG_CONFIG_HOME" && !configHome.empty();
+        if (name != "DISPLAY" && name.rfind("QT_", 0) != 0 && name != "WAYLAND_DISPLAY" && !replaced)
+            variables.push_back(variable);
     }
     variables.insert(variables.end(), {"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb", "QT_ENABLE_HIGHDPI_SCALING=0",
                                        "QT_FONT_DPI=96"});
+    if (!configHome.empty()) variables.push_back("XDG_CONFIG_HOME=" + configHome);
     return variables;
 }
 
@@ -90,7 +93,7 @@ XServer::XServer() {
         if (stat(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), &existing) == 0) continue;
         int report[2];
         if (pipe2(report, O_CLOEXEC) != 0) return;
-        std::vector<std::string> words = {"Xvfb", ":" + std::to_string(number), "-screen", "0", "1280x1024x24",
+        std::vector<std::string> words = {"Xvfb", ":" + std::to_string(number), "-screen", "0", "1920x1200x24",
                                           "-noreset", "-nolisten", "tcp", "-displayfd", "3"};
         std::vector<char*> argv = pointers(words);
         const pid_t child = fork();
@@ -131,9 +134,9 @@ XServer::~XServer() {
     waitpid(pid, nullptr, 0);
 }
 
-HostProcess::HostProcess(const std::string& display) {
+HostProcess::HostProcess(const std::string& display, const std::string& configHome) {
     std::vector<std::string> words = {EDITOR_HOST, QUAXEL2_SO};
-    std::vector<std::string> variables = hostEnvironment(display);
+    std::vector<std::string> variables = hostEnvironment(display, configHome);
     std::vector<char*> argv = pointers(words), envp = pointers(variables);
     int in[2], out[2];
     if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;

@@ -15,7 +15,8 @@ bool installed(const std::string& name);
 // Runs a shell command; its standard output.
 std::string run(const std::string& command);
 
-// Xvfb on the first free display from :90 on, 1280x1024x24, ended with the object.
+// Xvfb on the first free display from :90 on, 1920x1200x24 (room for the
+// editor at 200 %), ended with the object.
 class XServer {
 public:
     XServer();
@@ -31,10 +32,11 @@ private:
 };
 
 // quaxel2-editor-host with quaxel2.so on `display`, standard input and
-// output on pipes.
+// output on pipes; the editor program keeps its settings under `configHome`
+// (XDG_CONFIG_HOME), or the user's when it is empty.
 class HostProcess {
 public:
-    explicit HostProcess(const std::string& display);
+    explicit HostProcess(const std::string& display, const std::string& configHome = "");
     // Asks it to quit, then kills what still runs (the host and its editor program).
     ~HostProcess();
     HostProcess(const HostProcess&) = delete;

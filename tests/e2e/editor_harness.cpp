@@ -50,6 +50,9 @@ int openFifo(const std::string& path) {
 // Only async-signal-safe calls between fork and exec.
 [[noreturn]] void execEditor(const char* path, char* const* argv, int output) {
     dup2(output, STDOUT_FILENO);
+    // No settings at all, where none can be written either: the user's own
+    // (a window size, say) never reach a test.
+    setenv("XDG_CONFIG_HOME", "/dev/null/quaxel2-tests", 1);
     execv(path, argv);
     _exit(127);
 }

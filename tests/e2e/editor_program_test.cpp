@@ -36,9 +36,9 @@ TEST(EditorProgram, HandlesThePluginsMessagesUntilQuit) {
     ASSERT_EQ(editor.nextLine(), "Quaxel2UI > trying to create embed X11 widget");
     ASSERT_EQ(editor.nextLine(), "Quaxel2UI > embed into window 255");
     settle(100);
-    // At start-up the window asks for its first instrument's waveform and
-    // for the programs.
-    EXPECT_EQ(plugin.received(), (std::vector<unsigned char>{0x10, 7, 0, 0, 0, 0x16}));
+    // At start-up the program tells its window size, then the window asks
+    // for its first instrument's waveform and for the programs.
+    EXPECT_EQ(plugin.received(), (std::vector<unsigned char>{0x17, 100, 0, 0, 0, 0x10, 7, 0, 0, 0, 0x16}));
 
     plugin.send({0x05,                                                  // reload
                  0x01, 0x03, 0, 0, 0, 0, 0, 0, 0x3F,                    // parameter 3 = 0.5

@@ -1,10 +1,12 @@
 // The settings store, the dialog that edits it, and the status lines.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QPointer>
 #include <QtTest>
 
 #include "editor-program/config_dialog.h"
+#include "editor-program/qt_startup.h"
 #include "editor-program/settings.h"
 #include "editor-program/status_bar.h"
 #include "tests/editor-program/support/temporary_settings.h"
@@ -51,6 +53,47 @@ private slots:
         QCOMPARE(Settings::flag(name.constData(), true), false);  // saved at once
         box->click();
         QCOMPARE(Settings::flag(name.constData(), false), true);
+    }
+
+    // The size is saved and the program told at once; a size set by hand
+    // in the file that is no size of the window counts as none.
+    void windowSizeIsSavedAndApplied() {
+        QCOMPARE(Settings::windowScale(), 0);
+        QSettings("Quaxel2", "UIQuaxel2VST").setValue(Settings::kWindowScale, 175);
+        QCOMPARE(Settings::windowScale(), 0);
+
+        QList<int> applied;
+        ConfigDialog dialog([&applied](int percent) { applied << percent; });
+        auto* sizes = dialog.findChild<QComboBox*>(Settings::kWindowScale);
+        QVERIFY(sizes);
+        QCOMPARE(sizes->currentText(), QString("100 %"));  // the size the dialog is drawn at
+        QCOMPARE(sizes->count(), 3);
+        sizes->setFocus();
+        QTest::keyClick(sizes, Qt::Key_Down);
+        QTest::keyClick(sizes, Qt::Key_Down);
+        QCOMPARE(applied, (QList<int>{150, 200}));
+        QCOMPARE(Settings::windowScale(), 200);
+    }
+
+    // With no size set, the desktop's scale as X publishes it chooses.
+    void desktopScaleChoosesTheSize_data() {
+        QTest::addColumn<QByteArray>("resources");
+        QTest::addColumn<int>("percent");
+        QTest::newRow("none") << QByteArray("") << 100;
+        QTest::newRow("96 dpi") << QByteArray("Xft.antialias:\t1\nXft.dpi:\t96\n") << 100;
+        QTest::newRow("120 dpi") << QByteArray("Xft.dpi:\t120\n") << 150;
+        QTest::newRow("144 dpi") << QByteArray("Xcursor.size:\t48\nXft.dpi:\t144\n") << 150;
+        QTest::newRow("168 dpi") << QByteArray("Xft.dpi:\t168") << 200;
+        QTest::newRow("192 dpi") << QByteArray("Xft.dpi: 192\n") << 200;
+        QTest::newRow("288 dpi") << QByteArray("Xft.dpi:\t288\n") << 200;
+        QTest::newRow("nonsense") << QByteArray("Xft.dpi:\tlarge\n") << 100;
+        QTest::newRow("another resource") << QByteArray("Xft.dpiscale:\t2\n") << 100;
+    }
+
+    void desktopScaleChoosesTheSize() {
+        QFETCH(QByteArray, resources);
+        QFETCH(int, percent);
+        QCOMPARE(windowScaleOfResources(resources.constData()), percent);
     }
 
     void dialogShowsEveryOption() {

@@ -47,6 +47,7 @@ struct Recorder : FromUiHandler, Log {
     void selectProgram(int32_t program) override { add("select", program); }
     void renameProgram(int32_t program, std::string_view name) override { add("rename", program, 0, name); }
     void programsWanted() override { add("programs wanted"); }
+    void windowScale(int32_t percent) override { add("window scale", percent); }
     void unhandled(uint8_t opcode) override { Log::unhandled(opcode); }
 };
 using Decoder = FromUiDecoder;

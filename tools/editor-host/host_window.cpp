@@ -29,13 +29,7 @@ bool HostWindow::create(int width, int height) {
     char name[] = "quaxel2-editor-host", className[] = "Quaxel2";
     XClassHint classHint{name, className};
     XSetClassHint(display, window, &classHint);
-    // The editor does not resize: neither does its window.
-    XSizeHints* hints = XAllocSizeHints();
-    hints->flags = PMinSize | PMaxSize;
-    hints->min_width = hints->max_width = width;
-    hints->min_height = hints->max_height = height;
-    XSetWMNormalHints(display, window, hints);
-    XFree(hints);
+    fixSize(width, height);
     Atom wanted = deleteWindow;
     XSetWMProtocols(display, window, &wanted, 1);
     XSelectInput(display, window, StructureNotifyMask);
@@ -50,6 +44,24 @@ bool HostWindow::create(int width, int height) {
         poll(&p, 1, 10);
     }
     return true;  // a window manager may hold the map back; the editor can still embed
+}
+
+// The user does not resize the editor: neither can they its window.
+void HostWindow::fixSize(int width, int height) {
+    XSizeHints* hints = XAllocSizeHints();
+    hints->flags = PMinSize | PMaxSize;
+    hints->min_width = hints->max_width = width;
+    hints->min_height = hints->max_height = height;
+    XSetWMNormalHints(display, window, hints);
+    XFree(hints);
+}
+
+bool HostWindow::resize(int width, int height) {
+    if (!window || width <= 0 || height <= 0) return false;
+    fixSize(width, height);
+    XResizeWindow(display, window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XFlush(display);
+    return true;
 }
 
 void HostWindow::destroy() {

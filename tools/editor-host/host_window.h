@@ -14,6 +14,8 @@ public:
     // Creates and maps the window and waits (up to a second) until it is.
     bool create(int width, int height);
     void destroy();
+    // Gives the window another fixed size.
+    bool resize(int width, int height);
     // Handles one event; true when the desktop asks for the window to close.
     bool closeRequested(const XEvent& event) const;
 
@@ -21,6 +23,8 @@ public:
     bool exists() const { return window != 0; }
 
 private:
+    void fixSize(int width, int height);
+
     Display* display;
     Window window = 0;
     Atom protocols, deleteWindow;

@@ -3,10 +3,12 @@
 // Loads a VST 2.4 instrument, renders its audio in real time (to nowhere: the
 // peak is kept), and opens its editor in a window of its own. Closing the
 // window ends the program. Lines on standard input drive it:
-//   close | open | param <index> | peak | note <n> <vel> | off <n> | program <n> | current | name <n> | quit
+//   close | open | param <index> | peak | note <n> <vel> | off <n> | program <n> | current | name <n> | rect | quit
 // and it answers on standard output with lines of the same words:
 //   window <id>, param <index> <value>, peak <value>, automate <index> <value>,
-//   current <program> <name>, name <program> <name>, update display (the plug-in asked the host to
+//   size <width> <height> (the plug-in asked for another size of its window),
+//   current <program> <name>, name <program> <name>, rect <width> <height> (effEditGetRect),
+//   update display (the plug-in asked the host to
 //   read its program and names again),
 // and error <line> for a line it does not understand. With standard input
 // at its end, only the window closing ends it.
@@ -77,6 +79,10 @@ struct Session {
         else if (verb == "program" && words >> a) plugin.setProgram(a);
         else if (verb == "current") printLine("current %d %s", plugin.program(), plugin.programName().c_str());
         else if (verb == "name" && words >> a) printLine("name %d %s", a, plugin.programName(a).c_str());
+        else if (verb == "rect") {
+            plugin.editorSize(a, b);
+            printLine("rect %d %d", a, b);
+        }
         else printLine("error %s", line.c_str());
     }
 };
@@ -113,6 +119,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     HostWindow window(display);
+    plugin.resizeEditor = [&window](int width, int height) { return window.resize(width, height); };
     Session session{plugin, window};
     session.open();
 

@@ -44,7 +44,7 @@ VstTimeInfo* timeInfo() {
     return &info;
 }
 
-VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void* ptr, float opt) {
+VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
     switch (opcode) {
         case audioMasterVersion: return kVstVersion;
         case audioMasterAutomate: printLine("automate %d %.6f", index, static_cast<double>(opt)); return 0;
@@ -61,6 +61,9 @@ VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, voi
         case audioMasterBeginEdit:
         case audioMasterEndEdit: return 1;
         case audioMasterUpdateDisplay: printLine("update display"); return 1;
+        case audioMasterSizeWindow:
+            printLine("size %d %d", index, static_cast<int>(value));
+            return theHost && theHost->resizeEditor && theHost->resizeEditor(index, static_cast<int>(value)) ? 1 : 0;
         default: return 0;
     }
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -29,6 +30,9 @@ public:
     void openEditor(unsigned long window);
     void closeEditor();
     void idle();
+    // What the host does when the plug-in asks its editor window to take
+    // another size (audioMasterSizeWindow); true when it did.
+    std::function<bool(int width, int height)> resizeEditor;
 
     float parameter(int index) const;
     // effSetProgram, as a host's preset menu does.

@@ -60,6 +60,7 @@ public:
         add({fromUiRenameProgram, program, 0, 0, 0, std::string(name)});
     }
     void programsWanted() override { add({fromUiProgramsWanted, 0, 0, 0, 0, {}}); }
+    void windowScale(int32_t percent) override { add({fromUiWindowScale, percent, 0, 0, 0, {}}); }
     void unhandled(uint8_t opcode) override { add({static_cast<FromUiOpcode>(opcode), -1, 0, 0, 0, {}}); }
 
 private:

@@ -69,6 +69,7 @@ struct FromUiRecorder : FromUiHandler {
         events.push_back("rename " + std::to_string(program) + " " + text(name));
     }
     void programsWanted() override { events.push_back("programs wanted"); }
+    void windowScale(int32_t percent) override { events.push_back("window scale " + std::to_string(percent)); }
     void unhandled(uint8_t opcode) override { events.push_back("unhandled " + std::to_string(opcode)); }
 };
 
@@ -134,6 +135,7 @@ TEST(UiMessages, BytesOfEveryMessage) {
         {"select program 2", fromUi::selectProgram(2), {0x14, 2, 0, 0, 0}},
         {"rename program 1 to Hi", fromUi::renameProgram(1, "Hi"), {0x15, 1, 0, 0, 0, 2, 0, 0, 0, 'H', 'i', 0}},
         {"programs wanted", fromUi::programsWanted(), {0x16}},
+        {"window at 150 %", fromUi::windowScale(150), {0x17, 0x96, 0, 0, 0}},
     };
     for (const Case& c : cases) EXPECT_EQ(bytesOf(c.message), c.expected) << c.what;
 }
@@ -161,11 +163,11 @@ TEST(UiDecoder, EveryMessageSurvivesAnyCutBetweenReads) {
                                    bytesOf(fromUi::clone(3)), bytesOf(fromUi::showWaveform(4)),
                                    bytesOf(fromUi::refreshPeaks()), bytesOf(fromUi::loadString("")),
                                    bytesOf(fromUi::selectProgram(9)), bytesOf(fromUi::renameProgram(3, longest)),
-                                   bytesOf(fromUi::programsWanted())});
+                                   bytesOf(fromUi::programsWanted()), bytesOf(fromUi::windowScale(200))});
     const std::vector<std::string> fromEvents = {
         "parameter 3 0.500000", "load string abc", "load path " + longest, "midi 128 60 0", "reset 7",
         "copy 1 2",             "clone 3",         "show 4",               "refresh",       "load string ",
-        "select 9",             "rename 3 " + longest, "programs wanted"};
+        "select 9",             "rename 3 " + longest, "programs wanted", "window scale 200"};
     const Bytes toStream = join({bytesOf(toUi::parameter(600, 0.25f)), bytesOf(toUi::instrumentAdded(9, longest)),
                                  bytesOf(toUi::midi(144, 61, 1)), bytesOf(toUi::reload()),
                                  bytesOf(toUi::reattach("4242")), bytesOf(toUi::waveformReady()),
@@ -190,7 +192,7 @@ TEST(UiDecoder, AnInvalidOpcodeDropsTheRestOfItsReadOnly) {
     // Every opcode the editor program may not send.
     for (int opcode = 0; opcode < 256; opcode++) {
         const bool valid = opcode <= 4 || (opcode >= 10 && opcode <= 12) || (opcode >= 16 && opcode <= 17) ||
-                           (opcode >= 20 && opcode <= 22);
+                           (opcode >= 20 && opcode <= 23);
         if (valid) continue;
         const auto events = decodeFromUi({{0x11, static_cast<unsigned char>(opcode), 0x11, 0x04, 0x90, 0x3C, 0x64}, {0x11}});
         EXPECT_EQ(events, (std::vector<std::string>{"refresh", "unhandled " + std::to_string(opcode), "refresh"}))

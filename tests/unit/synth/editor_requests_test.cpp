@@ -171,6 +171,38 @@ TEST(EditorRequests, ProgramsPickedRenamedAndListed) {
     EXPECT_EQ(f.ask(fromUi::programsWanted()), all);
 }
 
+// The program's size reaches the host's window at its next idle call, on
+// the host's editor thread, once per change; the rectangle follows at once.
+TEST(EditorRequests, TheWindowSizeReachesTheHost) {
+    EditorFixture f;
+    using Size = std::pair<int, int>;
+    auto rectangle = [&f] {
+        ERect* rect = nullptr;
+        EXPECT_TRUE(f.editor().getRect(&rect));
+        return Size{rect->right - rect->left, rect->bottom - rect->top};
+    };
+    EXPECT_EQ(rectangle(), Size(820, 505));
+    const struct {
+        int percent;
+        Size rect;
+        std::vector<Size> asked;  // of the host at the next idle
+    } steps[] = {
+        {200, {1640, 1010}, {{1640, 1010}}},
+        {200, {1640, 1010}, {}},  // told again: nothing changes
+        {175, {1640, 1010}, {}},  // not a size of the window
+        {150, {1230, 758}, {{1230, 758}}},
+        {100, {820, 505}, {{820, 505}}},
+    };
+    for (const auto& step : steps) {
+        EXPECT_EQ(f.ask(fromUi::windowScale(step.percent)), Bytes{}) << step.percent;
+        EXPECT_EQ(rectangle(), step.rect) << step.percent;
+        PluginFixture::windowSizes.clear();
+        f.editor().idle();
+        f.editor().idle();
+        EXPECT_EQ(PluginFixture::windowSizes, step.asked) << step.percent;
+    }
+}
+
 // The worked examples: a note and a peak refresh in one read; a note off;
 // a status the keyboard does not send; an invalid opcode that ends its read.
 TEST(EditorRequests, NotesFromTheKeyboardAndInvalidOpcodes) {

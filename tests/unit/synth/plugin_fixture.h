@@ -17,11 +17,14 @@ struct PluginFixture {
     static inline bool hostGivesTime = true;
     // How often the plug-in asked the host to read its programs' names again.
     static inline std::atomic<int> displayUpdates{0};
+    // Every size the plug-in asked the host's editor window to take.
+    static inline std::vector<std::pair<int, int>> windowSizes;
 
-    static VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    static VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*, float) {
         static VstTimeInfo info;
         if (opcode == audioMasterVersion) return 2400;
         if (opcode == audioMasterUpdateDisplay) displayUpdates++;
+        if (opcode == audioMasterSizeWindow) windowSizes.emplace_back(index, static_cast<int>(value));
         if (opcode == audioMasterGetTime && hostGivesTime) {
             info = VstTimeInfo{};
             info.tempo = hostTempo;
@@ -35,6 +38,7 @@ struct PluginFixture {
     explicit PluginFixture(int blockSize = 64) {
         hostTempo = 120.0;
         hostGivesTime = true;
+        windowSizes.clear();
         loadBlankBank(*plugin);
         plugin->setSampleRate(44100.0f);
         plugin->setBlockSize(blockSize);
