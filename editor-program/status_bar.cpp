@@ -1,12 +1,22 @@
 #include "editor-program/status_bar.h"
 
+#include <QHelpEvent>
 #include <QPainter>
 #include <QTimer>
+#include <QToolTip>
 
 #include "editor-program/layout.h"
 #include "editor-program/style.h"
+#include "editor-program/time_text.h"
 
 namespace {
+
+constexpr const char* kMarkerNames[3] = {"loop start", "loop end", "start"};
+constexpr int kMarkerLines[3] = {StatusBar::kLoopStartLine, StatusBar::kLoopEndLine, StatusBar::kStartLine};
+// Top to bottom on screen.
+constexpr StatusBar::Line kRows[] = {StatusBar::kStartLine, StatusBar::kLoopStartLine, StatusBar::kLoopEndLine,
+                                     StatusBar::kZoomLine};
+constexpr int kRowCount = sizeof kRows / sizeof kRows[0];
 
 // Up to four decimals without trailing zeros: "12.5", "0.0625", "7.371".
 QString shortNumber(double value) {
@@ -27,16 +37,37 @@ StatusBar::StatusBar(QWidget* parent) : QWidget(parent), messageTimer(new QTimer
         update();
     });
     setFixedSize(layout::kStatusBar.size());
-    setLoopStart(0);
-    setLoopEnd(0);
-    setZoom(1.0);
+    refreshMarkers();
+    setZoom(1.0, 1.0);
 }
 
-void StatusBar::setLoopStart(int frames) { setLine(0, "loop start : " + QString::number(frames)); }
+void StatusBar::setSampleRate(int hertz) {
+    rate = hertz;
+    refreshMarkers();
+}
 
-void StatusBar::setLoopEnd(int frames) { setLine(1, "loop end : " + QString::number(frames)); }
+void StatusBar::setMarker(int kind, int frame) {
+    if (kind < 0 || kind > 2) return;
+    markers[kind] = frame;
+    refreshMarkers();
+}
 
-void StatusBar::setZoom(double framesPerColumn) { setLine(2, "zoom : 1 / " + shortNumber(framesPerColumn)); }
+void StatusBar::refreshMarkers() {
+    for (int kind = 0; kind < 3; kind++)
+        setLine(kMarkerLines[kind], QString(kMarkerNames[kind]) + " : " + time_text::ofFrame(markers[kind], rate),
+                QString("%1 at frame %2").arg(kMarkerNames[kind]).arg(markers[kind]));
+}
+
+// The factor by which the view is narrower than the whole sample.
+void StatusBar::setZoom(double framesPerColumn, double wholeSample) {
+    const double factor = framesPerColumn > 0 ? wholeSample / framesPerColumn : 1.0;
+    QString text = "whole sample";
+    if (factor > 1.0 + 1e-9) text = QString::number(factor, 'f', factor < 10 ? 1 : 0) + "x";
+    const QString tip = framesPerColumn >= 1 || !(framesPerColumn > 0)
+                            ? shortNumber(framesPerColumn) + " frames per pixel"
+                            : shortNumber(1 / framesPerColumn) + " pixels per frame";
+    setLine(kZoomLine, "zoom : " + text, tip);
+}
 
 void StatusBar::showMessage(const QString& text) {
     message = text;
@@ -45,14 +76,36 @@ void StatusBar::showMessage(const QString& text) {
 }
 
 QString StatusBar::text(int line) const {
-    if (line == 3) return message;
-    return line >= 0 && line < 3 ? lines[line] : QString();
+    if (line == kMessageLine) return message;
+    return line >= 0 && line < kLines ? lines[line] : QString();
 }
 
-void StatusBar::setLine(int line, const QString& text) {
+QString StatusBar::lineToolTip(int line) const { return line >= 0 && line < kLines ? tips[line] : QString(); }
+
+void StatusBar::setLine(int line, const QString& text, const QString& tip) {
+    tips[line] = tip;
     if (lines[line] == text) return;
     lines[line] = text;
     update();
+}
+
+QRect StatusBar::lineRect(int row) const {
+    const int lineHeight = (height() - 8) / kRowCount;
+    return QRect(10, 4 + row * lineHeight, width() - 20, lineHeight);
+}
+
+// The frames behind the line under the mouse.
+bool StatusBar::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) return QWidget::event(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    for (int row = 0; row < kRowCount && message.isEmpty(); row++)
+        if (lineRect(row).contains(help->pos())) {
+            QToolTip::showText(help->globalPos(), tips[kRows[row]], this, lineRect(row));
+            return true;
+        }
+    QToolTip::hideText();
+    event->ignore();
+    return true;
 }
 
 void StatusBar::paintEvent(QPaintEvent*) {
@@ -66,8 +119,6 @@ void StatusBar::paintEvent(QPaintEvent*) {
         painter.drawText(rect().adjusted(10, 6, -10, -6), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, message);
         return;
     }
-    const int lineHeight = height() / 4;
-    for (int line = 0; line < 3; line++)
-        painter.drawText(QRect(10, lineHeight / 2 + line * lineHeight, width() - 20, lineHeight),
-                         Qt::AlignLeft | Qt::AlignVCenter, lines[line]);
+    for (int row = 0; row < kRowCount; row++)
+        painter.drawText(lineRect(row), Qt::AlignLeft | Qt::AlignVCenter, lines[kRows[row]]);
 }

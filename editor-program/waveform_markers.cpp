@@ -25,7 +25,19 @@ void Marker::setDraggable(bool on) {
     setCursor(on ? Qt::SizeHorCursor : Qt::ArrowCursor);
 }
 
-void Marker::resizeEvent(QResizeEvent*) { setMask(QRegion(kLine, 0, 1, height()) + QRegion(handle())); }
+void Marker::setMirrored(bool on) {
+    if (mirrored == on) return;
+    mirrored = on;
+    setMask(QRegion(kLine, 0, 1, height()) + QRegion(grabArea()));
+    update();
+}
+
+QRect Marker::grabArea() const {
+    const QRect area = handle();
+    return mirrored ? QRect(kWidth - 1 - area.right(), area.top(), area.width(), area.height()) : area;
+}
+
+void Marker::resizeEvent(QResizeEvent*) { setMask(QRegion(kLine, 0, 1, height()) + QRegion(grabArea())); }
 
 void Marker::placeAt(int x) {
     if (parentWidget()) resize(kWidth, parentWidget()->height());
@@ -42,11 +54,12 @@ void Marker::paintEvent(QPaintEvent*) {
     painter.drawLine(kLine, 0, kLine, height());
     painter.setPen(Qt::NoPen);
     painter.setBrush(grabbed ? style::kText : colour);
+    if (mirrored) painter.setTransform(QTransform(-1, 0, 0, 1, kWidth - 1, 0));  // x to kWidth - 1 - x
     paintHandle(painter);
 }
 
 void Marker::mousePressEvent(QMouseEvent* event) {
-    if (!draggable || event->button() != Qt::LeftButton || !handle().contains(event->position().toPoint())) {
+    if (!draggable || event->button() != Qt::LeftButton || !grabArea().contains(event->position().toPoint())) {
         event->ignore();  // the waveform below may scroll on it
         return;
     }

@@ -19,6 +19,9 @@ public:
     int kind() const { return markerKind; }
     bool dragging() const { return grabbed; }
     void setDraggable(bool on);
+    // Mirrored, the handle points the other way: the loop flags still point
+    // into the loop of a mirrored picture.
+    void setMirrored(bool on);
     // Puts the line on column x of the parent.
     void placeAt(int x);
 
@@ -43,9 +46,12 @@ protected:
 
 private:
     int columnUnder(const QMouseEvent* event) const;
+    // handle(), mirrored about the line when the marker is.
+    QRect grabArea() const;
 
     const int markerKind;
     bool draggable = false;
+    bool mirrored = false;
     bool grabbed = false;
     int grabOffset = 0;  // from the line to where the mouse took hold
 };

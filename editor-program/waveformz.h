@@ -1,8 +1,11 @@
 // The waveform's drawing area: one vertical bar per column from the
-// column's lowest to its highest peak around a centre line at 0, the loop
-// shaded when the sample loops, and the three markers on top. It draws a
-// copy of the shared record taken when asked, so that a picture is never
-// half old and half new while the plug-in writes.
+// column's lowest to its highest peak around a centre line at 0 (a stereo
+// sample as two such traces, left above right), the loop shaded when the
+// sample loops, and the three markers on top. Mirrored, it shows the sample
+// as a reversed instrument plays it: the last frame on the left, the
+// markers with their frames. It draws a copy of the shared record taken
+// when asked, so that a picture is never half old and half new while the
+// plug-in writes.
 #pragma once
 
 #include <QWidget>
@@ -15,7 +18,7 @@ class Waveformz : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kColumns = SampleData::kDisplayColumns;
-    static constexpr int kHeight = 74;
+    static constexpr int kHeight = 56;
 
     explicit Waveformz(QWidget* parent = nullptr);
 
@@ -26,8 +29,12 @@ public:
     // Nothing on show: an empty picture without markers.
     void clear();
     void setMarkersDraggable(bool on);
+    void setMirrored(bool on);
+    bool mirrored() const { return mirror; }
 
-    // Between frames and columns, for the record's view as last taken.
+    // Between frames and columns, for the record's view as last taken and
+    // the picture's direction: the column where frame `frame` begins (ends,
+    // mirrored), and the frame drawn in column `column`.
     double columnOf(double frame) const;
     int frameAt(int column) const;
 
@@ -50,10 +57,13 @@ protected:
 private:
     int columnCount() const;
     int markerFrame(int kind) const;
+    // Paints one channel's columns, from `first` in the peak arrays, between `top` and `bottom`.
+    void paintTrace(QPainter& painter, int first, int top, int bottom) const;
     void placeMarkers();
     void dragMarker(Marker* marker, int column, bool released);
 
     SampleData picture{};
+    bool mirror = false;
     Marker* markers[3];
     Qt::MouseButton scrollButton = Qt::NoButton;  // held during a scrolling drag
     int scrollStartX = 0;

@@ -15,21 +15,32 @@ SampleDisplay::SampleDisplay(SampleData* record) : record(record) {
     record->fullFramesPerColumn = 1.0;
 }
 
-int SampleDisplay::boundedColumns() const { return std::clamp<int>(record->columns, 0, SampleData::kMaxColumns); }
+int SampleDisplay::boundedColumns() const {
+    const int room = channelCount() == 2 ? SampleData::kSecondChannelColumn : SampleData::kMaxColumns;
+    return std::clamp<int>(record->columns, 0, room);
+}
 
 ShownSample ShownSample::of(Instrument* instrument) {
     const Sample* sample = instrument ? instrument->getSample(0, -1, -1) : nullptr;
     if (!sample) return {};
     const float* channel = sample->getBuffer(0);
-    return {true,          channel,          channel ? std::max(sample->length, 0) : 0, sample->startPlay,
-            sample->loopStart, sample->loopEnd, sample->loopStyle != NoLoop};
+    ShownSample shown{true,           channel,          channel ? std::max(sample->length, 0) : 0, sample->startPlay,
+                      sample->loopStart, sample->loopEnd, sample->loopStyle != NoLoop};
+    shown.secondFrames = sample->channels >= 2 ? sample->getBuffer(1) : nullptr;
+    shown.sampleRate = sample->samplerate;
+    return shown;
 }
 
 void SampleDisplay::setWaveform(const ShownSample& sample) {
     if (!record || !sample.present) return;
     frames.assign(sample.frames, sample.frames + sample.length);  // of() gives no length without frames
-    buffer = frames.data();
+    if (sample.secondFrames)
+        second.assign(sample.secondFrames, sample.secondFrames + sample.length);
+    else
+        std::vector<float>().swap(second);
     length = sample.length;
+    for (int channel = 0; channel < 2; channel++) summaries[channel] = PeakSummary{};
+    for (int channel = 0; channel < channelCount(); channel++) summaries[channel].build(channelFrames(channel), length);
 
     // The markers, the loop switch and the length are also written by the
     // sample bound to the record, under another lock: atomically, as are
@@ -41,6 +52,8 @@ void SampleDisplay::setWaveform(const ShownSample& sample) {
     writeShared(record->loopStart, sample.loopStart);
     writeShared(record->loopEnd, sample.loopEnd);
     writeShared<uint8_t>(record->loopOn, sample.loops ? 1 : 0);
+    record->channels = static_cast<uint8_t>(channelCount());
+    record->sampleRate = sample.sampleRate;
     const int columns = boundedColumns();
     const double zoom = columns > 0 ? static_cast<double>(length) / columns : 0.0;
     record->framesPerColumn = zoom;
@@ -55,55 +68,39 @@ void SampleDisplay::processPeak() {
         processZoom2();
         return;
     }
-    if (!std::isfinite(zoom)) {
+    const int view = record->viewStart;
+    if (!std::isfinite(zoom) || view < 0 || view >= length) {
         clearColumnsFrom(0);
         return;
     }
-    // About 200 frames examined per column, however wide the column.
-    const double stride = zoom / 200.0;
-    int step = stride >= length ? std::max(length, 1) : static_cast<int>(stride);
-    if (step == 0) step = 1;
-
+    // Column i covers the frames that begin within its span, from
+    // view + i * zoom to view + (i + 1) * zoom; the tolerance keeps a
+    // boundary that is a whole frame in exact arithmetic on that frame.
+    auto boundary = [&](int column) {
+        return static_cast<int>(std::min(std::ceil(view + column * zoom - 1e-6), static_cast<double>(length)));
+    };
     const int columns = boundedColumns();
-    int position = record->viewStart;
-    if (position < 0 || position >= length) {
-        clearColumnsFrom(0);
-        return;
-    }
-    float maximum = 0.0f, minimum = -0.0f;
-    double consumed = 0.0;
     int column = 0;
-    while (position < length) {
-        if (consumed >= zoom) {
-            if (column >= columns) return;  // every column is written
-            record->maxPeaks[column] = maximum;
-            record->minPeaks[column] = minimum;
-            column++;
-            consumed -= zoom;
-            maximum = 0.0f;
-            minimum = -0.0f;
+    for (int begin = view; column < columns && begin < length; column++) {
+        const int end = std::max(boundary(column + 1), begin + 1);
+        for (int channel = 0; channel < channelCount(); channel++) {
+            float maximum = 0.0f, minimum = -0.0f;
+            summaries[channel].span(channelFrames(channel), begin, end, minimum, maximum);
+            record->maxPeaks[firstColumn(channel) + column] = maximum;
+            record->minPeaks[firstColumn(channel) + column] = minimum;
         }
-        const float frame = buffer[position];
-        position += std::min(step, length - position);
-        if (frame < minimum) minimum = frame;
-        if (frame > maximum) maximum = frame;
-        consumed += step;
+        begin = end;
     }
-    // The sample ended within this column: it shows the frames it got, and
-    // the columns past the end show nothing.
-    if (column < columns) {
-        record->maxPeaks[column] = maximum;
-        record->minPeaks[column] = minimum;
-        column++;
-    }
+    // The columns past the sample's end show nothing.
     clearColumnsFrom(column);
 }
 
 void SampleDisplay::clearColumnsFrom(int column) {
-    for (int i = std::max(column, 0); i < boundedColumns(); i++) {
-        record->maxPeaks[i] = 0.0f;
-        record->minPeaks[i] = 0.0f;
-    }
+    for (int channel = 0; channel < channelCount(); channel++)
+        for (int i = std::max(column, 0); i < boundedColumns(); i++) {
+            record->maxPeaks[firstColumn(channel) + i] = 0.0f;
+            record->minPeaks[firstColumn(channel) + i] = 0.0f;
+        }
 }
 
 void SampleDisplay::processZoom2() {
@@ -119,8 +116,10 @@ void SampleDisplay::processZoom2() {
     double x = view;
     int frame = view;
     for (int column = 0;; column++) {
-        record->minPeaks[column] = 0.0f;
-        record->maxPeaks[column] = buffer[frame];
+        for (int channel = 0; channel < channelCount(); channel++) {
+            record->minPeaks[firstColumn(channel) + column] = 0.0f;
+            record->maxPeaks[firstColumn(channel) + column] = channelFrames(channel)[frame];
+        }
         if (column == columns - 1) return;
         x += zoom;
         frame = static_cast<int>(x);

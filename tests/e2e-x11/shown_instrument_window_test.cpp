@@ -11,6 +11,7 @@
 #include <string>
 
 #include "editor-program/layout.h"
+#include "editor-program/waveform_display.h"
 #include "editor-program/waveformz.h"
 #include "tests/e2e-x11/editor_window_fixture.h"
 
@@ -21,7 +22,7 @@ namespace {
 constexpr int kRowPitch = layout::kInstrumentRowHeight + 2;
 // The picture's top left corner in the window, and its columns.
 constexpr int kWaveformLeft = layout::kWaveformDisplay.left() + (layout::kWaveformDisplay.width() - Waveformz::kColumns) / 2;
-constexpr int kWaveformTop = layout::kWaveformDisplay.top() + 4;
+constexpr int kWaveformTop = layout::kWaveformDisplay.top() + WaveformDisplay::kWaveformTop;
 constexpr int kColumns = Waveformz::kColumns;
 
 class ShownInstrumentWindow : public EditorWindow {

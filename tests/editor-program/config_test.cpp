@@ -148,19 +148,28 @@ private slots:
         QTRY_VERIFY(!dialog);
     }
 
+    // Markers in seconds, their frames on hover, and the zoom as a factor.
     void statusBarTexts() {
         StatusBar status;
+        status.setSampleRate(44100);
         status.setLoopStart(1234);
-        status.setLoopEnd(98765);
-        QCOMPARE(status.text(0), QString("loop start : 1234"));
-        QCOMPARE(status.text(1), QString("loop end : 98765"));
-        QCOMPARE(status.text(3), QString());
+        status.setLoopEnd(8639999);
+        status.setMarker(2, 44100 * 59 + 44078);  // 59.9995 s rounds up to a minute
+        QCOMPARE(status.text(StatusBar::kLoopStartLine), QString("loop start : 0.028 s"));
+        QCOMPARE(status.text(StatusBar::kLoopEndLine), QString("loop end : 3:15.918"));
+        QCOMPARE(status.text(StatusBar::kStartLine), QString("start : 1:00.000"));
+        QCOMPARE(status.lineToolTip(StatusBar::kLoopEndLine), QString("loop end at frame 8639999"));
+        QCOMPARE(status.text(StatusBar::kMessageLine), QString());
+        status.setSampleRate(0);
+        QCOMPARE(status.text(StatusBar::kLoopStartLine), QString("loop start : 1234 frames"));
+
         const QList<QPair<double, QString>> zooms = {
-            {12.5, "12.5"}, {100.0, "100"}, {1.0 / 16, "0.0625"}, {40700.0 / 407 / 3, "33.3333"}};
+            {100.0, "whole sample"}, {64.0, "1.6x"}, {25.0, "4.0x"}, {100.0 / std::pow(1.25, 11), "12x"}, {1.0 / 16, "1600x"}};
         for (const auto& [framesPerColumn, shown] : zooms) {
-            status.setZoom(framesPerColumn);
-            QCOMPARE(status.text(2), "zoom : 1 / " + shown);
+            status.setZoom(framesPerColumn, 100.0);
+            QCOMPARE(status.text(StatusBar::kZoomLine), "zoom : " + shown);
         }
+        QCOMPARE(status.lineToolTip(StatusBar::kZoomLine), QString("16 pixels per frame"));
     }
 };
 

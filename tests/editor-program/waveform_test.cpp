@@ -1,6 +1,7 @@
 // The waveform panel against a real plug-in end: what it draws from the
 // shared record, and what its zooming, scrolling and marker drags write to
 // the record and send to the plug-in.
+#include <QLabel>
 #include <QtTest>
 
 #include "editor-program/scroll_bar.h"
@@ -8,6 +9,7 @@
 #include "editor-program/shown_instrument.h"
 #include "editor-program/status_bar.h"
 #include "editor-program/style.h"
+#include "editor-program/time_ruler.h"
 #include "editor-program/waveform_display.h"
 #include "editor-program/waveform_markers.h"
 #include "editor-program/waveformz.h"
@@ -18,12 +20,15 @@
 namespace {
 
 constexpr int kLength = 40700;  // 100 frames per column when all is shown
+constexpr int kRate = 10000;    // 4.07 seconds
 constexpr int kInstrument = 3;
 
 // As the plug-in fills the record for a new waveform: columns 100 to 199
 // swing to +-0.8, the rest is silence; loop from column 100 to 300.
 void fillRecord(SampleData& record) {
     record.length = kLength;
+    record.sampleRate = kRate;
+    record.channels = 1;
     record.columns = 407;
     record.framesPerColumn = record.fullFramesPerColumn = kLength / 407.0;
     record.viewStart = 0;
@@ -74,6 +79,12 @@ struct Panel {
         display.shownChanged();
         display.waveformReady();
     }
+    // Turns the instrument's reverse switch, as the plug-in records it; the
+    // panel notices on its next poll.
+    void reverse(bool on) {
+        instrument.parameterRecord[parameter_map::instrument::kReverse].value = on ? 1.0f : 0.0f;
+        display.poll();
+    }
     Marker* marker(int kind) const {
         for (Marker* each : waveform->findChildren<Marker*>())
             if (each->kind() == kind) return each;
@@ -88,6 +99,30 @@ struct Panel {
         mouse(it, QEvent::MouseButtonRelease, {columns.last() - it->x(), y}, Qt::LeftButton);
     }
 };
+
+// The status line of marker `kind`.
+constexpr StatusBar::Line kMarkerLine[3] = {StatusBar::kLoopStartLine, StatusBar::kLoopEndLine, StatusBar::kStartLine};
+
+// The columns of the picture's row `y` that show the waveform.
+QList<int> accentColumns(QWidget* waveform, int y) {
+    const QImage image = waveform->grab().toImage();
+    QList<int> columns;
+    for (int x = 0; x < image.width(); x++)
+        if (image.pixelColor(x, y) == style::kAccent) columns << x;
+    return columns;
+}
+
+QList<int> range(int from, int to) {
+    QList<int> all;
+    for (int x = from; x < to; x++) all << x;
+    return all;
+}
+
+void wheel(QWidget* widget, int column, int notches) {
+    QWheelEvent event(QPointF(column, 30), widget->mapToGlobal(QPointF(column, 30)), QPoint(), QPoint(0, 120 * notches),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(widget, &event);
+}
 
 SentMessage markerMessage(int instrument, int kind, int frame) {
     return {fromUiParameter, 640 + 4 * instrument + kind, 0, 0, float(frame) / float(kLength), {}};
@@ -124,19 +159,23 @@ private slots:
         QTest::addColumn<int>("viewStart");
         QTest::addColumn<bool>("centred");
         QTest::addColumn<bool>("disabled");
+        QTest::addColumn<bool>("reversed");
         QTest::addColumn<int>("column");
         QTest::addColumn<int>("notches");
         QTest::addColumn<double>("wantFramesPerColumn");
         QTest::addColumn<int>("wantViewStart");
-        // The frame under the mouse stays under it.
-        QTest::newRow("in at the mouse") << 100.0 << 0 << false << false << 100 << 1 << 50.0 << 5000;
-        QTest::newRow("in at the middle") << 100.0 << 0 << true << false << 100 << 1 << 50.0 << 10150;
-        QTest::newRow("two notches") << 100.0 << 0 << false << false << 0 << 2 << 25.0 << 0;
-        // 20350 is the last start while 50 frames per column are shown.
-        QTest::newRow("out keeps the view inside") << 50.0 << 20350 << false << false << 0 << -1 << 100.0 << 0;
-        QTest::newRow("out past the whole sample") << 100.0 << 0 << false << false << 0 << -1 << 100.0 << 0;
-        QTest::newRow("in past 1/16") << 1.0 / 16 << 800 << false << false << 0 << 1 << 1.0 / 16 << 800;
-        QTest::newRow("wheel turned off") << 100.0 << 0 << false << true << 100 << 1 << 100.0 << 0;
+        QTest::addColumn<QString>("wantZoom");
+        // The frame under the mouse stays under it; a notch is a factor of 1.25.
+        QTest::newRow("in at the mouse") << 100.0 << 0 << false << false << false << 100 << 1 << 80.0 << 2000 << "1.3x";
+        QTest::newRow("in at the middle") << 100.0 << 0 << true << false << false << 100 << 1 << 80.0 << 4060 << "1.3x";
+        QTest::newRow("two notches") << 100.0 << 0 << false << false << false << 0 << 2 << 64.0 << 0 << "1.6x";
+        // Mirrored, column 100 shows frame 30699, as before the zoom.
+        QTest::newRow("in at the mouse, reversed") << 100.0 << 0 << false << false << true << 100 << 1 << 80.0 << 6140 << "1.3x";
+        // 7140 is the last start while 80 frames per column are shown.
+        QTest::newRow("out keeps the view inside") << 80.0 << 7140 << false << false << false << 0 << -1 << 100.0 << 0 << "whole sample";
+        QTest::newRow("out past the whole sample") << 100.0 << 0 << false << false << false << 0 << -1 << 100.0 << 0 << "whole sample";
+        QTest::newRow("in past 1/16") << 1.0 / 16 << 800 << false << false << false << 0 << 1 << 1.0 / 16 << 800 << "1600x";
+        QTest::newRow("wheel turned off") << 100.0 << 0 << false << true << false << 100 << 1 << 100.0 << 0 << "whole sample";
     }
 
     void wheelZoom() {
@@ -144,18 +183,19 @@ private slots:
         QFETCH(int, viewStart);
         QFETCH(bool, centred);
         QFETCH(bool, disabled);
+        QFETCH(bool, reversed);
         QFETCH(int, column);
         QFETCH(int, notches);
         QFETCH(double, wantFramesPerColumn);
         QFETCH(int, wantViewStart);
+        QFETCH(QString, wantZoom);
         Settings::setFlag(Settings::kZoomCentered, centred);
         Settings::setFlag(Settings::kDisableKeyboardFocus, disabled);
         Panel panel(framesPerColumn, viewStart);
+        if (reversed) panel.reverse(true);
         panel.fixture.sent();
 
-        QWheelEvent wheel(QPointF(column, 30), panel.waveform->mapToGlobal(QPointF(column, 30)), QPoint(),
-                          QPoint(0, 120 * notches), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-        QCoreApplication::sendEvent(panel.waveform, &wheel);
+        wheel(panel.waveform, column, notches);
 
         QCOMPARE(panel.fixture.sample->framesPerColumn, wantFramesPerColumn);
         QCOMPARE(panel.fixture.sample->viewStart, wantViewStart);
@@ -163,7 +203,21 @@ private slots:
         const auto sent = panel.fixture.sent();
         QCOMPARE(int(sent.size()), changed ? 1 : 0);
         QCOMPARE(count(sent, fromUiRefreshPeaks), changed ? 1 : 0);
-        QCOMPARE(panel.status.text(2), "zoom : 1 / " + QString::number(wantFramesPerColumn));
+        QCOMPARE(panel.status.text(StatusBar::kZoomLine), "zoom : " + wantZoom);
+    }
+
+    // Thirty notches from the whole sample reach about a frame per column
+    // (1.25^-30 of 100), and thirty back show the whole sample again.
+    void zoomStepsAreAQuarter() {
+        Panel panel;
+        for (int notch = 1; notch <= 30; notch++) {
+            wheel(panel.waveform, 0, 1);
+            QCOMPARE(panel.fixture.sample->framesPerColumn, 100.0 / std::pow(1.25, notch));
+        }
+        QCOMPARE(panel.status.text(StatusBar::kZoomLine), QString("zoom : 808x"));
+        for (int notch = 0; notch < 30; notch++) wheel(panel.waveform, 0, -1);
+        QCOMPARE(panel.fixture.sample->framesPerColumn, 100.0);
+        QCOMPARE(panel.status.text(StatusBar::kZoomLine), QString("zoom : whole sample"));
     }
 
     void scrollBarMovesTheView() {
@@ -244,7 +298,7 @@ private slots:
         for (int frame : wantFrames) want.push_back(markerMessage(kInstrument, kind, frame));
         QCOMPARE(panel.fixture.sent(), want);
         QCOMPARE(panel.marker(kind)->x() + line, shown ? 180 : before + line);
-        if (kind == 0 && shown) QCOMPARE(panel.status.text(0), QString("loop start : 18000"));
+        if (kind == 0 && shown) QCOMPARE(panel.status.text(0), QString("loop start : 1.800 s"));
     }
 
     // A marker goes where the plug-in will put it, and says so while it is
@@ -255,9 +309,9 @@ private slots:
         QTest::addColumn<int>("wantFrame");
         QTest::addColumn<QString>("wantStatus");
         // The loop runs from 10000 (column 100) to 30000 (column 300).
-        QTest::newRow("loop start past loop end") << 0 << 350 << 29999 << "loop start : 29999";
-        QTest::newRow("loop end before loop start") << 1 << 50 << 10001 << "loop end : 10001";
-        QTest::newRow("start anywhere") << 2 << 350 << 35000 << "";
+        QTest::newRow("loop start past loop end") << 0 << 350 << 29999 << "loop start : 3.000 s";
+        QTest::newRow("loop end before loop start") << 1 << 50 << 10001 << "loop end : 1.000 s";
+        QTest::newRow("start anywhere") << 2 << 350 << 35000 << "start : 3.500 s";
     }
 
     void markersStopWhereThePluginStopsThem() {
@@ -271,7 +325,114 @@ private slots:
         panel.drag(kind, {column});
         QCOMPARE(panel.fixture.sent(), (std::vector<SentMessage>{markerMessage(kInstrument, kind, wantFrame)}));
         QCOMPARE(panel.marker(kind)->x() + Marker::kWidth / 2, int(std::lround(wantFrame / 100.0)));
-        if (!wantStatus.isEmpty()) QCOMPARE(panel.status.text(kind), wantStatus);
+        QCOMPARE(panel.status.text(kMarkerLine[kind]), wantStatus);
+        QCOMPARE(panel.status.lineToolTip(kMarkerLine[kind]).split(' ').last(), QString::number(wantFrame));
+        QVERIFY(panel.marker(kind)->toolTip().endsWith("frame " + QString::number(wantFrame)));
+    }
+
+    // The instrument's name and what its sample is, above the picture.
+    void nameAboveThePicture() {
+        Panel panel;
+        const QList<QLabel*> labels = panel.display.findChildren<QLabel*>();
+        auto labelWith = [&](const QString& text) -> QLabel* {
+            for (QLabel* label : labels)
+                if (label->text() == text) return label;
+            return nullptr;
+        };
+        QLabel* name = labelWith("wave");
+        QLabel* about = labelWith("mono, 10 kHz, 4.070 s");
+        QVERIFY(name && about);
+        QVERIFY(name->geometry().bottom() < panel.waveform->y());
+        QVERIFY(about->geometry().bottom() < panel.waveform->y());
+
+        panel.fixture.sample->channels = 2;
+        panel.reverse(true);
+        panel.display.waveformReady();
+        QCOMPARE(about->text(), QString("stereo, 10 kHz, 4.070 s, reversed"));
+        panel.show(nullptr);
+        QCOMPARE(name->text(), QString());
+        QCOMPARE(about->text(), QString());
+    }
+
+    // A stereo sample: the left channel in the upper half, the right one
+    // (its columns from kSecondChannelColumn) in the lower half.
+    void stereoShowsTwoTraces() {
+        Panel panel;
+        SampleData& record = *panel.fixture.sample;
+        record.channels = 2;
+        for (int column = 0; column < 407; column++) {
+            const bool loud = column >= 250 && column < 300;
+            record.maxPeaks[SampleData::kSecondChannelColumn + column] = loud ? 0.8f : 0.0f;
+            record.minPeaks[SampleData::kSecondChannelColumn + column] = loud ? -0.8f : 0.0f;
+        }
+        panel.display.waveformReady();
+        const int quarter = Waveformz::kHeight / 4;
+        for (int y : {quarter - 8, quarter + 8}) QCOMPARE(accentColumns(panel.waveform, y), range(101, 200));  // 100: the loop start
+        for (int y : {3 * quarter - 8, 3 * quarter + 8}) QCOMPARE(accentColumns(panel.waveform, y), range(250, 300));
+    }
+
+    // With "rev" on, the picture shows the sample as it plays: mirrored, the
+    // markers with it, and a dragged marker still sets its own frame.
+    void reverseMirrorsThePicture() {
+        Settings::setFlag(Settings::kEnableLoopAutomation, true);
+        Panel panel;
+        const int line = Marker::kWidth / 2;
+        panel.reverse(true);
+        QCOMPARE(accentColumns(panel.waveform, Waveformz::kHeight / 2 - 10), range(207, 307));
+        // Frame 10000 begins where frame 10001 ends in the mirror: column 306.99.
+        QCOMPARE(panel.marker(0)->x() + line, 307);
+        QCOMPARE(panel.marker(1)->x() + line, 107);
+        QCOMPARE(panel.marker(2)->x() + line, 406);  // the first frame, at the right edge
+        panel.fixture.sent();
+
+        panel.drag(0, {350});
+        QCOMPARE(panel.fixture.sent(), (std::vector<SentMessage>{markerMessage(kInstrument, 0, 5699)}));
+        QCOMPARE(panel.marker(0)->x() + line, 350);
+
+        // Scrolling by the bar runs from the sample's end.
+        auto* bar = panel.display.findChild<ScrollBar*>();
+        panel.fixture.sample->framesPerColumn = 25.0;
+        panel.display.waveformReady();
+        QCOMPARE(bar->position(), 30525);
+        mouse(bar, QEvent::MouseButtonPress, {2, 5}, Qt::LeftButton);  // one page towards the left: later frames
+        QCOMPARE(panel.fixture.sample->viewStart, 10175);
+
+        panel.fixture.sample->framesPerColumn = 100.0;
+        panel.fixture.sample->viewStart = 0;
+        panel.reverse(false);
+        panel.display.waveformReady();
+        QCOMPARE(panel.marker(1)->x() + line, 300);
+        QCOMPARE(accentColumns(panel.waveform, Waveformz::kHeight / 2 - 10), range(101, 200));
+    }
+
+    // The ruler labels round times, far enough apart to read, at every zoom;
+    // mirrored, time runs from the right.
+    void rulerLabelsAdaptToTheZoom() {
+        Panel panel;
+        auto* ruler = panel.display.findChild<TimeRuler*>();
+        QVERIFY(ruler->y() >= panel.waveform->geometry().bottom());
+        auto labels = [&] {
+            QList<QPair<int, QString>> all;
+            for (const TimeRuler::Tick& tick : ruler->ticks())
+                if (!tick.label.isEmpty()) all.append({int(std::lround(tick.x)), tick.label});
+            return all;
+        };
+        using Labels = QList<QPair<int, QString>>;
+        QCOMPARE(labels(), (Labels{{0, "0 s"}, {100, "1 s"}, {200, "2 s"}, {300, "3 s"}, {400, "4 s"}}));
+        panel.fixture.sample->framesPerColumn = 100.0 / std::pow(1.25, 6);  // six notches in: 26.2 frames per column
+        panel.display.waveformReady();
+        QCOMPARE(labels().first(), (QPair<int, QString>{0, "0.0 s"}));
+        QCOMPARE(labels()[1], (QPair<int, QString>{76, "0.2 s"}));
+        panel.fixture.sample->framesPerColumn = 1.0 / 16;
+        panel.fixture.sample->viewStart = 10000;
+        panel.display.waveformReady();
+        QCOMPARE(labels().first(), (QPair<int, QString>{0, "1.0000 s"}));
+        QCOMPARE(labels()[1], (QPair<int, QString>{80, "1.0005 s"}));
+        panel.fixture.sample->framesPerColumn = 100.0;
+        panel.fixture.sample->viewStart = 0;
+        panel.reverse(true);
+        QCOMPARE(labels().first(), (QPair<int, QString>{407, "0 s"}));
+        QCOMPARE(labels().last(), (QPair<int, QString>{7, "4 s"}));
     }
 
     // Markers on the same frame each keep a handle of their own: with the
@@ -317,10 +478,10 @@ private slots:
         panel.fixture.sample->loopEnd = 16000;
         panel.display.poll();
         QCOMPARE(panel.waveform->shown().length, kLength);
-        QCOMPARE(panel.status.text(1), QString("loop end : 30000"));
+        QCOMPARE(panel.status.text(1), QString("loop end : 3.000 s"));
         panel.display.waveformReady();
         QCOMPARE(panel.waveform->shown().length, 16500);
-        QCOMPARE(panel.status.text(1), QString("loop end : 16000"));
+        QCOMPARE(panel.status.text(1), QString("loop end : 1.600 s"));
     }
 
     void pollRepaintsOnlyOnChange() {
@@ -340,7 +501,7 @@ private slots:
         QCOMPARE(paintsAfterPoll(), 0);
         panel.fixture.sample->loopEnd = 35000;  // the plug-in moved a marker
         QCOMPARE(paintsAfterPoll(), 1);
-        QCOMPARE(panel.status.text(1), QString("loop end : 35000"));
+        QCOMPARE(panel.status.text(1), QString("loop end : 3.500 s"));
         QCOMPARE(paintsAfterPoll(), 0);
         panel.fixture.sample->loopOn = 1;
         QCOMPARE(paintsAfterPoll(), 1);

@@ -91,17 +91,103 @@ TEST(SampleDisplay, ColumnsPastTheEndAreCleared) {
     }
 }
 
-TEST(SampleDisplay, WideColumnsSampleEveryTenthFrame) {
-    DisplayFixture f;
-    const auto data = wave(814000);
-    f.display.setWaveform(f.addInstrument(data));
-    EXPECT_EQ(f.record().framesPerColumn, 2000.0);
-    for (int column : {0, 7, 300}) {
-        float high = 0.0f;
-        for (int k = column * 2000; k < column * 2000 + 2000; k += 10) high = std::max(high, data[k]);
-        EXPECT_EQ(f.record().maxPeaks[column], high) << column;
+// Each wide column shows the lowest and highest of all its frames (and of 0).
+// Waves with a period near the 2000-frame column's tenth used to be sampled
+// at one phase per column and drawn as streaks of wrong heights.
+TEST(SampleDisplay, WideColumnsShowTheirTruePeaks) {
+    auto pulses = [](int frames, int period) {  // one frame of 1 and one of -1 per period
+        std::vector<float> data(frames, 0.1f);
+        for (int k = 3; k + 1 < frames; k += period) data[k] = 1.0f, data[k + 1] = -1.0f;
+        return data;
+    };
+    auto sine = [](int frames, double period) {
+        std::vector<float> data(frames);
+        for (int k = 0; k < frames; k++) data[k] = static_cast<float>(std::sin(6.283185307179586 * (k + 0.25) / period) * 0.8);
+        return data;
+    };
+    const struct {
+        const char* name;
+        std::vector<float> data;
+    } waves[] = {
+        {"smooth", wave(814000)},
+        {"pulses every 10 frames", pulses(814000, 10)},
+        {"sine of 10.05 frames", sine(814000, 10.05)},
+        {"pulses every 1000 frames, scrolled", pulses(900000, 1000)},
+    };
+    for (const auto& w : waves) {
+        DisplayFixture f;
+        f.display.setWaveform(f.addInstrument(w.data));
+        SampleData& r = f.record();
+        const double zoom = 2000.0;
+        r.framesPerColumn = zoom;
+        r.viewStart = static_cast<int>(w.data.size()) - 814000;
+        f.display.processPeak();
+        for (int column = 0; column < 407; column++) {
+            float high = 0.0f, low = -0.0f;
+            for (int k = r.viewStart + column * 2000; k < r.viewStart + column * 2000 + 2000; k++) {
+                high = std::max(high, w.data[k]);
+                low = std::min(low, w.data[k]);
+            }
+            ASSERT_EQ(r.maxPeaks[column], high) << w.name << " column " << column;
+            ASSERT_EQ(r.minPeaks[column], low) << w.name << " column " << column;
+        }
     }
+    DisplayFixture f;
+    f.display.setWaveform(f.addInstrument(wave(814000)));
     EXPECT_TRUE(std::signbit(f.record().minPeaks[3]));  // all frames positive there: negative zero
+}
+
+// Columns of fractional width: every frame goes to exactly one column, the
+// one in whose span the frame begins.
+TEST(SampleDisplay, FractionalColumnsPartitionTheFrames) {
+    DisplayFixture f;
+    const int frames = 10007;  // 24.587... frames per column
+    std::vector<float> data(frames, 0.0f);
+    Instrument* instrument = f.addInstrument(data);
+    SampleData& r = f.record();
+    for (int spike : {0, 24, 25, 5003, frames - 1}) {
+        f.sampleData.back()[spike] = 0.5f;  // the display's copy is taken when shown
+        f.display.setWaveform(instrument);
+        f.sampleData.back()[spike] = 0.0f;
+        const int column = static_cast<int>(std::floor(spike / r.framesPerColumn));
+        for (int i = 0; i < 407; i++) ASSERT_EQ(r.maxPeaks[i], i == column ? 0.5f : 0.0f) << spike << " " << i;
+    }
+}
+
+// A stereo sample: the left channel's columns from 0, the right's from
+// kSecondChannelColumn, at every zoom; the record says two channels and the
+// sample's rate.
+TEST(SampleDisplay, StereoSamplesShowBothChannels) {
+    DisplayFixture f;
+    std::vector<float> data(2 * 4070);
+    for (int k = 0; k < 4070; k++) data[k] = 0.5f, data[4070 + k] = -0.25f;
+    Instrument* stereo = f.addInstrument(data, 2);
+    stereo->getSample(0, -1, -1)->setSamplerate(48000);
+    f.display.setWaveform(stereo);
+    SampleData& r = f.record();
+    EXPECT_EQ(r.channels, 2);
+    EXPECT_EQ(r.sampleRate, 48000);
+    const int right = SampleData::kSecondChannelColumn;
+    for (double zoom : {10.0, 0.5}) {
+        r.framesPerColumn = zoom;
+        f.display.processPeak();
+        for (int column : {0, 200, 406}) {
+            EXPECT_EQ(r.maxPeaks[column], 0.5f) << zoom << " " << column;
+            EXPECT_EQ(r.maxPeaks[right + column], zoom < 1 ? -0.25f : 0.0f) << zoom << " " << column;
+            EXPECT_EQ(r.minPeaks[right + column], zoom < 1 ? 0.0f : -0.25f) << zoom << " " << column;
+        }
+    }
+    // An overwritten column count stays within the first channel's half.
+    r.columns = 960;
+    r.framesPerColumn = 1.0;
+    r.maxPeaks[right] = kUntouched;
+    f.display.processPeak();
+    EXPECT_EQ(r.maxPeaks[right], 0.0f);
+    EXPECT_EQ(r.minPeaks[right], -0.25f);
+
+    f.display.setWaveform(f.addInstrument(wave(4070)));
+    EXPECT_EQ(r.channels, 1);
+    EXPECT_EQ(r.sampleRate, 44100);
 }
 
 TEST(SampleDisplay, ShortSamplesArePointSampled) {
