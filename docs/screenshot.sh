@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
 # Takes docs/editor.png: the editor in quaxel2-editor-host on a private X
 # server (Xvfb), with a chord playing so that the meters show it.
+# SCALE=200 takes docs/editor-200.png, the window at 200 % (150 likewise).
 # Needs xvfb, x11-utils and imagemagick. BUILD_DIR picks the build (build/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
-out=docs/editor.png
+scale=${SCALE:-100}
+case "$scale" in
+  100) out=docs/editor.png; size=820x505 ;;
+  150) out=docs/editor-150.png; size=1230x758 ;;
+  200) out=docs/editor-200.png; size=1640x1010 ;;
+  *) echo "SCALE is 100, 150 or 200" >&2; exit 2 ;;
+esac
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUAXEL2_WERROR=ON -DQUAXEL2_BUILD_BENCH=OFF
@@ -28,7 +35,7 @@ trap cleanup EXIT
 # The first free display from :90 on; Xvfb writes its number once it is ready.
 for n in $(seq 90 189); do
   [ -e "/tmp/.X$n-lock" ] && continue
-  Xvfb ":$n" -screen 0 1280x1024x24 -noreset -nolisten tcp -displayfd 3 3>"$work/display" >/dev/null 2>&1 &
+  Xvfb ":$n" -screen 0 1920x1200x24 -noreset -nolisten tcp -displayfd 3 3>"$work/display" >/dev/null 2>&1 &
   xvfb=$!
   for _ in $(seq 50); do
     [ -s "$work/display" ] && break
@@ -41,6 +48,11 @@ for n in $(seq 90 189); do
 done
 [ -n "$xvfb" ] || { echo "could not start Xvfb" >&2; exit 1; }
 export DISPLAY=":$(head -n1 "$work/display")"
+
+# The editor program's settings: only the window size, none of the user's.
+mkdir -p "$work/config/Quaxel2"
+printf '[editor]\nwindowScale=%s\n' "$scale" >"$work/config/Quaxel2/UIQuaxel2VST.conf"
+export XDG_CONFIG_HOME="$work/config"
 
 mkfifo "$work/in"
 "$build/quaxel2-editor-host" "$build/quaxel2.so" <"$work/in" >"$work/out" 2>"$work/err" &
@@ -56,7 +68,7 @@ done
 [ -n "$window" ] || { echo "the host opened no window:" >&2; cat "$work/out" "$work/err" >&2; exit 1; }
 # The editor program draws into a child window of the host's.
 for _ in $(seq 100); do
-  xwininfo -tree -id "$window" 2>/dev/null | grep -q '820x505+0+0' && break
+  xwininfo -tree -id "$window" 2>/dev/null | grep -q "$size+0+0" && break
   sleep 0.1
 done
 
