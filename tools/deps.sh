@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a build needs, if any are missing:
-#   deps.sh demo  the plug-in, its editor program and the offline renderer
+#   deps.sh demo  the plug-in, its editor program, the offline renderer and
+#                 the standalone program
 #   deps.sh       everything: also the tests, the sanitizer and fuzz builds,
-#                 the window tests' X server and the benchmarks' reference
+#                 the window tests' X server, the standalone tests' JACK
+#                 server and the benchmarks' reference
 set -euo pipefail
 
 demo=(
@@ -10,6 +12,7 @@ demo=(
   libsndfile1-dev libmad0-dev libsmf-dev
   libespeak-ng-dev espeak-ng-data
   qt6-base-dev libxcb1-dev libx11-dev
+  libjack-jackd2-dev
 )
 tests=(
   libgtest-dev libgmock-dev libbenchmark-dev
@@ -17,6 +20,7 @@ tests=(
   clang libclang-rt-14-dev
   xvfb xauth x11-utils xdotool imagemagick
   libfluidsynth-dev fluid-soundfont-gm
+  jackd2
 )
 
 packages=("${demo[@]}")

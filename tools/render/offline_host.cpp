@@ -1,210 +1,34 @@
 #include "tools/render/offline_host.h"
 
-#include <dlfcn.h>
-#include <sys/stat.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 
-namespace {
-
-constexpr VstIntPtr kProcessLevelOffline = 4;
-constexpr const char* kVendor = "Quaxel2";
-constexpr const char* kProduct = "quaxel2-render";
-
-// What this host offers through audioMasterCanDo.
-constexpr const char* kHostCanDos[] = {"sendVstEvents", "sendVstMidiEvent", "sendVstTimeInfo",
-                                       "startStopProcess"};
-
-// The host answering calls that arrive before a record carries its pointer in
-// resvd1: the version query with no record, or calls from the plug-in's constructor.
-OfflineHost* activeHost = nullptr;
-
-VstIntPtr copyText(void* ptr, const char* text) {
-    if (!ptr) return 0;
-    std::snprintf(static_cast<char*>(ptr), kMaxVendorStringLength, "%s", text);
-    return 1;
-}
-
-}  // namespace
-
 OfflineHost::OfflineHost(int sampleRate, int blockSize, TempoMap tempo)
-    : sampleRate_(sampleRate), blockSize_(blockSize), tempo_(std::move(tempo)) {
-    tempo_.fill(timeInfo_, 0, sampleRate_);
-}
-
-OfflineHost::~OfflineHost() {
-    if (running_) stop();
-    if (effect_) dispatch(effClose);
-    if (library_) dlclose(library_);
-    if (activeHost == this) activeHost = nullptr;
-}
-
-void OfflineHost::load(const std::string& path) {
-    path_ = path;
-    struct stat info;
-    if (stat(path.c_str(), &info) != 0)
-        throw HostError("cannot open plug-in '" + path + "': " + std::strerror(errno));
-    if (!S_ISREG(info.st_mode)) throw HostError("plug-in '" + path + "' is not a file");
-
-    // Without a slash dlopen would search the library path instead of this directory.
-    std::string loadPath = path.find('/') == std::string::npos ? "./" + path : path;
-    library_ = dlopen(loadPath.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!library_) throw HostError("cannot load plug-in '" + path + "': " + dlerror());
-
-    using EntryPoint = AEffect* (*)(audioMasterCallback);
-    auto entry = reinterpret_cast<EntryPoint>(dlsym(library_, "VSTPluginMain"));
-    if (!entry) throw HostError("'" + path + "' is not a VST 2.4 plug-in: no VSTPluginMain entry point");
-
-    activeHost = this;
-    AEffect* effect = entry(&OfflineHost::callback);
-    if (!effect) throw HostError("VSTPluginMain of '" + path + "' returned no plug-in");
-    if (effect->magic != kEffectMagic) {
-        char magic[16];
-        std::snprintf(magic, sizeof magic, "0x%08x", static_cast<unsigned>(effect->magic));
-        throw HostError("'" + path + "' returned a record without the VST magic (" + magic + ")");
-    }
-    if (!effect->dispatcher) throw HostError("'" + path + "' returned a record without a dispatcher");
-    effect_ = effect;  // from here on the destructor closes it
-    effect_->resvd1 = reinterpret_cast<VstIntPtr>(this);
-
-    if (!effect_->processReplacing && !effect_->process)
-        throw HostError("'" + path + "' has no processing function");
-    if (effect_->numOutputs < 1) throw HostError("'" + path + "' has no audio outputs");
-
-    dispatch(effOpen);
-    dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate_));
-    dispatch(effSetBlockSize, 0, blockSize_);
-}
-
-void OfflineHost::setChunk(std::vector<char>& data, bool forProgram) {
-    dispatch(effSetChunk, forProgram ? 1 : 0, static_cast<VstIntPtr>(data.size()), data.data());
-}
-
-void OfflineHost::setProgram(int program) {
-    if (program >= effect_->numPrograms)
-        throw HostError("--program " + std::to_string(program) + ": '" + path_ + "' has " +
-                        std::to_string(effect_->numPrograms) + " programs");
-    dispatch(effBeginSetProgram);
-    dispatch(effSetProgram, 0, program);
-    dispatch(effEndSetProgram);
-}
-
-std::string OfflineHost::programName() {
-    // Room beyond the 24 characters a name may have, for plug-ins that write more.
-    char name[256] = {};
-    dispatch(effGetProgramName, 0, 0, name);
-    name[sizeof name - 1] = '\0';
-    return name;
+    : sampleRate_(sampleRate), tempo_(std::move(tempo)),
+      host_("quaxel2-render", VstHost::Pace::Offline, sampleRate, blockSize) {
+    tempo_.fill(host_.timeInfo(), 0, sampleRate_);
 }
 
 void OfflineHost::setParameter(int index, float value) {
-    if (index >= effect_->numParams)
-        throw HostError("--param " + std::to_string(index) + ": '" + path_ + "' has " +
-                        std::to_string(effect_->numParams) + " parameters");
-    if (effect_->setParameter) effect_->setParameter(effect_, index, value);
-}
-
-void OfflineHost::start(size_t maxEventsPerBlock) {
-    midiEvents_.assign(maxEventsPerBlock, VstMidiEvent{});
-    // VstEvents is two pointer-sized words followed by the pointer array.
-    eventListStorage_.assign(2 + std::max<size_t>(maxEventsPerBlock, 2), 0);
-
-    // The plug-in gets at least two of each, even if it declares fewer.
-    auto makeBuffers = [this](std::vector<std::vector<float>>& buffers, std::vector<float*>& pointers,
-                              int count) {
-        buffers.assign(std::max(count, 2), std::vector<float>(blockSize_, 0.0f));
-        pointers.clear();
-        for (auto& buffer : buffers) pointers.push_back(buffer.data());
-    };
-    makeBuffers(inputs_, inputPointers_, effect_->numInputs);
-    makeBuffers(outputs_, outputPointers_, effect_->numOutputs);
-
-    dispatch(effMainsChanged, 0, 1);
-    dispatch(effStartProcess);
-    running_ = true;
+    if (index >= host_.parameterCount())
+        throw HostError("--param " + std::to_string(index) + ": '" + host_.path() + "' has " +
+                        std::to_string(host_.parameterCount()) + " parameters");
+    host_.setParameter(index, value);
 }
 
 void OfflineHost::process(int64_t position, const TimedMidiEvent* events, size_t count, int frames) {
-    if (count > midiEvents_.size() || frames > blockSize_)
-        throw std::logic_error("block exceeds the storage reserved by start()");
+    if (count > host_.eventCapacity()) throw std::logic_error("block exceeds the storage reserved by start()");
 
-    tempo_.fill(timeInfo_, position, sampleRate_);
+    VstTimeInfo& time = host_.timeInfo();
+    tempo_.fill(time, position, sampleRate_);
     if (transportStarting_) {
-        timeInfo_.flags |= kVstTransportChanged;
+        time.flags |= kVstTransportChanged;
         transportStarting_ = false;
     }
-
-    if (count > 0) {
-        VstEvents* list = eventList();
-        for (size_t i = 0; i < count; ++i) {
-            VstMidiEvent& midi = midiEvents_[i];
-            midi = VstMidiEvent{};
-            midi.type = kVstMidiType;
-            midi.byteSize = sizeof(VstMidiEvent);
-            midi.deltaFrames = static_cast<VstInt32>(events[i].frame - position);
-            std::memcpy(midi.midiData, events[i].bytes, 3);
-            list->events[i] = reinterpret_cast<VstEvent*>(&midi);
-        }
-        list->numEvents = static_cast<VstInt32>(count);
-        list->reserved = 0;
-        dispatch(effProcessEvents, 0, 0, list);
+    for (size_t i = 0; i < count; ++i) {
+        VstMidiEvent& midi = host_.events()[i];
+        midi = VstMidiEvent{};
+        midi.deltaFrames = static_cast<VstInt32>(events[i].frame - position);
+        std::memcpy(midi.midiData, events[i].bytes, 3);
     }
-
-    // Zeroed every block: a plug-in may process in place and leave its inputs dirty,
-    // and the accumulating process() adds to what the outputs hold.
-    for (auto& buffer : inputs_) std::fill_n(buffer.begin(), frames, 0.0f);
-    for (auto& buffer : outputs_) std::fill_n(buffer.begin(), frames, 0.0f);
-    if (effect_->processReplacing)
-        effect_->processReplacing(effect_, inputPointers_.data(), outputPointers_.data(), frames);
-    else
-        effect_->process(effect_, inputPointers_.data(), outputPointers_.data(), frames);
-}
-
-void OfflineHost::stop() {
-    running_ = false;
-    dispatch(effStopProcess);
-    dispatch(effMainsChanged, 0, 0);
-}
-
-VstIntPtr OfflineHost::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
-    return effect_->dispatcher(effect_, opcode, index, value, ptr, opt);
-}
-
-VstIntPtr OfflineHost::callback(AEffect* effect, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float) {
-    if (opcode == audioMasterVersion) return kVstVersion;
-    OfflineHost* host = effect && effect->resvd1 ? reinterpret_cast<OfflineHost*>(effect->resvd1)
-                                                 : activeHost;
-    return host ? host->answer(opcode, ptr) : 0;
-}
-
-VstIntPtr OfflineHost::answer(VstInt32 opcode, void* ptr) {
-    switch (opcode) {
-        case audioMasterAutomate:  // parameter changes from the plug-in need no recording here
-        case audioMasterCurrentId:
-            return 0;
-        case audioMasterGetTime:
-            return reinterpret_cast<VstIntPtr>(&timeInfo_);
-        case audioMasterGetSampleRate:
-            return sampleRate_;
-        case audioMasterGetBlockSize:
-            return blockSize_;
-        case audioMasterGetCurrentProcessLevel:
-            return kProcessLevelOffline;
-        case audioMasterGetVendorString:
-            return copyText(ptr, kVendor);
-        case audioMasterGetProductString:
-            return copyText(ptr, kProduct);
-        case audioMasterGetVendorVersion:
-            return 1;
-        case audioMasterCanDo:
-            if (!ptr) return 0;
-            for (const char* canDo : kHostCanDos)
-                if (std::strcmp(static_cast<const char*>(ptr), canDo) == 0) return 1;
-            return 0;
-        default:
-            return 0;
-    }
+    host_.process(count, frames);
 }
