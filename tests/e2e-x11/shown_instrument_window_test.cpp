@@ -10,7 +10,13 @@
 #include <cmath>
 #include <string>
 
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+
+#include "editor-program/dark_look.h"
 #include "editor-program/layout.h"
+#include "editor-program/status_bar.h"
 #include "editor-program/waveform_display.h"
 #include "editor-program/waveformz.h"
 #include "tests/e2e-x11/editor_window_fixture.h"
@@ -74,6 +80,38 @@ protected:
     static QPoint loopStartHandle(double value) { return {kWaveformLeft + columnOf(value) + 2, kWaveformTop + 3}; }
     static QPoint loopEndHandle(double value) { return {kWaveformLeft + columnOf(value) - 2, kWaveformTop + 3}; }
     double marker(int instrument, int kind) { return host->ask("param " + std::to_string(640 + 4 * instrument + kind)); }
+
+    // The status texts as the editor draws them for markers at `frames` of a
+    // sample of `length` frames at `rate` Hz, shown whole: drawn here by the
+    // editor's own status widget on Qt's offscreen platform, into a picture
+    // of the window's size, saved as a file that lives as long as the test.
+    std::string statusPicture(int rate, int length, const int (&frames)[3]) {
+        static int argc = 3;
+        static char name[] = "x11-tests", option[] = "-platform", platform[] = "offscreen";
+        static char* argv[] = {name, option, platform, nullptr};
+        static QApplication* application = [] {
+            auto* made = new QApplication(argc, argv);
+            applyDarkLook(*made);
+            return made;
+        }();
+        static_cast<void>(application);
+        StatusBar status;
+        status.setFixedSize(layout::kStatusBar.size());
+        status.setSampleRate(rate);
+        for (int kind = 0; kind < 3; kind++) status.setMarker(kind, frames[kind]);
+        const double whole = static_cast<double>(length) / kColumns;
+        status.setZoom(whole, whole);
+        QImage picture(layout::kWidth, layout::kHeight, QImage::Format_RGB32);
+        picture.fill(Qt::black);
+        QPainter painter(&picture);
+        status.render(&painter, layout::kStatusBar.topLeft());
+        painter.end();
+        const std::string file = "/tmp/quaxel2-x11-status-" + std::to_string(getpid()) + "-" +
+                                 std::to_string(images.size()) + ".png";
+        picture.save(QString::fromStdString(file));
+        images.push_back(file);
+        return file;
+    }
 
     std::vector<std::string> images;
 };
@@ -159,6 +197,27 @@ TEST_F(ShownInstrumentWindow, LoopStartStopsBeforeLoopEnd) {
     // While held, the flag stood at the loop end, not under the mouse.
     const int flags = distinctColours(held, kWaveformLeft + 296, kWaveformTop, 9, 10);
     EXPECT_EQ(flags, 1) << "a marker was drawn under the mouse, past the loop end";
+}
+
+// A marker dragged in the window shows its place in seconds: the status
+// texts read as the editor's status widget draws them for the markers'
+// frames at the sample's rate, not in frames.
+TEST_F(ShownInstrumentWindow, AMarkerShowsItsPlaceInSeconds) {
+    constexpr int kPianoFrames = 64859, kPianoRate = 44100;  // program 0's first sound
+    ASSERT_TRUE(editorEmbeddedIn(window));
+    settle();
+    drag(startHandle(marker(0, 2)), {kWaveformLeft + 120, startHandle(0).y()});
+    settle();
+    int frames[3];
+    for (int kind = 0; kind < 3; kind++) frames[kind] = static_cast<int>(std::lround(marker(0, kind) * kPianoFrames));
+    ASSERT_GT(frames[2], 0) << "the drag did not move the start";
+    const std::string shown = grab();
+    const QRect texts = layout::kStatusBar;
+    const std::string inSeconds = statusPicture(kPianoRate, kPianoFrames, frames);
+    const std::string inFrames = statusPicture(0, kPianoFrames, frames);
+    ASSERT_GT(differingPixels(inSeconds, inFrames, texts.x(), texts.y(), texts.width(), texts.height()), 0);
+    EXPECT_EQ(differingPixels(shown, inSeconds, texts.x(), texts.y(), texts.width(), texts.height()), 0)
+        << "the status texts are not the markers' times (start at frame " << frames[2] << ")";
 }
 
 }  // namespace
