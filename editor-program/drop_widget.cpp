@@ -54,7 +54,7 @@ void DropWidget::addRow(InstrumentView* row) {
     for (int i = 0; i < rows->count() - 1; i++)
         if (auto* above = qobject_cast<InstrumentView*>(rows->itemAt(i)->widget()))
             if (above->name() == row->name()) alike++;
-    row->setShownName(alike == 1 ? row->name() : row->name() + " " + QString::number(alike));
+    row->setShownName(alike);
     rows->insertWidget(rows->count() - 1, row);
 }
 

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPainter>
 
+#include <algorithm>
 #include <cstring>
 
 #include "contract/defaults.h"
@@ -72,7 +73,7 @@ InstrumentView::InstrumentView(PluginLink& link, ShownInstrument& shown, int32_t
     QPalette colours = title->palette();
     colours.setColor(QPalette::WindowText, style::kText);
     title->setPalette(colours);
-    setShownName(name);
+    setShownName(1);
     channelLabel = new QLabel(this);
     channelLabel->setGeometry(6, 24, layout::kRowNameWidth - 22, 14);
     channelLabel->setStyleSheet(QString("color: %1;").arg(style::kDimText.name()));
@@ -102,12 +103,16 @@ InstrumentView::InstrumentView(PluginLink& link, ShownInstrument& shown, int32_t
     poll();
 }
 
-void InstrumentView::setShownName(const QString& shownName) {
-    shownTitle = shownName;
-    // Elided in the font it is drawn in, so that no glyph is cut.
-    title->setText(QFontMetrics(title->font()).elidedText(shownName, Qt::ElideRight, title->width()));
+void InstrumentView::setShownName(int alike) {
+    const QString number = alike > 1 ? " " + QString::number(alike) : QString();
+    shownTitle = instrumentName + number;
+    // Elided in the font it is drawn in, so that no glyph is cut; the number
+    // stays whole after the "…", or rows of a long name would read alike.
+    const QFontMetrics metrics(title->font());
+    const int room = std::max(title->width() - metrics.horizontalAdvance(number), 0);
+    title->setText(metrics.elidedText(instrumentName, Qt::ElideRight, room) + number);
     // The whole name on hover, and the file it came from.
-    QString tip = shownName;
+    QString tip = shownTitle;
     if (shared && shared->path[0])
         tip += "\n" + QString::fromUtf8(shared->path, static_cast<int>(strnlen(shared->path, sizeof shared->path)));
     title->setToolTip(tip);

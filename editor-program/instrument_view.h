@@ -35,7 +35,8 @@ public:
     // followed by " 2", " 3" ... where rows above share it.
     QString name() const { return instrumentName; }
     QString shownName() const { return shownTitle; }
-    void setShownName(const QString& shown);
+    // The row is the `alike`-th of its name (1: the first, shown as it is).
+    void setShownName(int alike);
     InstrumentData* record() const { return shared; }
     Control* control(int parameter) const { return controls[parameter]; }
     Vumeter* meter() const { return vumeter; }
