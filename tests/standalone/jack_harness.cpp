@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -89,7 +90,31 @@ bool Process::wait(double seconds) {
     return true;
 }
 
-JackServer::JackServer(int rate, int period) : name_(uniqueName("quaxel2-test")) {
+ServerName::ServerName() {
+    const auto deadline = after(60);
+    for (;;) {
+        for (int slot = 0; slot < kPool; slot++) {
+            const std::string path = "/tmp/quaxel2-jack-server-" + std::to_string(slot) + ".lock";
+            const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+            if (fd < 0) continue;
+            if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+                lock_ = fd;
+                name_ = "quaxel2-test-" + std::to_string(slot);
+                return;
+            }
+            close(fd);
+        }
+        if (Clock::now() > deadline) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+}
+
+ServerName::~ServerName() {
+    if (lock_ >= 0) close(lock_);  // the lock goes with the descriptor
+}
+
+JackServer::JackServer(int rate, int period) : name_(claimed_.text()) {
+    if (name_.empty()) return;  // up() stays false
     server_ = new Process({"jackd", "--no-realtime", "-n", name_, "-d", "dummy", "-r", std::to_string(rate), "-p",
                            std::to_string(period)},
                           environment());

@@ -36,6 +36,29 @@ private:
     int exitCode_ = -1;
 };
 
+// A JACK server name of the test's own for as long as the object lives.
+// JACK keeps one table of at most eight servers for the whole machine, and
+// frees the entry of a server that died without saying so (killed, or ended
+// with its test) only when a server of the same name starts again. Test
+// servers therefore take their names from a small pool, each name held
+// under a lock file while in use: a dead server's entry is taken over by
+// the next test, and test runs can never fill the table for good.
+class ServerName {
+public:
+    static constexpr int kPool = 4;
+
+    // Waits up to a minute for a free name; empty when none came free.
+    ServerName();
+    ~ServerName();
+    ServerName(const ServerName&) = delete;
+    ServerName& operator=(const ServerName&) = delete;
+    const std::string& text() const { return name_; }
+
+private:
+    std::string name_;
+    int lock_ = -1;
+};
+
 class JackServer {
 public:
     // jackd --no-realtime -n NAME -d dummy -r rate -p period, waited for.
@@ -54,6 +77,7 @@ public:
     void stop();
 
 private:
+    ServerName claimed_;
     std::string name_;
     Process* server_ = nullptr;
     bool up_ = false;
