@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -46,6 +47,21 @@ protected:
     void TearDown() override {
         host.reset();
         if (!configHome.empty()) run("rm -rf '" + configHome + "'");
+        for (const std::string& image : images) unlink(image.c_str());
+    }
+
+    // A name for a picture file that lives as long as the test.
+    std::string newImage() {
+        const std::string image = "/tmp/quaxel2-x11-" + std::to_string(getpid()) + "-" +
+                                  std::to_string(images.size()) + ".png";
+        images.push_back(image);
+        return image;
+    }
+    // The whole host window, as such a file.
+    std::string grab() {
+        const std::string image = newImage();
+        run("DISPLAY=" + server->display + " import -window " + window + " " + image + " 2>/dev/null");
+        return image;
     }
 
     // Before the host starts: the editor program's settings file may be
@@ -74,6 +90,7 @@ protected:
     std::unique_ptr<HostProcess> host;
     std::string window;
     std::string configHome;
+    std::vector<std::string> images;
 };
 
 }  // namespace x11_test

@@ -49,23 +49,6 @@ bool sameColour(const unsigned char* rgb, const QColor& colour) {
 
 class InstrumentListWindow : public EditorWindow {
 protected:
-    void TearDown() override {
-        for (const std::string& image : images) unlink(image.c_str());
-        EditorWindow::TearDown();
-    }
-
-    std::string newImage() {
-        const std::string image = "/tmp/quaxel2-x11-list-" + std::to_string(getpid()) + "-" +
-                                  std::to_string(images.size()) + ".png";
-        images.push_back(image);
-        return image;
-    }
-    // The whole window, as a file that lives as long as the test.
-    std::string grab() {
-        const std::string image = newImage();
-        run("DISPLAY=" + server->display + " import -window " + window + " " + image + " 2>/dev/null");
-        return image;
-    }
     std::string crop(const std::string& image, const QRect& part) {
         const std::string cut = newImage();
         run("convert '" + image + "' -crop " + std::to_string(part.width()) + "x" + std::to_string(part.height()) + "+" +
@@ -139,7 +122,6 @@ protected:
         }
     }
 
-    std::vector<std::string> images;
 };
 
 // Program 0 holds two instruments; three more overflow the list.

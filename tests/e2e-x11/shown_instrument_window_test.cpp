@@ -33,19 +33,6 @@ constexpr int kColumns = Waveformz::kColumns;
 
 class ShownInstrumentWindow : public EditorWindow {
 protected:
-    void TearDown() override {
-        for (const std::string& image : images) unlink(image.c_str());
-        EditorWindow::TearDown();
-    }
-
-    // The whole window, as a file that lives as long as the test.
-    std::string grab() {
-        const std::string image = "/tmp/quaxel2-x11-shown-" + std::to_string(getpid()) + "-" +
-                                  std::to_string(images.size()) + ".png";
-        run("DISPLAY=" + server->display + " import -window " + window + " " + image + " 2>/dev/null");
-        images.push_back(image);
-        return image;
-    }
     // Pixels that differ in the waveform panel, the envelope picture and the status texts.
     static int panelDifference(const std::string& a, const std::string& b) {
         const QRect panel = layout::kWaveformDisplay.united(layout::kStatusBar);
@@ -106,14 +93,10 @@ protected:
         QPainter painter(&picture);
         status.render(&painter, layout::kStatusBar.topLeft());
         painter.end();
-        const std::string file = "/tmp/quaxel2-x11-status-" + std::to_string(getpid()) + "-" +
-                                 std::to_string(images.size()) + ".png";
+        const std::string file = newImage();
         picture.save(QString::fromStdString(file));
-        images.push_back(file);
         return file;
     }
-
-    std::vector<std::string> images;
 };
 
 // Program 0 begins with an electric piano, program 1 with a grand piano.

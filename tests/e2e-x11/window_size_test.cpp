@@ -52,11 +52,9 @@ protected:
         const int width = window_size::scaled(window_size::kWidth, percent);
         const int height = window_size::scaled(window_size::kHeight, percent);
         sleepMs(500);  // first paint
-        const std::string image = "/tmp/quaxel2-x11-size-" + std::to_string(getpid()) + ".png";
-        run("DISPLAY=" + server->display + " import -window " + window + " " + image + " 2>/dev/null");
+        const std::string image = grab();
         const int rightEdge = distinctColours(image, width - 6, 0, 6, height);
         const int bottomEdge = distinctColours(image, 0, height - 6, width, 6);
-        unlink(image.c_str());
         EXPECT_GT(rightEdge, 1) << "nothing drawn at the right edge at " << percent << " %";
         EXPECT_GT(bottomEdge, 1) << "nothing drawn at the bottom edge at " << percent << " %";
     }
