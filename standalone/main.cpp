@@ -11,6 +11,7 @@
 #include "standalone/options.h"
 #include "standalone/plugin_location.h"
 #include "standalone/state_file.h"
+#include "standalone/window_run.h"
 #include "tools/vst-host/vst_host.h"
 
 namespace {
@@ -61,6 +62,10 @@ int run(const StandaloneOptions& options) {
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     std::string why;
+    if (options.gui && !windowDisplayReachable(why)) {
+        say(stderr, why);
+        return 1;
+    }
     std::unique_ptr<JackEngine> engine = JackEngine::open(options.jackName, options.jackNameGiven, why);
     if (!engine) {
         if (why == "no JACK server is running")
@@ -83,7 +88,6 @@ int run(const StandaloneOptions& options) {
         say(stderr, error.what());
         return 1;
     }
-    if (options.gui) say(stdout, "this build has no window yet: running without one");
 
     const pid_t self = getpid();
     if (!engine->start(host, [self] { kill(self, SIGUSR1); }, why)) {
@@ -95,10 +99,13 @@ int run(const StandaloneOptions& options) {
                     " Hz, " + std::to_string(engine->periodFrames()) + " frames a period; program " +
                     std::to_string(host.program()) + " " + host.programName());
 
-    waitForTheEnd(signals, *engine);
+    if (options.gui)
+        playInWindow(host, *engine, signals);
+    else
+        waitForTheEnd(signals, *engine);
 
-    // The plug-in is off before its state is taken, and closed (which ends
-    // its editor program) before anything is written.
+    // The editor is closed by now. The plug-in is off before its state is
+    // taken, and closed (which ends its editor program) before anything is written.
     engine->stop();
     std::vector<char> state = host.chunk(false);
     host.close();

@@ -55,7 +55,8 @@ const char* standaloneUsageText() {
            "  --jack-name NAME  the JACK client's name (default quaxel2), so that two run side by side\n"
            "  --no-connect      leave the connections to the user (by default the outputs go to\n"
            "                    the first two playback ports and every MIDI capture port to midi_in)\n"
-           "  --no-gui          run without a window\n"
+           "  --no-gui          run without a window (the default is a window with the plug-in's\n"
+           "                    editor below a menu bar; it needs an X display)\n"
            "  --state FILE      start from this state file instead of the last one\n"
            "  --program N       start with program N (0 to 127)\n"
            "  --plugin PATH     the quaxel2.so to host (default: beside this program, then\n"
@@ -63,6 +64,6 @@ const char* standaloneUsageText() {
            "                    /usr/lib/vst)\n"
            "  --help            this text\n"
            "\n"
-           "Quitting (SIGINT, SIGTERM) saves the whole bank to $XDG_STATE_HOME/quaxel2/last.state\n"
+           "Quitting (the window, SIGINT, SIGTERM) saves the whole bank to $XDG_STATE_HOME/quaxel2/last.state\n"
            "(~/.local/state/quaxel2/last.state), which the next start restores.\n";
 }

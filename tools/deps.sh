@@ -20,7 +20,7 @@ tests=(
   clang libclang-rt-14-dev
   xvfb xauth x11-utils xdotool imagemagick
   libfluidsynth-dev fluid-soundfont-gm
-  jackd2
+  jackd2 desktop-file-utils
 )
 
 packages=("${demo[@]}")

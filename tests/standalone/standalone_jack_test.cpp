@@ -116,24 +116,40 @@ protected:
 };
 
 TEST_F(StandaloneJack, PlaysANoteAsTheOfflineRenderDoesOnTheFrameItWasSent) {
-    auto app = start("app", {"--no-connect", "--program", std::to_string(kPluckProgram)});
-    // A loop of 24,000 frames: note 69 from frame 0 for 6,000 frames, then silence.
-    Process sequencer({"jack_midiseq", "seq", "24000", "0", "69", "6000"}, server.environment());
-    ASSERT_TRUE(connect("seq:out", "app:midi_in"));
+    // A period lost to a busy machine (an xrun in the server, or the
+    // recorder falling behind) moves what follows it. The recording is
+    // taken again, up to three times, until its onsets are evenly spaced: a
+    // fault of the program's own would show in every one.
     const std::string recording = dir.path("jack.wav");
-    ASSERT_EQ(server.run({"jack_rec", "-f", recording, "-d", "2", "-b", "32", "app:out_L", "app:out_R"}), 0);
-    end(*app, "app");
+    std::vector<double> liveLeft;
+    std::vector<size_t> liveOnsets;
+    for (int attempt = 1;; attempt++) {
+        auto app = start("app", {"--no-connect", "--program", std::to_string(kPluckProgram)});
+        // A loop of 24,000 frames: note 69 from frame 0 for 6,000 frames, then silence.
+        Process sequencer({"jack_midiseq", "seq", "24000", "0", "69", "6000"}, server.environment());
+        ASSERT_TRUE(connect("seq:out", "app:midi_in"));
+        ASSERT_EQ(server.run({"jack_rec", "-f", recording, "-d", "2", "-b", "32", "app:out_L", "app:out_R"}), 0);
+        sequencer.signal(SIGTERM);
+        sequencer.wait(5);
+        end(*app, "app");
+        const auto live = render_test::readWav(recording);
+        ASSERT_TRUE(live.ok);
+        ASSERT_EQ(live.sampleRate, kRate);
+        liveLeft = channel(live, 0);
+        liveOnsets = onsets(liveLeft);
+        bool even = liveOnsets.size() >= 3;
+        for (size_t i = 1; i < liveOnsets.size(); ++i) even = even && liveOnsets[i] - liveOnsets[i - 1] == 24000u;
+        if (even || attempt == 3) break;
+    }
 
     const render_test::RunResult render = render_test::runRender(
         {QUAXEL2_SO, "--notes", "69:0:0.125:64", "--program", std::to_string(kPluckProgram), "--rate", "48000",
          "--block", "256", "--seconds", "0.5", "-o", dir.path("offline.wav")});
     ASSERT_EQ(render.exitCode, 0) << render.err;
 
-    const auto live = render_test::readWav(recording), offline = render_test::readWav(dir.path("offline.wav"));
-    ASSERT_TRUE(live.ok && offline.ok);
-    ASSERT_EQ(live.sampleRate, kRate);
-    const std::vector<double> liveLeft = channel(live, 0), offlineLeft = channel(offline, 0);
-    const std::vector<size_t> liveOnsets = onsets(liveLeft);
+    const auto offline = render_test::readWav(dir.path("offline.wav"));
+    ASSERT_TRUE(offline.ok);
+    const std::vector<double> offlineLeft = channel(offline, 0);
     ASSERT_GE(liveOnsets.size(), 3u);
     for (size_t i = 1; i < liveOnsets.size(); ++i)
         EXPECT_EQ(liveOnsets[i] - liveOnsets[i - 1], 24000u) << "onset " << i;

@@ -40,6 +40,7 @@ VstHost::VstHost(std::string product, Pace pace, int sampleRate, int blockSize)
 VstHost::~VstHost() { close(); }
 
 void VstHost::close() {
+    closeEditor();
     if (running_) stop();
     if (effect_) dispatch(effClose);
     effect_ = nullptr;
@@ -123,6 +124,31 @@ std::string VstHost::programName(int program) {
     return name;
 }
 
+bool VstHost::editorSize(int& width, int& height) {
+    ERect* rect = nullptr;
+    dispatch(effEditGetRect, 0, 0, &rect);
+    if (!rect) return false;
+    width = rect->right - rect->left;
+    height = rect->bottom - rect->top;
+    return width > 0 && height > 0;
+}
+
+void VstHost::openEditor(unsigned long window) {
+    if (editorOpen_ || !hasEditor()) return;
+    dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(window));
+    editorOpen_ = true;
+}
+
+void VstHost::idleEditor() {
+    if (editorOpen_) dispatch(effEditIdle);
+}
+
+void VstHost::closeEditor() {
+    if (!editorOpen_) return;
+    dispatch(effEditClose);
+    editorOpen_ = false;
+}
+
 void VstHost::setParameter(int index, float value) {
     if (effect_->setParameter) effect_->setParameter(effect_, index, value);
 }
@@ -200,14 +226,20 @@ VstIntPtr VstHost::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, vo
     return effect_->dispatcher(effect_, opcode, index, value, ptr, opt);
 }
 
-VstIntPtr VstHost::callback(AEffect* effect, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float) {
+VstIntPtr VstHost::callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float) {
     if (opcode == audioMasterVersion) return kVstVersion;
     VstHost* host = effect && effect->resvd1 ? reinterpret_cast<VstHost*>(effect->resvd1) : activeHost;
-    return host ? host->answer(opcode, ptr) : 0;
+    return host ? host->answer(opcode, index, value, ptr) : 0;
 }
 
-VstIntPtr VstHost::answer(VstInt32 opcode, void* ptr) {
+VstIntPtr VstHost::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr) {
     switch (opcode) {
+        case audioMasterSizeWindow:
+            return sizeWindow_ && sizeWindow_(index, static_cast<int>(value)) ? 1 : 0;
+        case audioMasterUpdateDisplay:
+            if (!updateDisplay_) return 0;
+            updateDisplay_();
+            return 1;
         case audioMasterAutomate:  // parameter changes from the plug-in need no recording here
         case audioMasterCurrentId:
             return 0;
@@ -230,6 +262,7 @@ VstIntPtr VstHost::answer(VstInt32 opcode, void* ptr) {
             if (!ptr) return 0;
             for (const char* canDo : kHostCanDos)
                 if (std::strcmp(static_cast<const char*>(ptr), canDo) == 0) return 1;
+            if (sizeWindow_ && std::strcmp(static_cast<const char*>(ptr), "sizeWindow") == 0) return 1;
             return 0;
         default:
             return 0;

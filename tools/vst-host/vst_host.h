@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -45,6 +46,22 @@ public:
     void setParameter(int index, float value);
     float parameter(int index) const;
 
+    // The plug-in's editor, embedded into an X11 window of the caller's; all
+    // of these on the thread that runs the window.
+    bool hasEditor() const { return effect_ && (effect_->flags & effFlagsHasEditor); }
+    // False when the plug-in gives no size.
+    bool editorSize(int& width, int& height);
+    void openEditor(unsigned long window);
+    void idleEditor();  // every 20 ms or so while open
+    void closeEditor();
+    bool editorOpen() const { return editorOpen_; }
+    // How requests from the plug-in reach the window: `sizeWindow` (new width
+    // and height; true when done) is called on whatever thread the plug-in
+    // asks from, mostly inside idleEditor(); `updateDisplay` may come from
+    // the audio thread, so it must not block.
+    void onSizeWindow(std::function<bool(int, int)> sizeWindow) { sizeWindow_ = std::move(sizeWindow); }
+    void onUpdateDisplay(std::function<void()> updateDisplay) { updateDisplay_ = std::move(updateDisplay); }
+
     // Switches the plug-in on with buffers of blockSize() frames; later blocks
     // may carry up to maxEventsPerBlock events.
     void start(size_t maxEventsPerBlock);
@@ -71,7 +88,7 @@ public:
 private:
     static VstIntPtr callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                               void* ptr, float opt);
-    VstIntPtr answer(VstInt32 opcode, void* ptr);
+    VstIntPtr answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr);
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
                        void* ptr = nullptr, float opt = 0.0f);
     VstEvents* eventList() { return reinterpret_cast<VstEvents*>(eventListStorage_.data()); }
@@ -84,6 +101,9 @@ private:
     void* library_ = nullptr;
     AEffect* effect_ = nullptr;
     bool running_ = false;
+    bool editorOpen_ = false;
+    std::function<bool(int, int)> sizeWindow_;
+    std::function<void()> updateDisplay_;
     VstTimeInfo timeInfo_{};
 
     std::vector<VstMidiEvent> midiEvents_;
