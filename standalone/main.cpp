@@ -33,8 +33,14 @@ void restoreState(VstHost& host, const StandaloneOptions& options) {
         say(stdout, why + "; starting from the factory bank");
         return;
     }
-    if (host.setChunk(bytes, false) == 0)
+    const StandaloneState state = decodeState(bytes);
+    std::vector<char> chunk = state.chunk;
+    if (host.setChunk(chunk, false) == 0) {
         say(stdout, "the plug-in refused the state in '" + path + "'; starting from the factory bank");
+        return;
+    }
+    // The program it was on, unless the command line chooses one.
+    if (!options.program && state.program >= 0 && state.program < host.programCount()) host.setProgram(state.program);
 }
 
 // SIGINT and SIGTERM end the program; SIGUSR1 is how JACK's thread says the
@@ -107,7 +113,7 @@ int run(const StandaloneOptions& options) {
     // The editor is closed by now. The plug-in is off before its state is
     // taken, and closed (which ends its editor program) before anything is written.
     engine->stop();
-    std::vector<char> state = host.chunk(false);
+    const StandaloneState state{host.chunk(false), host.program()};
     host.close();
     const bool serverGone = engine->serverGone();
     if (serverGone) say(stderr, "the JACK server went away (" + engine->shutdownReason() + ")");
@@ -118,8 +124,8 @@ int run(const StandaloneOptions& options) {
     engine.reset();
 
     const std::string statePath = lastStatePath();
-    if (state.empty() || !writeStateFile(statePath, state, why)) {
-        say(stderr, state.empty() ? "the plug-in gave no state to save" : why);
+    if (state.chunk.empty() || !writeStateFile(statePath, encodeState(state), why)) {
+        say(stderr, state.chunk.empty() ? "the plug-in gave no state to save" : why);
         return 1;
     }
     say(stdout, "state saved to '" + statePath + "'");

@@ -190,20 +190,23 @@ void MainWindow::openState() {
         QMessageBox::warning(this, "Open state", QString::fromStdString(why));
         return;
     }
-    if (host_.setChunk(bytes, false) == 0) {
+    const StandaloneState state = decodeState(bytes);
+    std::vector<char> chunk = state.chunk;
+    if (host_.setChunk(chunk, false) == 0) {
         QMessageBox::warning(this, "Open state", "The plug-in refused the state in " + path + ".");
         return;
     }
+    if (state.program >= 0 && state.program < host_.programCount()) host_.setProgram(state.program);
     stateFile_ = path.toStdString();
     showProgramInTitle();
     say("state opened from '" + stateFile_ + "'");
 }
 
 void MainWindow::saveState(const std::string& path) {
-    const std::vector<char> state = host_.chunk(false);
+    const StandaloneState state{host_.chunk(false), host_.program()};
     std::string why;
-    if (state.empty()) why = "the plug-in gave no state to save";
-    if (!why.empty() || !writeStateFile(path, state, why)) {
+    if (state.chunk.empty()) why = "the plug-in gave no state to save";
+    if (!why.empty() || !writeStateFile(path, encodeState(state), why)) {
         QMessageBox::warning(this, "Save state", QString::fromStdString(why));
         return;
     }

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +16,30 @@ namespace {
 std::string errnoText() { return std::strerror(errno); }
 
 }  // namespace
+
+namespace {
+
+constexpr char kFirstWords[] = "quaxel2-state 1 program ";
+
+}  // namespace
+
+std::vector<char> encodeState(const StandaloneState& state) {
+    const std::string line = kFirstWords + std::to_string(state.program) + "\n";
+    std::vector<char> bytes(line.begin(), line.end());
+    bytes.insert(bytes.end(), state.chunk.begin(), state.chunk.end());
+    return bytes;
+}
+
+StandaloneState decodeState(const std::vector<char>& bytes) {
+    const std::size_t prefix = sizeof kFirstWords - 1;
+    const auto end = std::find(bytes.begin(), bytes.end(), '\n');
+    const std::string line(bytes.begin(), end);
+    if (end == bytes.end() || line.compare(0, prefix, kFirstWords) != 0) return {bytes, -1};
+    char* last = nullptr;
+    const long program = std::strtol(line.c_str() + prefix, &last, 10);
+    const bool number = last != line.c_str() + prefix && *last == '\0' && program >= -1 && program < 1 << 30;
+    return {std::vector<char>(end + 1, bytes.end()), number ? static_cast<int>(program) : -1};
+}
 
 std::string lastStatePath() {
     const char* stateHome = std::getenv("XDG_STATE_HOME");

@@ -13,6 +13,7 @@
 #include "tests/e2e/render_harness.h"
 #include "jack_harness.h"
 #include "tests/support/pitch_estimate.h"
+#include "standalone/state_file.h"
 #include "tools/vst-host/vst_host.h"
 
 namespace {
@@ -64,9 +65,10 @@ std::vector<char> bankWith(int program, Change change) {
 float savedParameter(const std::string& path, int program, int index) {
     std::ifstream file(path, std::ios::binary);
     std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::vector<char> chunk = decodeState(bytes).chunk;
     VstHost host("quaxel2-standalone-test", VstHost::Pace::Offline, kRate, 256);
     host.load(QUAXEL2_SO);
-    if (host.setChunk(bytes, false) == 0) return -1;
+    if (host.setChunk(chunk, false) == 0) return -1;
     host.setProgram(program);
     return host.parameter(index);
 }
@@ -210,7 +212,7 @@ TEST_F(StandaloneJack, SigtermMidNoteSavesTheStateThatTheNextStartRestores) {
     const std::string given = dir.path("given.state");
     std::ofstream(given, std::ios::binary).write(bank.data(), static_cast<std::streamsize>(bank.size()));
 
-    auto first = start("first", {"--state", given});
+    auto first = start("first", {"--state", given, "--program", "3"});
     Process sequencer({"jack_midiseq", "seq", "48000", "0", "60", "40000"}, server.environment());
     ASSERT_TRUE(connect("seq:out", "first:midi_in"));
     usleep(300000);
@@ -220,9 +222,11 @@ TEST_F(StandaloneJack, SigtermMidNoteSavesTheStateThatTheNextStartRestores) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path("state/quaxel2")), {}), 1)
         << "a temporary file was left behind";
 
-    // No --state: the saved file, not the factory bank (whose volume is 1).
+    // No --state: the saved file, not the factory bank (whose volume is 1),
+    // on the program it was left on.
     auto second = start("second", {});
     EXPECT_EQ(readFile(dir.path("second.out")).find("factory bank"), std::string::npos);
+    EXPECT_NE(readFile(dir.path("second.out")).find("; program 3 "), std::string::npos) << readFile(dir.path("second.out"));
     end(*second, "second", SIGINT);
     EXPECT_NEAR(savedParameter(statePath(), 0, volume), 0.42f, 1e-6);
 }

@@ -97,3 +97,31 @@ TEST_F(StateFileWrite, ReadingAMissingOrEmptyFileSaysWhy) {
 }
 
 }  // namespace
+
+// The program rides in the first line; a bare bank chunk (from another
+// program, or a file made by hand) still reads, without one.
+TEST(StateFile, KeepsTheProgramBesideTheChunk) {
+    const std::vector<char> chunk = {'C', 'c', 'n', 'K', '\n', 0, 7};
+    for (int program : {0, 5, 127}) {
+        const StandaloneState read = decodeState(encodeState({chunk, program}));
+        EXPECT_EQ(read.chunk, chunk) << program;
+        EXPECT_EQ(read.program, program);
+    }
+    const struct {
+        std::string text;
+        int program;
+    } bare[] = {
+        {"CcnK bank bytes", -1},
+        {"quaxel2-state 1 program x\nCcnK", -1},
+        {"quaxel2-state 1 program 99999999999\nCcnK", -1},
+        {"quaxel2-state 1 program 7", -1},  // no chunk after it: all of it is the chunk
+    };
+    for (const auto& c : bare) {
+        const std::vector<char> bytes(c.text.begin(), c.text.end());
+        const StandaloneState read = decodeState(bytes);
+        EXPECT_EQ(read.program, c.program) << c.text;
+        if (c.text.find('\n') == std::string::npos) {
+            EXPECT_EQ(read.chunk, bytes) << c.text;
+        }
+    }
+}
