@@ -37,7 +37,9 @@ struct Client {
 
 void timebase(jack_transport_state_t, jack_nframes_t, jack_position_t* position, int, void* arg) {
     const auto* client = static_cast<Client*>(arg);
-    const double beats = static_cast<double>(position->frame) / position->frame_rate * client->bpm / 60.0;
+    // The position's rate may still be 0 when a new position is asked for.
+    const double rate = position->frame_rate > 0 ? position->frame_rate : jack_get_sample_rate(client->jack);
+    const double beats = static_cast<double>(position->frame) / rate * client->bpm / 60.0;
     position->valid = JackPositionBBT;
     position->beats_per_bar = 4;
     position->beat_type = 4;
