@@ -32,22 +32,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The first free display from :90 on; Xvfb writes its number once it is ready.
-for n in $(seq 90 189); do
-  [ -e "/tmp/.X$n-lock" ] && continue
-  Xvfb ":$n" -screen 0 1920x1200x24 -noreset -nolisten tcp -displayfd 3 3>"$work/display" >/dev/null 2>&1 &
-  xvfb=$!
-  for _ in $(seq 50); do
-    [ -s "$work/display" ] && break
-    kill -0 "$xvfb" 2>/dev/null || break
-    sleep 0.1
-  done
-  [ -s "$work/display" ] && break
-  kill "$xvfb" 2>/dev/null || true
-  xvfb=""
-done
-[ -n "$xvfb" ] || { echo "could not start Xvfb" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
+. docs/private_xvfb.sh
 
 # The editor program's settings: only the window size, none of the user's.
 mkdir -p "$work/config/Quaxel2"
